@@ -1,25 +1,60 @@
-// The pooled string body: a 40-byte block holding an object pointer whose first virtual
-// operation releases the body with the code of the module that made it, followed by the
-// standard string. Either module may drop a body the other made without mixing heaps.
+// The pooled string body shared with the host by layout.
+//
+//   offset 0  object pointer: slot 0 = Release, the code of the module that made the body
+//   offset 8  std::string text (32 bytes, small-buffer form: up to 15 bytes inline)
+//
+// A body is a 40-byte block taken through this module's `allocPtr` and given back through
+// `freePtr`. A copy keeps its source's object pointer, so the module that made the original
+// also releases the copy; either module may drop a body the other made.
 #pragma once
 
 #include <cstddef>
 #include <string>
-
-#define ZUL_EXPORT __attribute__((visibility("default")))
+#include <string_view>
 
 namespace zul::zulStdString {
 
 class tBaseString : public std::string {
 public:
-    virtual void Release();  // slot 0: empty the text, then hand the block to freePtr
+    // Slot 0: empties the text (freeing its heap buffer) and hands the block to freePtr.
+    virtual void Release();
 
-    ZUL_EXPORT static void* allocFnImp();            // one 40-byte block from "myStringMemoryPool"
-    ZUL_EXPORT static void freeFnImp(void* block);   // back onto "myStringMemoryPool"'s free list
-    ZUL_EXPORT static bool isUsingZulString();       // always true
-    ZUL_EXPORT static void setZulStringAllocAPI(void* alloc, void* free);  // replaces allocPtr/freePtr
+    // The exported allocation interface. The host may replace this module's pair.
+    __attribute__((visibility("default"))) static void* allocFnImp();          // a block of the pool
+    __attribute__((visibility("default"))) static void freeFnImp(void* block);  // back to the pool
+    __attribute__((visibility("default"))) static bool isUsingZulString();      // always true
+    __attribute__((visibility("default"))) static void setZulStringAllocAPI(void* alloc, void* free);
+
+    // A new body with an empty text, or null when the allocator returned null.
+    static tBaseString* New();
+    // A new body holding a copy of `text`, or null when the allocator returned null.
+    static tBaseString* New(std::string_view text);
+    // A copy of `source`'s text in a new block, keeping `source`'s object pointer; null as above.
+    static tBaseString* Copy(const tBaseString& source);
+
+    // True when this body is the null string: it shares the singleton's text buffer, or its
+    // text is the singleton's 10 bytes.
+    bool IsNull() const;
+    // The null-string singleton body of this module ("NULL\0NULL\0"), made on first use.
+    static const tBaseString& NullBody();
+
+    // Bodies exist only inside allocator blocks: see New and Copy.
+    tBaseString(const tBaseString&) = delete;
+    tBaseString& operator=(const tBaseString&) = delete;
+    static void* operator new(std::size_t) = delete;
+
+private:
+    tBaseString() = default;
+    explicit tBaseString(std::string_view text) : std::string(text) {}
+    ~tBaseString() = default;
 };
 
-static_assert(sizeof(tBaseString) == 40);
+static_assert(sizeof(tBaseString) == 40, "the host allocates 40-byte bodies");
+
+// This module's body allocator pair; starts as the pool pair, changed only by setZulStringAllocAPI.
+using AllocFn = void* (*)();
+using FreeFn = void (*)(void*);
+extern AllocFn allocPtr;
+extern FreeFn freePtr;
 
 }  // namespace zul::zulStdString
