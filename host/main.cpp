@@ -1,1 +1,35 @@
-int main() { return 0; }
+// quon-host: the stand-in host. Loads the extension library, installs the host's own
+// pooled-string allocator in it, binds the host's operation table and prints the descriptor.
+//
+//   quon-host [LIBRARY]
+#include <exception>
+#include <iostream>
+
+#include "host/DescriptorPrinter.h"
+#include "host/HostContext.h"
+#include "host/HostEvaluator.h"
+#include "host/LibraryLoader.h"
+#include "strings/tBaseString.h"
+
+int main(int argc, char** argv) {
+    using zul::zulStdString::tBaseString;
+    try {
+        const std::string path = argc > 1 ? argv[1] : quon_host::DefaultLibraryPath();
+        quon_host::LoadedLibrary library(path);
+        quon_host::EvaluatorScope evaluator;
+
+        // String bodies made by the library now come from the host's own pool.
+        library.Strings().setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
+                                               reinterpret_cast<void*>(&tBaseString::freeFnImp));
+        library.Bind(quon_host::HostContext());
+        const auto* descriptor = library.Data();
+
+        std::cout << "Loaded " << library.Path() << "\n";
+        quon_host::PrintDescriptor(std::cout, *descriptor);
+        library.Release();
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "quon-host: " << error.what() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,89 @@
+// The host's per-thread evaluator, as far as the library reaches into it: the value stack of
+// two-word cell images with its frames, the mode records and the diagnostic channel. The host
+// creates and owns evaluators; both modules share this layout.
+//
+//   stack.begin                 frameLimit      frameBase         stack.end     stack.capacity
+//   |  caller's cells  ...   |  arguments of the current call  |  top  |   free slots   |
+//
+// A call frame is opened after its arguments are pushed: the byte stack `frameSizes` receives
+// the distance (in cells) from the old frame base to the new one, then the argument count.
+// Closing a frame pops both bytes, the frame's cells, and restores base and limit.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <deque>
+#include <vector>
+
+namespace zul {
+class DiagnosticChannel;
+}
+
+namespace QUON_Evaluator {
+
+// One slot of the value stack: the two words of a cell, copied by value.
+struct CellSlot {
+    void* words[2];
+};
+static_assert(sizeof(CellSlot) == 16);
+
+// One entry of the evaluator's mode queue; bit 0x20 of `flags` asks for a time-seeded random generator.
+struct EvaluatorMode {
+    std::uint8_t flags = 0;
+};
+
+inline constexpr std::uint8_t kModeSeedRandomFromTime = 0x20;
+
+class Evaluator {
+public:
+    // The value stack: [begin, end) holds cells, [end, capacity) is free.
+    struct ValueStack {
+        CellSlot* begin = nullptr;
+        CellSlot* end = nullptr;
+        CellSlot* capacity = nullptr;
+    };
+
+    ValueStack stack;                       // owned storage of cell images
+    CellSlot* frameBase = nullptr;          // base of the current call frame
+    CellSlot* frameLimit = nullptr;         // lowest cell the current frame may reach
+    std::vector<std::uint8_t> frameSizes;   // byte stack of frame distances and argument counts
+    std::deque<EvaluatorMode> modes;        // mode records; the most recent is at the back
+    zul::DiagnosticChannel* channel = nullptr;  // the thread's diagnostic channel (host-owned)
+
+    std::size_t Depth() const { return static_cast<std::size_t>(stack.end - stack.begin); }
+
+    // A new slot on top of the stack; a full stack is reallocated to twice its cell count and
+    // the frame pointers are moved with it.
+    CellSlot* PushSlot() {
+        if (stack.end == stack.capacity) Grow();
+        return stack.end++;
+    }
+
+    void PopSlot() { --stack.end; }
+
+private:
+    void Grow() {
+        const std::size_t count = Depth();
+        const std::size_t newCapacity = count == 0 ? 16 : 2 * count;
+        auto* storage = static_cast<CellSlot*>(::operator new(newCapacity * sizeof(CellSlot)));
+        if (count != 0) std::memcpy(storage, stack.begin, count * sizeof(CellSlot));
+        const std::ptrdiff_t baseOffset = frameBase - stack.begin;
+        const std::ptrdiff_t limitOffset = frameLimit - stack.begin;
+        ::operator delete(stack.begin);
+        stack.begin = storage;
+        stack.end = storage + count;
+        stack.capacity = storage + newCapacity;
+        frameBase = storage + baseOffset;
+        frameLimit = storage + limitOffset;
+    }
+};
+
+static_assert(offsetof(Evaluator, stack) == 0);
+static_assert(offsetof(Evaluator, frameBase) == 24);
+static_assert(offsetof(Evaluator, frameLimit) == 32);
+static_assert(offsetof(Evaluator, frameSizes) == 40);
+static_assert(offsetof(Evaluator, modes) == 64);
+static_assert(offsetof(Evaluator, channel) == 64 + sizeof(std::deque<EvaluatorMode>));
+
+}  // namespace QUON_Evaluator

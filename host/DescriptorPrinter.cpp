@@ -1,0 +1,42 @@
+#include "host/DescriptorPrinter.h"
+
+#include <iomanip>
+
+namespace quon_host {
+
+namespace {
+
+const char* OrNull(const char* text) { return text != nullptr ? text : "(null)"; }
+
+void PrintVersion(std::ostream& out, const char* label, const zul::VersionInfo& version) {
+    out << "  " << std::left << std::setw(21) << label << version.major << "." << version.minor << "."
+        << version.patch << "  tweak \"" << version.tweak << "\"  public \"" << version.publicString
+        << "\"  full \"" << version.fullString << "\"\n";
+}
+
+}  // namespace
+
+void PrintDescriptor(std::ostream& out, const QUON_ExternLib::LibraryDescriptor& descriptor) {
+    out << "Library \"" << OrNull(descriptor.libraryName) << "\"\n";
+    out << "  interface version    " << descriptor.interfaceVersion << "\n";
+    out << "  pointer size         " << descriptor.pointerSize << "\n";
+    out << "  build configuration  " << OrNull(descriptor.buildConfiguration) << "\n";
+    PrintVersion(out, "library version", descriptor.libraryVersion);
+    PrintVersion(out, "framework version", descriptor.frameworkVersion);
+    PrintVersion(out, "framework minimum", descriptor.frameworkMinVersion);
+
+    out << "Custom types (" << descriptor.customTypeCount << ")\n";
+    for (std::uint64_t i = 0; i < descriptor.customTypeCount; ++i) {
+        const auto& row = descriptor.customTypes[i];
+        out << "  " << std::setw(3) << std::right << i + 1 << "  " << OrNull(row.typeName) << "\n";
+    }
+    out << "Functions (" << descriptor.functionCount << ")\n";
+    for (std::uint64_t i = 0; i < descriptor.functionCount; ++i) {
+        const auto& row = descriptor.functions[i];
+        out << "  " << std::setw(3) << std::right << i + 1 << "  " << std::left << std::setw(20)
+            << OrNull(row.name) << " " << OrNull(row.typeString) << "   -- " << OrNull(row.description)
+            << "\n";
+    }
+}
+
+}  // namespace quon_host

@@ -1,0 +1,14 @@
+// The stand-in host's operation table, handed to the library by BindToParentContext.
+#pragma once
+
+#include "interface/ParentContext.h"
+
+namespace quon_host {
+
+// The process-wide table; every entry is filled.
+ParentContext* HostContext();
+
+// Stops the process with a message naming a host entry this host cannot serve.
+[[noreturn]] void StopAtEntry(const char* entry);
+
+}  // namespace quon_host

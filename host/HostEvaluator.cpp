@@ -1,0 +1,94 @@
+#include "host/HostEvaluator.h"
+
+#include <pthread.h>
+
+#include <vector>
+
+#include "evaluator/HostThreadWords.h"
+#include "host/HostContext.h"
+
+namespace quon_host {
+
+using QUON_Evaluator::CellSlot;
+using QUON_Evaluator::Evaluator;
+
+namespace {
+
+constexpr std::size_t kInitialStackCells = 64;
+constexpr std::size_t kStackGuardBytes = 64 * 1024;
+
+struct ThreadStack {
+    char* low = nullptr;
+    std::size_t size = 0;
+};
+
+ThreadStack CallingThreadStack() {
+    ThreadStack result;
+    pthread_attr_t attributes;
+    if (pthread_getattr_np(pthread_self(), &attributes) != 0) return result;
+    void* low = nullptr;
+    if (pthread_attr_getstack(&attributes, &low, &result.size) == 0) result.low = static_cast<char*>(low);
+    pthread_attr_destroy(&attributes);
+    return result;
+}
+
+// Limits saved by EnterStackExtension, restored by LeaveStackExtension.
+thread_local std::vector<void*> savedStackLimits;
+
+}  // namespace
+
+EvaluatorScope::EvaluatorScope()
+    : previousEvaluator_(quonHostThreadWords.currentEvaluator),
+      previousStackLimit_(quonHostThreadWords.stackLimit) {
+    auto& stack = evaluator_.stack;
+    stack.begin = static_cast<CellSlot*>(::operator new(kInitialStackCells * sizeof(CellSlot)));
+    stack.capacity = stack.begin + kInitialStackCells;
+    // The bottom slot is the outermost frame's own cell, so frames always lie inside the stack.
+    *stack.begin = CellSlot{};
+    stack.end = stack.begin + 1;
+    evaluator_.frameBase = stack.begin;
+    evaluator_.frameLimit = stack.begin;
+    evaluator_.frameSizes.push_back(0);
+    evaluator_.modes.push_back(QUON_Evaluator::EvaluatorMode{});
+
+    // Half of the thread's stack is ordinary room; the rest is handed out by stack extensions.
+    const ThreadStack threadStack = CallingThreadStack();
+    if (threadStack.low != nullptr) quonHostThreadWords.stackLimit = threadStack.low + threadStack.size / 2;
+    quonHostThreadWords.currentEvaluator = &evaluator_;
+}
+
+EvaluatorScope::~EvaluatorScope() {
+    quonHostThreadWords.currentEvaluator = previousEvaluator_;
+    quonHostThreadWords.stackLimit = previousStackLimit_;
+    ::operator delete(evaluator_.stack.begin);
+}
+
+Evaluator* CurrentEvaluator() { return quonHostThreadWords.currentEvaluator; }
+
+void PrepareCall(std::uint64_t count, std::uint64_t /*flag*/) {
+    Evaluator* evaluator = CurrentEvaluator();
+    if (evaluator == nullptr) StopAtEntry("prepareCall (no evaluator on this thread)");
+    // The new frame's base is its last argument (or the caller's top cell when there is none);
+    // its limit is the cell below the first argument. The frame close undoes exactly this.
+    CellSlot* newBase = evaluator->stack.end - 1;
+    const std::ptrdiff_t distance = newBase - evaluator->frameBase;
+    if (distance < 0 || distance > 255 || count > 255) StopAtEntry("prepareCall (frame too large)");
+    evaluator->frameSizes.push_back(static_cast<std::uint8_t>(distance));
+    evaluator->frameSizes.push_back(static_cast<std::uint8_t>(count));
+    evaluator->frameBase = newBase;
+    evaluator->frameLimit = newBase - count;
+}
+
+void EnterStackExtension() {
+    savedStackLimits.push_back(quonHostThreadWords.stackLimit);
+    const ThreadStack threadStack = CallingThreadStack();
+    if (threadStack.low != nullptr) quonHostThreadWords.stackLimit = threadStack.low + kStackGuardBytes;
+}
+
+void LeaveStackExtension() {
+    if (savedStackLimits.empty()) StopAtEntry("leaveStackExtension (without enterStackExtension)");
+    quonHostThreadWords.stackLimit = savedStackLimits.back();
+    savedStackLimits.pop_back();
+}
+
+}  // namespace quon_host

@@ -1,0 +1,35 @@
+// The stand-in host's evaluators: one per thread that runs library code, installed in the
+// thread's per-thread words together with the thread's stack limit.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "evaluator/Evaluator.h"
+
+namespace quon_host {
+
+// Installs an evaluator (with its value stack and diagnostic channel) on the calling thread
+// for the scope's lifetime, and sets the thread's stack limit.
+class EvaluatorScope {
+public:
+    EvaluatorScope();
+    ~EvaluatorScope();
+    EvaluatorScope(const EvaluatorScope&) = delete;
+    EvaluatorScope& operator=(const EvaluatorScope&) = delete;
+
+    QUON_Evaluator::Evaluator& Get() { return evaluator_; }
+
+private:
+    QUON_Evaluator::Evaluator evaluator_;
+    QUON_Evaluator::Evaluator* previousEvaluator_;
+    void* previousStackLimit_;
+};
+
+// Host entries behind the evaluator.
+QUON_Evaluator::Evaluator* CurrentEvaluator();
+void PrepareCall(std::uint64_t count, std::uint64_t flag);
+void EnterStackExtension();
+void LeaveStackExtension();
+
+}  // namespace quon_host

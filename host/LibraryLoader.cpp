@@ -1,0 +1,61 @@
+#include "host/LibraryLoader.h"
+
+#include <dlfcn.h>
+#include <unistd.h>
+
+#include <stdexcept>
+
+#include "platform/Platform.h"
+
+namespace quon_host {
+
+namespace {
+constexpr const char* kLibraryFileName = "libTestExternalLibrary.so";
+
+// Exported names of tBaseString's static members.
+constexpr const char* kAllocFnImp = "_ZN3zul12zulStdString11tBaseString10allocFnImpEv";
+constexpr const char* kFreeFnImp = "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv";
+constexpr const char* kIsUsingZulString = "_ZN3zul12zulStdString11tBaseString16isUsingZulStringEv";
+constexpr const char* kSetZulStringAllocApi = "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_";
+}  // namespace
+
+LoadedLibrary::LoadedLibrary(const std::string& path) : path_(path) {
+    // The library stays mapped until the process ends: cells, strings and thread-exit
+    // handlers of the library may outlive this object.
+    handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    if (handle_ == nullptr) throw std::runtime_error(std::string("cannot load library: ") + ::dlerror());
+    bind_ = reinterpret_cast<BindToParentContextFn>(Resolve("BindToParentContext"));
+    data_ = reinterpret_cast<LibraryDataFn>(Resolve("LibraryData"));
+    release_ = reinterpret_cast<ReleaseLibraryFn>(Resolve("ReleaseLibrary"));
+    strings_.allocFnImp = reinterpret_cast<void* (*)()>(Resolve(kAllocFnImp));
+    strings_.freeFnImp = reinterpret_cast<void (*)(void*)>(Resolve(kFreeFnImp));
+    strings_.isUsingZulString = reinterpret_cast<bool (*)()>(Resolve(kIsUsingZulString));
+    strings_.setZulStringAllocAPI = reinterpret_cast<void (*)(void*, void*)>(Resolve(kSetZulStringAllocApi));
+}
+
+LoadedLibrary::~LoadedLibrary() {
+    if (handle_ != nullptr) ::dlclose(handle_);
+}
+
+void* LoadedLibrary::Resolve(const char* symbol) const {
+    ::dlerror();
+    void* address = ::dlsym(handle_, symbol);
+    if (address == nullptr) throw std::runtime_error(path_ + ": missing entry " + symbol);
+    return address;
+}
+
+std::string DefaultLibraryPath() {
+    // The library this host was built with, else one beside the executable, else the
+    // dynamic linker's search path.
+    const std::string built = QUON_DEFAULT_LIBRARY;
+    if (::access(built.c_str(), R_OK) == 0) return built;
+    const std::string beside = zul::platform::ModuleFilePath();
+    const auto slash = beside.rfind('/');
+    if (slash != std::string::npos) {
+        const std::string candidate = beside.substr(0, slash + 1) + kLibraryFileName;
+        if (::access(candidate.c_str(), R_OK) == 0) return candidate;
+    }
+    return kLibraryFileName;
+}
+
+}  // namespace quon_host

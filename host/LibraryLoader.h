@@ -1,0 +1,49 @@
+// Loads an extension library with dlopen and resolves the entry points and the pooled-string
+// allocation functions it exports.
+#pragma once
+
+#include <string>
+
+#include "interface/LibraryDescriptor.h"
+
+namespace quon_host {
+
+class LoadedLibrary {
+public:
+    // The library's four pooled-string statics.
+    struct StringAllocApi {
+        void* (*allocFnImp)() = nullptr;
+        void (*freeFnImp)(void*) = nullptr;
+        bool (*isUsingZulString)() = nullptr;
+        void (*setZulStringAllocAPI)(void*, void*) = nullptr;
+    };
+
+    // Throws std::runtime_error with dlerror's text when the library or an entry is missing.
+    explicit LoadedLibrary(const std::string& path);
+    ~LoadedLibrary();
+    LoadedLibrary(const LoadedLibrary&) = delete;
+    LoadedLibrary& operator=(const LoadedLibrary&) = delete;
+
+    const std::string& Path() const { return path_; }
+    void* Handle() const { return handle_; }
+
+    void Bind(ParentContext* context) const { bind_(context); }
+    QUON_ExternLib::LibraryDescriptor* Data() const { return data_(); }
+    void Release() const { release_(); }
+    const StringAllocApi& Strings() const { return strings_; }
+
+private:
+    void* Resolve(const char* symbol) const;
+
+    std::string path_;
+    void* handle_ = nullptr;
+    BindToParentContextFn bind_ = nullptr;
+    LibraryDataFn data_ = nullptr;
+    ReleaseLibraryFn release_ = nullptr;
+    StringAllocApi strings_;
+};
+
+// The library next to this executable's build, or the compiled-in default path.
+std::string DefaultLibraryPath();
+
+}  // namespace quon_host

@@ -1,0 +1,69 @@
+// The single library object: the two tables, the registry of custom types by native type,
+// and the descriptor the host reads, followed in the same block by three members that only
+// the library uses.
+#pragma once
+
+#include <map>
+#include <typeindex>
+#include <vector>
+
+#include "interface/LibraryDescriptor.h"
+#include "interface/ParentContext.h"
+#include "strings/tString.h"
+
+namespace QUON_ExternLib {
+
+class LibraryObject {
+public:
+    LibraryObject();
+    LibraryObject(const LibraryObject&) = delete;
+    LibraryObject& operator=(const LibraryObject&) = delete;
+
+    // The descriptor, built on the first call; later calls return the same one unchanged.
+    LibraryDescriptor* Data();
+
+    void Bind(ParentContext* context) { parentContext = context; }
+    ParentContext* Context() const { return parentContext; }
+    bool IsBuilt() const { return built; }
+
+    // Builder steps used by the Data() builder and the rows it appends.
+    void AppendFunction(const FunctionEntry& row) { functionTable.push_back(row); }
+    void RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row);
+    const CustomTypeEntry* FindCustomType(std::type_index nativeType) const;
+
+    const LibraryDescriptor& Descriptor() const { return descriptor; }
+
+private:
+    void Build();
+    void Publish();
+
+    std::vector<FunctionEntry> functionTable;                   // rows in registration order
+    std::vector<CustomTypeEntry> customTypeTable;               // rows in registration order
+    std::map<std::type_index, CustomTypeEntry> typeRegistry;    // native type -> copy of its row
+    LibraryDescriptor descriptor;                               // what the host reads
+    ParentContext* parentContext = nullptr;                     // set by BindToParentContext
+    bool built = false;                                         // the tables are published
+    zul::zulStdString::tString ownedString;                     // empty body owned by the library
+
+    friend struct LibraryObjectLayout;
+};
+
+// Offsets of the library-only members, counted from the start of the descriptor.
+struct LibraryObjectLayout {
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Winvalid-offsetof"
+    static constexpr std::size_t kDescriptor = offsetof(LibraryObject, descriptor);
+    static constexpr std::size_t kParentContext = offsetof(LibraryObject, parentContext) - kDescriptor;
+    static constexpr std::size_t kBuilt = offsetof(LibraryObject, built) - kDescriptor;
+    static constexpr std::size_t kOwnedString = offsetof(LibraryObject, ownedString) - kDescriptor;
+#pragma GCC diagnostic pop
+};
+
+static_assert(LibraryObjectLayout::kParentContext == 0x190);
+static_assert(LibraryObjectLayout::kBuilt == 0x198);
+static_assert(LibraryObjectLayout::kOwnedString == 0x1A0);
+
+// The one library object of this module, constructed at load before any entry point runs.
+LibraryObject& TheLibrary();
+
+}  // namespace QUON_ExternLib
