@@ -62,7 +62,27 @@ public:
 
     void PopSlot() { --stack.end; }
 
+    // Closes the current call frame: pops the frame's cells from the top, handing each to
+    // `release` first, then restores the caller's frame base and limit.
+    template <class ReleaseFn>
+    void CloseCallFrame(ReleaseFn&& release) {
+        const std::uint8_t argumentCount = PopFrameByte();
+        const std::ptrdiff_t cells = (stack.end - frameBase) - 1 + argumentCount;
+        for (std::ptrdiff_t i = 0; i < cells; ++i) {
+            release(stack.end - 1);
+            PopSlot();
+        }
+        frameBase -= PopFrameByte();
+        frameLimit = frameBase - frameSizes.back();
+    }
+
 private:
+    std::uint8_t PopFrameByte() {
+        const std::uint8_t value = frameSizes.back();
+        frameSizes.pop_back();
+        return value;
+    }
+
     void Grow() {
         const std::size_t count = Depth();
         const std::size_t newCapacity = count == 0 ? 16 : 2 * count;

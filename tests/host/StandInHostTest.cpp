@@ -1,0 +1,95 @@
+// The stand-in host's own machinery: call frames on the evaluator's value stack, stack
+// extensions, and the quon-host program's output.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "evaluator/HostThreadWords.h"
+#include "host/HostContext.h"
+#include "host/HostEvaluator.h"
+
+namespace {
+
+using QUON_Evaluator::CellSlot;
+
+CellSlot Cell(std::uintptr_t tag) { return CellSlot{{reinterpret_cast<void*>(tag), nullptr}}; }
+
+TEST(CallFrames, PrepareCallAndCloseLeaveTheCallerStackIntact) {
+    quon_host::EvaluatorScope scope;
+    auto& evaluator = scope.Get();
+    ParentContext* host = quon_host::HostContext();
+    ASSERT_EQ(host->currentEvaluator(), &evaluator) << "the scope's evaluator is the thread's";
+    ASSERT_EQ(QUON_Evaluator::HostCurrentEvaluator(), &evaluator) << "the per-thread word agrees";
+
+    *evaluator.PushSlot() = Cell(1);
+    const std::size_t depth = evaluator.Depth();
+    CellSlot* callerBase = evaluator.frameBase;
+    CellSlot* callerLimit = evaluator.frameLimit;
+
+    for (std::uint64_t arguments : {0u, 1u, 3u}) {
+        for (std::uint64_t i = 0; i < arguments; ++i) *evaluator.PushSlot() = Cell(100 + i);
+        host->prepareCall(arguments, 0);
+        // A nested call inside, as an evaluation would make.
+        *evaluator.PushSlot() = Cell(7);
+        host->prepareCall(1, 0);
+        int innerReleased = 0;
+        evaluator.CloseCallFrame([&](CellSlot*) { ++innerReleased; });
+        EXPECT_EQ(innerReleased, 1) << "nested frame pops its one argument";
+
+        int released = 0;
+        evaluator.CloseCallFrame([&](CellSlot*) { ++released; });
+        EXPECT_EQ(released, static_cast<int>(arguments)) << "frame of " << arguments << " arguments";
+        EXPECT_EQ(evaluator.Depth(), depth) << "stack depth restored";
+        EXPECT_EQ(evaluator.frameBase, callerBase) << "frame base restored";
+        EXPECT_EQ(evaluator.frameLimit, callerLimit) << "frame limit restored";
+    }
+}
+
+TEST(CallFrames, GrowingTheStackMovesTheFramePointers) {
+    quon_host::EvaluatorScope scope;
+    auto& evaluator = scope.Get();
+    *evaluator.PushSlot() = Cell(1);
+    *evaluator.PushSlot() = Cell(2);
+    quon_host::PrepareCall(2, 0);
+    const std::ptrdiff_t baseIndex = evaluator.frameBase - evaluator.stack.begin;
+    const std::ptrdiff_t limitIndex = evaluator.frameLimit - evaluator.stack.begin;
+    for (std::uintptr_t i = 0; i < 1000; ++i) *evaluator.PushSlot() = Cell(10 + i);
+    EXPECT_EQ(evaluator.frameBase - evaluator.stack.begin, baseIndex) << "base follows the storage";
+    EXPECT_EQ(evaluator.frameLimit - evaluator.stack.begin, limitIndex) << "limit follows the storage";
+    EXPECT_EQ(evaluator.stack.begin[1].words[0], reinterpret_cast<void*>(1)) << "old cells were moved";
+    EXPECT_EQ(evaluator.stack.end[-1].words[0], reinterpret_cast<void*>(1009)) << "top cell";
+    EXPECT_GE(evaluator.stack.capacity - evaluator.stack.begin, 1003) << "capacity doubled enough";
+}
+
+TEST(StackExtension, EnterLowersTheLimitAndLeaveRestoresIt) {
+    quon_host::EvaluatorScope scope;
+    char local = 0;
+    void* limit = QUON_Evaluator::HostStackLimit();
+    ASSERT_NE(limit, nullptr) << "an evaluator thread has a stack limit";
+    EXPECT_LT(limit, static_cast<void*>(&local)) << "the limit lies below the running frame";
+    quon_host::HostContext()->enterStackExtension();
+    EXPECT_LT(QUON_Evaluator::HostStackLimit(), limit) << "extension gives more room";
+    quon_host::HostContext()->leaveStackExtension();
+    EXPECT_EQ(QUON_Evaluator::HostStackLimit(), limit) << "leave restores the limit";
+}
+
+TEST(QuonHostProgram, PrintsTheDescriptorOfTheLibrary) {
+    const std::string command = std::string("'") + QUON_HOST_PATH + "' '" + QUON_LIBRARY_PATH + "'";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
+    EXPECT_EQ(::pclose(pipe), 0) << output;
+    for (const char* expected : {"Library \"TestExternalLibrary\"", "interface version    400",
+                                 "build configuration  RELEASE", "public \"0.6.5\"  full \"0.6.5 (abc)\"",
+                                 "full \"0.6.12 (26000)\""})
+        EXPECT_NE(output.find(expected), std::string::npos) << "missing: " << expected << "\n" << output;
+}
+
+TEST(QuonHostProgram, AnEntryTheHostCannotServeStopsTheProcessNamingIt) {
+    EXPECT_DEATH(quon_host::HostContext()->setInt(nullptr, 1), "host entry 'setInt'");
+}
+
+}  // namespace

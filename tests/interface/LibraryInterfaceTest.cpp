@@ -1,0 +1,129 @@
+// The library as the host sees it: its exported symbol set, and the descriptor read through
+// the real dlopen'ed library at the byte offsets the host uses.
+#include <elf.h>
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "host/HostContext.h"
+#include "host/LibraryLoader.h"
+
+namespace {
+
+quon_host::LoadedLibrary& Library() {
+    static quon_host::LoadedLibrary library(QUON_LIBRARY_PATH);
+    return library;
+}
+
+struct DynamicSymbols {
+    std::set<std::string> defined;
+    std::set<std::string> undefinedTls;
+};
+
+// Reads the dynamic symbol table of a 64-bit ELF file.
+DynamicSymbols ReadDynamicSymbols(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    DynamicSymbols result;
+    if (image.size() < sizeof(Elf64_Ehdr)) return result;
+    const auto* header = reinterpret_cast<const Elf64_Ehdr*>(image.data());
+    const auto* sections = reinterpret_cast<const Elf64_Shdr*>(image.data() + header->e_shoff);
+    for (int i = 0; i < header->e_shnum; ++i) {
+        if (sections[i].sh_type != SHT_DYNSYM) continue;
+        const char* names = image.data() + sections[sections[i].sh_link].sh_offset;
+        const auto* symbols = reinterpret_cast<const Elf64_Sym*>(image.data() + sections[i].sh_offset);
+        const std::size_t count = sections[i].sh_size / sizeof(Elf64_Sym);
+        for (std::size_t k = 1; k < count; ++k) {
+            const std::string name = names + symbols[k].st_name;
+            if (symbols[k].st_shndx != SHN_UNDEF) result.defined.insert(name);
+            else if (ELF64_ST_TYPE(symbols[k].st_info) == STT_TLS) result.undefinedTls.insert(name);
+        }
+    }
+    return result;
+}
+
+template <class T>
+T At(const void* base, std::size_t offset) {
+    T value;
+    std::memcpy(&value, static_cast<const char*>(base) + offset, sizeof value);
+    return value;
+}
+
+const std::string& TextAt(const void* base, std::size_t offset) {
+    return *reinterpret_cast<const std::string*>(static_cast<const char*>(base) + offset);
+}
+
+TEST(LibraryExports, ExactlyTheEntryPointsAndStringAllocatorAreExported) {
+    const DynamicSymbols symbols = ReadDynamicSymbols(QUON_LIBRARY_PATH);
+    const std::set<std::string> expected = {
+        "BindToParentContext",
+        "LibraryData",
+        "ReleaseLibrary",
+        "_ZN3zul12zulStdString11tBaseString10allocFnImpEv",
+        "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv",
+        "_ZN3zul12zulStdString11tBaseString16isUsingZulStringEv",
+        "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_",
+    };
+    EXPECT_EQ(symbols.defined, expected) << "defined dynamic symbols of the library";
+    EXPECT_EQ(symbols.undefinedTls, std::set<std::string>{"quonHostThreadWords"})
+        << "the only thread-local the library takes from its host";
+}
+
+TEST(LibraryDescriptor, HostReadsTheDescriptorAtItsFixedOffsets) {
+    auto& library = Library();
+    const void* first = library.Data();
+    const void* second = library.Data();
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(first, second) << "LibraryData is idempotent";
+
+    EXPECT_EQ(At<std::uint64_t>(first, 0x000), 400u) << "interfaceVersion";
+    EXPECT_STREQ(At<const char*>(first, 0x008), "TestExternalLibrary") << "libraryName";
+    EXPECT_EQ(At<std::uint64_t>(first, 0x030), 8u) << "pointerSize";
+    EXPECT_STREQ(At<const char*>(first, 0x038), "RELEASE") << "buildConfiguration";
+
+    EXPECT_EQ(At<std::uint32_t>(first, 0x040 + 0), 0u) << "libraryVersion.major";
+    EXPECT_EQ(At<std::uint32_t>(first, 0x040 + 4), 6u) << "libraryVersion.minor";
+    EXPECT_EQ(At<std::uint32_t>(first, 0x040 + 8), 5u) << "libraryVersion.patch";
+    EXPECT_EQ(TextAt(first, 0x040 + 16), "abc") << "libraryVersion.tweak";
+    EXPECT_EQ(TextAt(first, 0x040 + 48), "0.6.5") << "libraryVersion.publicString";
+    EXPECT_EQ(TextAt(first, 0x040 + 80), "0.6.5 (abc)") << "libraryVersion.fullString";
+    EXPECT_EQ(TextAt(first, 0x0B0 + 80), "0.6.12 (26071)") << "frameworkVersion.fullString";
+    EXPECT_EQ(TextAt(first, 0x120 + 48), "0.6.12") << "frameworkMinVersion.publicString";
+    EXPECT_EQ(TextAt(first, 0x120 + 80), "0.6.12 (26000)") << "frameworkMinVersion.fullString";
+
+    const auto functionCount = At<std::uint64_t>(first, 0x020);
+    const auto customTypeCount = At<std::uint64_t>(first, 0x010);
+    library.Data();
+    EXPECT_EQ(At<std::uint64_t>(first, 0x020), functionCount) << "a later call appends no rows";
+    EXPECT_EQ(At<std::uint64_t>(first, 0x010), customTypeCount) << "a later call registers no types";
+    EXPECT_EQ(At<bool>(first, 0x198), true) << "built flag after LibraryData";
+}
+
+TEST(LibraryDescriptor, BindStoresTheContextAfterTheDescriptor) {
+    auto& library = Library();
+    const void* descriptor = library.Data();
+    ParentContext other{};
+    library.Bind(&other);
+    EXPECT_EQ(At<ParentContext*>(descriptor, 0x190), &other) << "parentContext replaced without checks";
+    library.Bind(quon_host::HostContext());
+    EXPECT_EQ(At<ParentContext*>(descriptor, 0x190), quon_host::HostContext()) << "bound again";
+
+    const auto* owned = At<const char*>(descriptor, 0x1A0);
+    ASSERT_NE(owned, nullptr) << "ownedString body exists from load";
+    EXPECT_EQ(TextAt(owned, 8), "") << "ownedString is empty";
+    library.Release();
+    EXPECT_EQ(library.Data(), descriptor) << "ReleaseLibrary changes nothing";
+}
+
+TEST(VersionInfo, TextsFollowTheNumbersAndTheTweak) {
+    EXPECT_EQ(zul::VersionInfo(1, 22, 333, "").fullString, "1.22.333") << "empty tweak";
+    EXPECT_EQ(zul::VersionInfo(1, 22, 333, nullptr).fullString, "1.22.333") << "null tweak counts as empty";
+    EXPECT_EQ(zul::VersionInfo(0, 6, 12, "26071").fullString, "0.6.12 (26071)") << "tweak in parentheses";
+}
+
+}  // namespace
