@@ -104,6 +104,6 @@ static_assert(offsetof(Evaluator, frameBase) == 24);
 static_assert(offsetof(Evaluator, frameLimit) == 32);
 static_assert(offsetof(Evaluator, frameSizes) == 40);
 static_assert(offsetof(Evaluator, modes) == 64);
-static_assert(offsetof(Evaluator, channel) == 64 + sizeof(std::deque<EvaluatorMode>));
+static_assert(offsetof(Evaluator, channel) == 144);
 
 }  // namespace QUON_Evaluator
