@@ -1,0 +1,103 @@
+#include "diagnostics/LogManager.h"
+
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <random>
+#include <utility>
+
+#include "diagnostics/Log.h"
+#include "platform/Platform.h"
+
+namespace zul {
+
+namespace {
+
+// Six decimal digits that keep the files of processes started in the same second apart.
+// The generator is process-wide, seeded with the standard default, and has its own mutex.
+std::string RandomDigits() {
+    static std::mutex mutex;
+    static std::mt19937 generator;  // default seed 5489
+    float r;
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        r = std::uniform_real_distribution<float>(0.0f, 1.0f)(generator);
+    }
+    long value = static_cast<long>(std::floor(static_cast<double>(r) * 1000000.0));
+    if (value > 999999) value = 999999;  // float rounding may reach 1.0
+    char digits[24];
+    std::snprintf(digits, sizeof digits, "%ld", value + 1000000);
+    return digits + 1;  // the leading "1" only keeps the zeros
+}
+
+void SlashesToBackslashes(std::string& text) {
+    for (char& c : text)
+        if (c == '/') c = '\\';
+}
+
+std::string DefaultLogDirectory() {
+    std::string root = platform::ApplicationDataFolder();
+    if (root.empty()) return {};
+    return root + platform::kPathSeparator + "Quon" + platform::kPathSeparator + "log";
+}
+
+}  // namespace
+
+LogManager::LogManager(std::string logDirectory) : logDirectory_(std::move(logDirectory)) {
+    if (!logDirectory_.empty()) platform::CreateDirectories(logDirectory_);
+}
+
+LogManager::~LogManager() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    loggers_.clear();
+}
+
+LogManager& LogManager::Local() {
+    static LogManager manager(DefaultLogDirectory());
+    return manager;
+}
+
+std::string LogManager::FileBase(const std::string& type) {
+    auto cached = fileBases_.find(type);
+    if (cached != fileBases_.end()) return cached->second;
+
+    // The type becomes part of one file name: with every "/" turned into "\\" it can name no
+    // other folder, and ".." inside "Quon [...]" is no path component of its own.
+    std::string prefix = type == kDefaultLogType ? std::string("Quon -") : "Quon [" + type + "]";
+    SlashesToBackslashes(prefix);
+    std::string base = logDirectory_.empty() ? std::string() : logDirectory_ + platform::kPathSeparator + prefix;
+    fileBases_.emplace(type, base);
+    return base;
+}
+
+Logger* LogManager::GetLogger(const std::string& requested) {
+    const std::string type = requested.empty() ? std::string(kDefaultLogType) : requested;
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto found = loggers_.find(type);
+    if (found != loggers_.end()) return found->second.get();
+
+    std::string path = FileBase(type);
+    if (path.empty()) return nullptr;
+
+    std::time_t now = std::time(nullptr);
+    std::tm t{};
+    ::localtime_r(&now, &t);
+    char stamp[64];
+    std::snprintf(stamp, sizeof stamp, " %4d-%02d-%02d-%02d%02d%02d-", t.tm_year + 1900, t.tm_mon + 1,
+                  t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
+    path += stamp;
+    path += RandomDigits();
+    path += ".log";
+
+    Logger* logger = new Logger(std::move(path), type);
+    loggers_.emplace(type, std::unique_ptr<Logger>(logger));
+    return logger;
+}
+
+LogManager* GetLogManager() {
+    LogManager& local = LogManager::Local();
+    LogManager* forward = local.ForwardTarget();
+    return forward != nullptr ? forward : &local;
+}
+
+}  // namespace zul
