@@ -12,6 +12,9 @@
 #include <string>
 #include <string_view>
 
+// Marks the few runtime symbols a module publishes; everything else stays hidden.
+#define ZUL_EXPORT __attribute__((visibility("default")))
+
 namespace zul::zulStdString {
 
 class tBaseString : public std::string {
@@ -20,10 +23,10 @@ public:
     virtual void Release();
 
     // The exported allocation interface. The host may replace this module's pair.
-    __attribute__((visibility("default"))) static void* allocFnImp();          // a block of the pool
-    __attribute__((visibility("default"))) static void freeFnImp(void* block);  // back to the pool
-    __attribute__((visibility("default"))) static bool isUsingZulString();      // always true
-    __attribute__((visibility("default"))) static void setZulStringAllocAPI(void* alloc, void* free);
+    ZUL_EXPORT static void* allocFnImp();          // a block of the pool
+    ZUL_EXPORT static void freeFnImp(void* block);  // back to the pool
+    ZUL_EXPORT static bool isUsingZulString();      // always true
+    ZUL_EXPORT static void setZulStringAllocAPI(void* alloc, void* free);
 
     // A new body with an empty text, or null when the allocator returned null.
     static tBaseString* New();
@@ -35,8 +38,11 @@ public:
     // True when this body is the null string: it shares the singleton's text buffer, or its
     // text is the singleton's 10 bytes.
     bool IsNull() const;
-    // The null-string singleton body of this module ("NULL\0NULL\0"), made on first use.
+    // The null-string singleton body of this module, made on first use; its text is the
+    // kNullTextLength bytes at NullText(): "NULL", a zero byte, "NULL", a zero byte.
     static const tBaseString& NullBody();
+    static constexpr std::size_t kNullTextLength = 10;
+    static const char* NullText();
 
     // Bodies exist only inside allocator blocks: see New and Copy.
     tBaseString(const tBaseString&) = delete;

@@ -1,0 +1,152 @@
+// Fixed-block LIFO pools.
+//
+//   head -> [link|.....] -> [link|.....] -> ... -> null      the free list, threaded through
+//                                                            the free blocks' first 8 bytes
+// Allocate pops the head, Free pushes onto it; blocks are never cleared. An empty list refills
+// from the pool's zone manager (a returned chain, else a new zone). A dying pool hands its
+// whole list back to the manager as one chain.
+//
+// Per-thread pools take no lock. A pool whose option word carries kPoolOptionLockBit (the
+// string pool) serialises Allocate and Free with its own mutex; the zone manager's mutex is
+// only ever taken inside it.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <type_traits>
+
+#include "memory/MemoryPool.h"
+#include "memory/MemoryPoolInfo.h"
+#include "memory/MemoryPoolZoneManager.h"
+#include "memory/PoolPoisoning.h"
+#include "platform/Platform.h"
+
+namespace zmm {
+
+// Stands in for a mutex in the unlocked pools; costs nothing.
+struct NoLock {
+    void lock() {}
+    void unlock() {}
+};
+
+// The allocating core of a pool. ZoneManager fixes the (rounded) block size.
+template <class ZoneManager, bool Locked>
+class BlockAllocator {
+public:
+    static constexpr std::size_t kBlockSize = ZoneManager::kBlockSize;
+
+    explicit BlockAllocator(std::shared_ptr<ZoneManager> manager) : zoneManager(std::move(manager)) {}
+    ~BlockAllocator() { ReturnFreeList(); }
+
+    BlockAllocator(const BlockAllocator&) = delete;
+    BlockAllocator& operator=(const BlockAllocator&) = delete;
+
+    // One block; never null. Throws std::bad_alloc when a refill finds no memory.
+    void* Allocate() {
+        std::lock_guard<Mutex> guard(mutex);
+        void* block = head;
+        if (block == nullptr) [[unlikely]]
+            block = Refill();
+        head = ReadLink(block);
+        UnpoisonBlocks(block, kBlockSize);
+        return block;
+    }
+
+    // Pushes a block (of any pool of the same size) on this free list.
+    void Free(void* block) {
+        std::lock_guard<Mutex> guard(mutex);
+        WriteLink(block, head);
+        PoisonBlocks(block, kBlockSize);
+        head = block;
+    }
+
+    // Hands the whole free list to the zone manager as one chain.
+    void ReturnFreeList() {
+        std::lock_guard<Mutex> guard(mutex);
+        if (head != nullptr) zoneManager->ReturnChain(head);
+        head = nullptr;
+    }
+
+    const std::uint64_t* GetCounters() const { return counters; }
+    ZoneManager* GetZoneManager() const { return zoneManager.get(); }
+
+    // Blocks on the free list; walks it, so for tests and diagnostics only.
+    std::size_t CountFreeBlocks() {
+        std::lock_guard<Mutex> guard(mutex);
+        std::size_t count = 0;
+        for (void* block = head; block != nullptr; block = ReadLink(block)) ++count;
+        return count;
+    }
+
+private:
+    using Mutex = std::conditional_t<Locked, std::mutex, NoLock>;
+
+    // Called with an empty list; installs a chain of up to one zone and returns its head.
+    [[gnu::noinline]] void* Refill() {
+        void* first = nullptr;
+        void* last = nullptr;
+        if (zoneManager->TakeChain(first, last, ZoneManager::kBlocksPerZone) == 0)
+            zoneManager->CreateZone(first, last);
+        WriteLink(last, head);
+        head = first;
+        return first;
+    }
+
+    std::shared_ptr<ZoneManager> zoneManager;  // keeps the manager alive
+    void* head = nullptr;                      // free-list head
+    std::uint64_t counters[3] = {};            // usage counters; reported, never changed here
+    [[no_unique_address]] Mutex mutex;         // a real mutex only in locked pools
+};
+
+namespace detail {
+// Block size of a pool: the explicit size, or sizeof(T) when it is 0. T may be incomplete
+// when the size is explicit.
+template <class T, std::size_t BlockSize>
+struct PoolBlockSize : std::integral_constant<std::size_t, BlockSize> {};
+template <class T>
+struct PoolBlockSize<T, 0> : std::integral_constant<std::size_t, sizeof(T)> {};
+}  // namespace detail
+
+template <class T, std::size_t BlockSize, std::size_t BlocksPerZone, std::uint32_t Options>
+class HeapMemoryPool : public MemoryPool {
+public:
+    static constexpr std::size_t kBlockSize = detail::PoolBlockSize<T, BlockSize>::value;
+    static constexpr bool kLocked = (Options & kPoolOptionLockBit) != 0;
+    // All pools whose sizes round to the same multiple of 8 share one manager.
+    using ZoneManager = UntypedMemoryPoolZoneManager<(kBlockSize + 7) / 8 * 8, BlocksPerZone, 1, kLocked, 0>;
+    using Allocator = BlockAllocator<ZoneManager, kLocked>;
+
+    explicit HeapMemoryPool(std::string name)
+        : MemoryPool(std::move(name)),
+          zoneManager(zmm::GetZoneManager<(kBlockSize + 7) / 8 * 8, BlocksPerZone, 1, kLocked, 0>()),
+          allocator(zoneManager) {
+        info.blockSize = kBlockSize;
+        info.name = GetName();
+        info.counters = allocator.GetCounters();
+        info.threadId = zul::platform::CurrentThreadId();
+        info.zoneManager = zoneManager.get();
+        info.options = Options;
+    }
+
+    ~HeapMemoryPool() override {
+        Describe();
+        allocator.ReturnFreeList();
+    }
+
+    void* Allocate() { return allocator.Allocate(); }
+    void Free(void* block) { allocator.Free(block); }
+    MemoryPoolInfo* GetInfo() override { return &info; }
+
+    Allocator& GetAllocator() { return allocator; }
+    ZoneManager& GetZoneManager() const { return *zoneManager; }
+
+private:
+    std::shared_ptr<ZoneManager> zoneManager;  // keeps the manager alive for the pool's life
+    Allocator allocator;                       // free list and counters
+    MemoryPoolInfo info;                       // what GetInfo reports
+};
+
+}  // namespace zmm
