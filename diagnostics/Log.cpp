@@ -32,7 +32,8 @@ void LogWrite(const std::string& logType, const std::string& levelName, const st
     LogManager* manager = GetLogManager();
     const bool toDefault = (flags & kLogFlagToDefault) != 0;
 
-    Logger* logger = manager->GetLogger(toDefault || logType.empty() ? std::string(kDefaultLogType) : logType);
+    Logger* logger =
+        manager->GetLogger(toDefault || logType.empty() ? std::string(kDefaultLogType) : logType);
     if (logger == nullptr) {
         if (toDefault) return;
         // Last resort: the bare text in the default log.

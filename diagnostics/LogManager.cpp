@@ -65,7 +65,8 @@ std::string LogManager::FileBase(const std::string& type) {
     // other folder, and ".." inside "Quon [...]" is no path component of its own.
     std::string prefix = type == kDefaultLogType ? std::string("Quon -") : "Quon [" + type + "]";
     SlashesToBackslashes(prefix);
-    std::string base = logDirectory_.empty() ? std::string() : logDirectory_ + platform::kPathSeparator + prefix;
+    std::string base =
+        logDirectory_.empty() ? std::string() : logDirectory_ + platform::kPathSeparator + prefix;
     fileBases_.emplace(type, base);
     return base;
 }

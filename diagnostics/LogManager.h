@@ -39,11 +39,11 @@ public:
 private:
     std::string FileBase(const std::string& type);
 
-    std::string logDirectory_;                                 // folder of every file of this manager
-    std::map<std::string, std::string> fileBases_;             // log type -> folder + file-name prefix
-    std::map<std::string, std::unique_ptr<Logger>> loggers_;   // log type -> its logger (owned)
-    std::mutex mutex_;                                         // guards both maps
-    std::atomic<LogManager*> forward_{nullptr};                // manager to use instead, if set
+    std::string logDirectory_;                                // folder of every file of this manager
+    std::map<std::string, std::string> fileBases_;            // log type -> folder + file-name prefix
+    std::map<std::string, std::unique_ptr<Logger>> loggers_;  // log type -> its logger (owned)
+    std::mutex mutex_;                                        // guards both maps
+    std::atomic<LogManager*> forward_{nullptr};               // manager to use instead, if set
 };
 
 // The forwarding target of the local manager if set, else the local manager.

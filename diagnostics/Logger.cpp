@@ -73,8 +73,8 @@ std::FILE* Logger::Open() {
 void Logger::WritePrefix(std::FILE* file, bool timestamp) const {
     if (timestamp) {
         std::tm t = LocalNow();
-        std::fprintf(file, "[%4d-%02d-%02d %02d:%02d:%02d.%03d] ", t.tm_year + 1900, t.tm_mon + 1, t.tm_mday,
-                     t.tm_hour, t.tm_min, t.tm_sec, 0);
+        std::fprintf(file, "[%4d-%02d-%02d %02d:%02d:%02d.%03d] ", t.tm_year + 1900, t.tm_mon + 1,
+                     t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec, 0);
     }
     std::fputs(FormatThreadTag(platform::CurrentThreadId()).c_str(), file);
 }
