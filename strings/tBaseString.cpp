@@ -3,21 +3,17 @@
 #include <cstring>
 #include <new>
 
-#include "memory/HeapMemoryPool.h"
+#include "strings/StringMemoryPool.h"
 #include "strings/tString.h"
 
 namespace zul::zulStdString {
 
-namespace {
-
-// 40-byte bodies, 65536 to a zone, shared by every thread of the module: the locked pool.
-using StringMemoryPool = zmm::HeapMemoryPool<tBaseString, 0, 65536, zmm::kPoolOptionsLocked>;
-static_assert(StringMemoryPool::kLocked && StringMemoryPool::kBlockSize == 40);
-
-StringMemoryPool& StringPool() {
-    static StringMemoryPool pool("myStringMemoryPool");
+tStringMemoryPool& StringMemoryPool() {
+    static tStringMemoryPool pool("myStringMemoryPool");
     return pool;
 }
+
+namespace {
 
 constexpr char kNullText[tBaseString::kNullTextLength] = {'N', 'U', 'L', 'L', '\0', 'N', 'U', 'L', 'L', '\0'};
 
@@ -31,9 +27,9 @@ void tBaseString::Release() {
     freePtr(this);
 }
 
-void* tBaseString::allocFnImp() { return StringPool().Allocate(); }
+void* tBaseString::allocFnImp() { return StringMemoryPool().Allocate(); }
 
-void tBaseString::freeFnImp(void* block) { StringPool().Free(block); }
+void tBaseString::freeFnImp(void* block) { StringMemoryPool().Free(block); }
 
 bool tBaseString::isUsingZulString() { return true; }
 

@@ -1,0 +1,120 @@
+// Per-thread cell pools: construction on first use, names, and the hand-back of free blocks
+// to the shared zone managers when a thread exits.
+#include <gtest/gtest.h>
+
+#include <future>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "memory/MemoryPoolRegistry.h"
+#include "memory/ThreadCellPools.h"
+
+namespace {
+
+using QUON_Evaluator::AllocateCell;
+using QUON_Evaluator::CurrentThreadCellPools;
+using QUON_Evaluator::FreeCell;
+
+// Runs `work` on a new thread and waits for the thread to exit.
+template <class Work>
+void OnNewThread(Work work) {
+    std::thread thread(work);
+    thread.join();
+}
+
+TEST(ThreadCellPools, FirstUseOnAThreadRegistersFortyFiveNamedPools) {
+    auto& registry = zmm::MemoryPoolRegistry::Instance();
+    OnNewThread([&] {
+        const std::size_t before = registry.GetPoolCount();
+        EXPECT_EQ(QUON_Evaluator::threadCellPools, nullptr) << "nothing is built before the first use";
+        auto& pools = CurrentThreadCellPools();
+        EXPECT_EQ(registry.GetPoolCount() - before, 45u) << "21 cell pools, the universal pool, 23 sub-pools";
+        EXPECT_EQ(&CurrentThreadCellPools(), &pools) << "later uses find the same pools";
+
+        auto& pool1 = pools.GetCellPool<1>();
+        auto& pool21 = pools.GetCellPool<21>();
+        auto& universal = pools.GetUniversalPool();
+        EXPECT_EQ(pool1.GetName(), "Seq./Op. Pool 1");
+        EXPECT_EQ(pool21.GetName(), "Seq./Op. Pool 21");
+        EXPECT_EQ(pool21.GetInfo()->blockSize, 336u) << "pool N holds 16 * N bytes";
+        EXPECT_EQ(pool21.GetZoneManager().GetBlocksPerZone(), 65536u / 336) << "zones of at most 64 KiB";
+        EXPECT_EQ(universal.GetName(), "UniversalCellMemoryPool");
+        EXPECT_EQ(universal.GetInfo()->blockSize, 0u) << "the universal pool has no block size";
+        EXPECT_EQ(universal.GetSubPool<8>().GetName(), "UMPB_UniversalCellMemoryPool_8");
+        EXPECT_EQ(universal.GetSubPool<16384>().GetName(), "UMPB_UniversalCellMemoryPool_16384");
+        EXPECT_EQ(&universal.GetSubPool<12>().GetZoneManager(), &pool1.GetZoneManager())
+            << "sub-pool 12 shares the 16-byte manager with cell pool 1";
+        EXPECT_EQ(&universal.GetSubPool<96>().GetZoneManager(), &pools.GetCellPool<6>().GetZoneManager())
+            << "equal sizes share one manager";
+    });
+}
+
+TEST(ThreadCellPools, TwoLiveThreadsRegisterTheSecondPoolsAsCopies) {
+    auto& registry = zmm::MemoryPoolRegistry::Instance();
+    std::promise<void> firstReady;
+    std::promise<void> done;
+    std::shared_future<void> finished = done.get_future().share();
+    std::thread first([&] {
+        CurrentThreadCellPools();
+        firstReady.set_value();
+        finished.wait();
+    });
+    firstReady.get_future().wait();
+    std::thread second([&] { CurrentThreadCellPools(); });
+    second.join();  // its pools are gone again, the first thread's are still alive
+    std::thread third([&] {
+        CurrentThreadCellPools();
+        EXPECT_NE(registry.FindPool("Seq./Op. Pool 1"), nullptr) << "one thread holds the plain name";
+        EXPECT_NE(registry.FindPool("Seq./Op. Pool 1 - COPY_1"), nullptr) << "the other the first copy";
+        EXPECT_NE(registry.FindPool("UMPB_UniversalCellMemoryPool_16384 - COPY_1"), nullptr);
+    });
+    third.join();
+    done.set_value();
+    first.join();
+}
+
+TEST(ThreadCellPools, AnExitedThreadsBlocksGoToTheNextThreadWithoutANewZone) {
+    QUON_Evaluator::EvCellMemoryPool<1, 0>::ZoneManager* manager = nullptr;
+    std::size_t freeAtExit = 0;
+    std::set<void*> released;
+    OnNewThread([&] {
+        std::vector<void*> cells;
+        for (int i = 0; i < 10; ++i) cells.push_back(AllocateCell());
+        for (void* cell : cells) FreeCell(cell);
+        released.insert(cells.begin(), cells.end());
+        auto& pool1 = CurrentThreadCellPools().GetCellPool<1>();
+        freeAtExit = pool1.GetAllocator().CountFreeBlocks();
+        manager = &pool1.GetZoneManager();  // kept alive by its process-wide reference
+    });
+    auto& zones = *manager;
+    // The pool last destroyed at exit is cell pool 1, so its chain is on top of the stack.
+    void* first = nullptr;
+    void* last = nullptr;
+    ASSERT_EQ(zones.TakeChain(first, last, 0), freeAtExit) << "one chain of the whole free list";
+    zones.ReturnChain(first);
+    const std::size_t zonesBefore = zones.GetZoneCount();
+
+    OnNewThread([&] {
+        void* cell = AllocateCell();
+        EXPECT_EQ(released.count(cell), 1u) << "the new thread's first cell is a released one";
+        EXPECT_EQ(zones.GetZoneCount(), zonesBefore) << "no new zone was created";
+        FreeCell(cell);
+    });
+}
+
+TEST(ThreadCellPools, ACellReleasedOnAnotherThreadIsReusedThere) {
+    void* cell = nullptr;
+    OnNewThread([&] { cell = AllocateCell(); });
+    OnNewThread([&] {
+        FreeCell(cell);
+        EXPECT_EQ(AllocateCell(), cell) << "it joined the releasing thread's free list";
+        void* other = AllocateCell();
+        EXPECT_NE(other, cell);
+        FreeCell(other);
+        FreeCell(cell);
+    });
+}
+
+}  // namespace

@@ -1,0 +1,140 @@
+// Pooled strings across module boundaries: the built library and a peer module each hold
+// their own copy of the runtime, as the host does; this test program is a third copy.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "strings/StringMemoryPool.h"
+#include "strings/tString.h"
+
+namespace {
+
+using zul::zulStdString::tBaseString;
+
+void* Open(const char* path) {
+    void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
+    EXPECT_NE(handle, nullptr) << dlerror();
+    return handle;
+}
+
+template <class Fn>
+Fn Resolve(void* module, const char* name) {
+    void* symbol = module != nullptr ? dlsym(module, name) : nullptr;
+    EXPECT_NE(symbol, nullptr) << name;
+    return reinterpret_cast<Fn>(symbol);
+}
+
+// The four statics a module publishes, by their mangled names.
+struct AllocationApi {
+    explicit AllocationApi(void* module)
+        : alloc(Resolve<void* (*)()>(module, "_ZN3zul12zulStdString11tBaseString10allocFnImpEv")),
+          free(Resolve<void (*)(void*)>(module, "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv")),
+          isUsing(Resolve<bool (*)()>(module, "_ZN3zul12zulStdString11tBaseString16isUsingZulStringEv")),
+          setApi(Resolve<void (*)(void*, void*)>(
+              module, "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_")) {}
+    void* (*alloc)();
+    void (*free)(void*);
+    bool (*isUsing)();
+    void (*setApi)(void*, void*);
+};
+
+struct Peer {
+    void* module = Open(QUON_PEER_MODULE_PATH);
+    AllocationApi api{module};
+    tBaseString* (*makeBody)(const char*) = Resolve<tBaseString* (*)(const char*)>(module, "PeerMakeBody");
+    tBaseString* (*copyBody)(const tBaseString*) =
+        Resolve<tBaseString* (*)(const tBaseString*)>(module, "PeerCopyBody");
+    std::size_t (*freeBlocks)() = Resolve<std::size_t (*)()>(module, "PeerStringPoolFreeBlocks");
+    std::size_t (*zones)() = Resolve<std::size_t (*)()>(module, "PeerStringPoolZones");
+};
+
+Peer& ThePeer() {
+    static Peer peer;
+    return peer;
+}
+
+std::size_t OwnFreeBlocks() { return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks(); }
+
+const void* ObjectPointer(const tBaseString* body) { return *reinterpret_cast<const void* const*>(body); }
+
+TEST(CrossModuleString, ACopyIsReleasedByTheModuleThatMadeItsSource) {
+    Peer& peer = ThePeer();
+    ASSERT_NE(peer.makeBody, nullptr);
+
+    tBaseString* peerBody = peer.makeBody("made by the peer");
+    tBaseString* ownCopy = tBaseString::Copy(*peerBody);
+    EXPECT_EQ(*ownCopy, "made by the peer");
+    EXPECT_EQ(ObjectPointer(ownCopy), ObjectPointer(peerBody)) << "the copy keeps the peer's object pointer";
+    const std::size_t peerFree = peer.freeBlocks();
+    const std::size_t ownFree = OwnFreeBlocks();
+    ownCopy->Release();
+    EXPECT_EQ(peer.freeBlocks(), peerFree + 1) << "the peer's Release took our copy";
+    EXPECT_EQ(OwnFreeBlocks(), ownFree) << "our pool was not involved";
+    peerBody->Release();
+
+    tBaseString* ownBody = tBaseString::New("made here");
+    tBaseString* peerCopy = peer.copyBody(ownBody);
+    EXPECT_EQ(ObjectPointer(peerCopy), ObjectPointer(ownBody)) << "the peer's copy keeps our object pointer";
+    const std::size_t peerFreeBefore = peer.freeBlocks();
+    const std::size_t ownFreeBefore = OwnFreeBlocks();
+    peerCopy->Release();
+    EXPECT_EQ(OwnFreeBlocks(), ownFreeBefore + 1) << "our Release took the peer's copy";
+    EXPECT_EQ(peer.freeBlocks(), peerFreeBefore);
+    ownBody->Release();
+}
+
+// An allocator pair standing for the host's: one fixed block, and a count of the calls.
+struct Counting {
+    alignas(16) static inline unsigned char block[40];
+    static inline int allocs = 0;
+    static inline int frees = 0;
+    static inline void* freed = nullptr;
+    static void* Alloc() { return ++allocs, block; }
+    static void Free(void* p) { ++frees, freed = p; }
+};
+
+TEST(CrossModuleString, AnInstalledAllocatorPairTakesEveryBodyOfThatModule) {
+    Peer& peer = ThePeer();
+    ASSERT_NE(peer.api.setApi, nullptr);
+    tBaseString* warmUp = peer.makeBody("");  // the peer's pool exists before the swap
+    warmUp->Release();
+    const std::size_t zones = peer.zones();
+    const std::size_t freeBlocks = peer.freeBlocks();
+
+    EXPECT_TRUE(peer.api.isUsing());
+    peer.api.setApi(reinterpret_cast<void*>(&Counting::Alloc), reinterpret_cast<void*>(&Counting::Free));
+    EXPECT_TRUE(peer.api.isUsing()) << "still true after the swap";
+    tBaseString* body = peer.makeBody("host-allocated");
+    EXPECT_EQ(static_cast<void*>(body), Counting::block) << "the body came from the installed allocator";
+    body->Release();
+    peer.api.setApi(reinterpret_cast<void*>(peer.api.alloc), reinterpret_cast<void*>(peer.api.free));
+    EXPECT_EQ(Counting::allocs, 1) << "one call to the installed alloc";
+    EXPECT_EQ(Counting::frees, 1) << "one call to the installed free";
+    EXPECT_EQ(Counting::freed, Counting::block) << "with the same block";
+    EXPECT_EQ(peer.zones(), zones) << "the peer's pool made no zone";
+    EXPECT_EQ(peer.freeBlocks(), freeBlocks) << "and lent or took no block";
+}
+
+TEST(CrossModuleString, TheLibraryPublishesTheAllocationInterface) {
+    void* library = Open(QUON_LIBRARY_PATH);
+    AllocationApi api(library);
+    ASSERT_NE(api.setApi, nullptr);
+    EXPECT_NE(reinterpret_cast<void*>(api.alloc), reinterpret_cast<void*>(&tBaseString::allocFnImp))
+        << "the library's functions are its own copy";
+    EXPECT_TRUE(api.isUsing()) << "before a swap";
+
+    void* block = api.alloc();
+    ASSERT_NE(block, nullptr);
+    api.free(block);
+    EXPECT_EQ(api.alloc(), block) << "the library's pool hands the freed block out again";
+    api.free(block);
+
+    api.setApi(reinterpret_cast<void*>(&tBaseString::allocFnImp), reinterpret_cast<void*>(&tBaseString::freeFnImp));
+    EXPECT_TRUE(api.isUsing()) << "after a swap";
+    EXPECT_EQ(api.alloc(), block) << "allocFnImp itself still serves the library's own pool";
+    api.free(block);
+    api.setApi(reinterpret_cast<void*>(api.alloc), reinterpret_cast<void*>(api.free));
+}
+
+}  // namespace
