@@ -1,6 +1,7 @@
 #include "diagnostics/LogManager.h"
 
 #include <cmath>
+#include <cstddef>
 #include <cstdio>
 #include <ctime>
 #include <random>
@@ -12,6 +13,9 @@
 namespace zul {
 
 namespace {
+
+// Room left in a 255-byte file name after "Quon [", "]", the time, the digits and "_x.log".
+constexpr std::size_t kMaxTypeInFileName = 200;
 
 // Six decimal digits that keep the files of processes started in the same second apart.
 // The generator is process-wide, seeded with the standard default, and has its own mutex.
@@ -63,7 +67,9 @@ std::string LogManager::FileBase(const std::string& type) {
 
     // The type becomes part of one file name: with every "/" turned into "\\" it can name no
     // other folder, and ".." inside "Quon [...]" is no path component of its own.
-    std::string prefix = type == kDefaultLogType ? std::string("Quon -") : "Quon [" + type + "]";
+    // A long type is cut so that the whole name stays within the file system's name limit.
+    std::string shown = type.substr(0, kMaxTypeInFileName);
+    std::string prefix = type == kDefaultLogType ? std::string("Quon -") : "Quon [" + shown + "]";
     SlashesToBackslashes(prefix);
     std::string base =
         logDirectory_.empty() ? std::string() : logDirectory_ + platform::kPathSeparator + prefix;

@@ -120,6 +120,10 @@ TEST(Log, LogTypeNeverLeavesTheFolder) {
         ++files;
         EXPECT_EQ(entry.path().parent_path().string(), logDir) << "outside the folder: " << entry.path();
     }
+    const std::string longType(400, 'L');
+    zul::Log(4, longType, "long", 1);
+    EXPECT_EQ(ReadLines(log.PathOf(longType)).at(1), "Log type: " + longType)
+        << "a long type still gets a file";
     EXPECT_EQ(files, 5u) << "one file per type";
     EXPECT_NE(log.PathOf("a/b").find("Quon [a\\b] "), std::string::npos) << "slash becomes backslash";
     EXPECT_NE(log.PathOf("..").find("Quon [..] "), std::string::npos) << "dots stay inside one name";
