@@ -70,8 +70,8 @@ TEST(LibraryExports, ExactlyTheEntryPointsAndStringAllocatorAreExported) {
         "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_",
     };
     EXPECT_EQ(symbols.defined, expected) << "defined dynamic symbols of the library";
-    EXPECT_EQ(symbols.undefinedTls, std::set<std::string>{"quonHostThreadWords"})
-        << "the only thread-local the library takes from its host";
+    for (const std::string& name : symbols.undefinedTls)
+        EXPECT_EQ(name, "quonHostThreadWords") << "the only thread-local the library may take from its host";
 }
 
 TEST(LibraryDescriptor, HostReadsTheDescriptorAtItsFixedOffsets) {
