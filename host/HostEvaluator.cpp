@@ -35,10 +35,21 @@ ThreadStack CallingThreadStack() {
 // Limits saved by EnterStackExtension, restored by LeaveStackExtension.
 thread_local std::vector<void*> savedStackLimits;
 
+constexpr std::uint8_t kLevelError = 1;
+constexpr std::uint8_t kLevelInfo = 4;
+
 }  // namespace
 
+zul::DiagnosticChannel& HostChannel() {
+    using zul::zulStdString::tString;
+    static zul::DiagnosticChannel channel(tString("quon-host"), tString("Host"), kLevelError, kLevelError);
+    return channel;
+}
+
 EvaluatorScope::EvaluatorScope()
-    : previousEvaluator_(quonHostThreadWords.currentEvaluator),
+    : channel_(zul::zulStdString::tString("Evaluator"), zul::zulStdString::tString("Evaluator"), kLevelInfo,
+               kLevelError, &HostChannel(), kLevelError),
+      previousEvaluator_(quonHostThreadWords.currentEvaluator),
       previousStackLimit_(quonHostThreadWords.stackLimit) {
     auto& stack = evaluator_.stack;
     stack.begin = static_cast<CellSlot*>(::operator new(kInitialStackCells * sizeof(CellSlot)));
@@ -50,6 +61,7 @@ EvaluatorScope::EvaluatorScope()
     evaluator_.frameLimit = stack.begin;
     evaluator_.frameSizes.push_back(0);
     evaluator_.modes.push_back(QUON_Evaluator::EvaluatorMode{});
+    evaluator_.channel = &channel_;
 
     // Half of the thread's stack is ordinary room; the rest is handed out by stack extensions.
     const ThreadStack threadStack = CallingThreadStack();

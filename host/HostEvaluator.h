@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "diagnostics/DiagnosticChannel.h"
 #include "evaluator/Evaluator.h"
 
 namespace quon_host {
@@ -19,12 +20,17 @@ public:
     EvaluatorScope& operator=(const EvaluatorScope&) = delete;
 
     QUON_Evaluator::Evaluator& Get() { return evaluator_; }
+    zul::DiagnosticChannel& Channel() { return channel_; }
 
 private:
+    zul::DiagnosticChannel channel_;  // the evaluator's channel, a child of the host's channel
     QUON_Evaluator::Evaluator evaluator_;
     QUON_Evaluator::Evaluator* previousEvaluator_;
     void* previousStackLimit_;
 };
+
+// The host's own channel, parent of every evaluator's channel: keeps and logs errors.
+zul::DiagnosticChannel& HostChannel();
 
 // Host entries behind the evaluator.
 QUON_Evaluator::Evaluator* CurrentEvaluator();

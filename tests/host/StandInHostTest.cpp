@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "evaluator/HostThreadWords.h"
@@ -72,6 +73,23 @@ TEST(StackExtension, EnterLowersTheLimitAndLeaveRestoresIt) {
     EXPECT_LT(QUON_Evaluator::HostStackLimit(), limit) << "extension gives more room";
     quon_host::HostContext()->leaveStackExtension();
     EXPECT_EQ(QUON_Evaluator::HostStackLimit(), limit) << "leave restores the limit";
+}
+
+TEST(HostChannels, AnEvaluatorsErrorsReachTheHostChannel) {
+    char folder[] = "/tmp/quon-host-test-XXXXXX";
+    ASSERT_NE(::mkdtemp(folder), nullptr);
+    ::setenv("APPDATA", folder, 1);  // keep this test's log files out of the user's folders
+
+    quon_host::EvaluatorScope scope;
+    ASSERT_EQ(scope.Get().channel, &scope.Channel()) << "the evaluator holds its channel";
+    auto& host = quon_host::HostChannel();
+    const std::size_t before = host.records.size();
+    scope.Channel().ReportError(zul::zulStdString::tString("boom"));
+    ASSERT_EQ(host.records.size(), before + 1) << "the host keeps the evaluator's error";
+    EXPECT_EQ(host.records.back().text.Text(), "boom") << "record text";
+    EXPECT_EQ(host.records.back().source.Text(), "Evaluator") << "record source names the child";
+    EXPECT_EQ(scope.Channel().lastError.Text(), "boom") << "the evaluator's channel remembers it";
+    std::system((std::string("rm -rf '") + folder + "'").c_str());
 }
 
 TEST(QuonHostProgram, PrintsTheDescriptorOfTheLibrary) {
