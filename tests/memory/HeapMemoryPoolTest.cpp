@@ -85,7 +85,7 @@ TEST(HeapMemoryPool, TakeChainCutsAtTheLimitAndReturnsTheLastBlock) {
     void* takenLast = nullptr;
     EXPECT_EQ(manager->TakeChain(takenFirst, takenLast, 2), 2u) << "cut after two blocks";
     EXPECT_EQ(takenFirst, first) << "the chain starts at its head";
-    EXPECT_EQ(*static_cast<void**>(takenLast), nullptr) << "the cut chain ends in null";
+    EXPECT_EQ(zmm::ReadLink(takenLast), nullptr) << "the cut chain ends in null";
     EXPECT_EQ(static_cast<char*>(takenLast) - static_cast<char*>(first), 32) << "last is the second block";
     EXPECT_EQ(manager->TakeChain(takenFirst, takenLast, 3), 3u) << "exactly the rest, nothing left over";
     EXPECT_EQ(takenLast, last) << "ending at the zone's last block";
