@@ -116,12 +116,13 @@ public:
     static constexpr std::size_t kBlockSize = detail::PoolBlockSize<T, BlockSize>::value;
     static constexpr bool kLocked = (Options & kPoolOptionLockBit) != 0;
     // All pools whose sizes round to the same multiple of 8 share one manager.
-    using ZoneManager = UntypedMemoryPoolZoneManager<(kBlockSize + 7) / 8 * 8, BlocksPerZone, 1, kLocked, 0>;
+    static constexpr std::size_t kZoneBlockSize = (kBlockSize + 7) / 8 * 8;
+    using ZoneManager = UntypedMemoryPoolZoneManager<kZoneBlockSize, BlocksPerZone, 1, kLocked, 0>;
     using Allocator = BlockAllocator<ZoneManager, kLocked>;
 
     explicit HeapMemoryPool(std::string name)
         : MemoryPool(std::move(name)),
-          zoneManager(zmm::GetZoneManager<(kBlockSize + 7) / 8 * 8, BlocksPerZone, 1, kLocked, 0>()),
+          zoneManager(zmm::GetZoneManager<kZoneBlockSize, BlocksPerZone, 1, kLocked, 0>()),
           allocator(zoneManager) {
         info.blockSize = kBlockSize;
         info.name = GetName();
@@ -131,10 +132,8 @@ public:
         info.options = Options;
     }
 
-    ~HeapMemoryPool() override {
-        Describe();
-        allocator.ReturnFreeList();
-    }
+    // Describes itself; then the allocator hands its free list back and the manager is dropped.
+    ~HeapMemoryPool() override { Describe(); }
 
     void* Allocate() { return allocator.Allocate(); }
     void Free(void* block) { allocator.Free(block); }
