@@ -58,7 +58,8 @@ void BM_Malloc16Pair(benchmark::State& state) {
 void BM_StringBodyPair(benchmark::State& state) {
     static void* library = Open(QUON_LIBRARY_PATH);
     static auto alloc = Resolve<void* (*)()>(library, "_ZN3zul12zulStdString11tBaseString10allocFnImpEv");
-    static auto release = Resolve<void (*)(void*)>(library, "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv");
+    static auto release =
+        Resolve<void (*)(void*)>(library, "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv");
     for (auto _ : state) {
         for (std::size_t i = 0; i < kPairsPerCall; ++i) {
             void* body = alloc();
@@ -95,7 +96,8 @@ public:
         for (const Run& run : runs) {
             if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
             // Adjusted real time is per iteration, in the run's time unit; an iteration is one call.
-            const double seconds = run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            const double seconds =
+                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             nanosecondsPerPair[run.run_name.function_name] = seconds * 1e9 / kPairsPerCall;
         }
         ConsoleReporter::ReportRuns(runs);
@@ -125,10 +127,14 @@ int main(int argc, char** argv) {
     };
     std::printf("\nRatios against the baseline measured in this run (time per pair):\n");
     if (double r = ratio("BM_CellPoolPair", "BM_Malloc16Pair"); r > 0)
-        std::printf("  cell pool alloc+free vs malloc(16)+free:           %.2fx faster (target >= 3)\n", 1 / r);
+        std::printf("  cell pool alloc+free vs malloc(16)+free:           %.2fx faster (target >= 3)\n",
+                    1 / r);
     if (double r = ratio("BM_CellPoolPairDefaultTls", "BM_Malloc16Pair"); r > 0)
-        std::printf("  same, pools found via default-model thread_local:  %.2fx faster (for comparison)\n", 1 / r);
+        std::printf("  same, pools found via default-model thread_local:  %.2fx faster (for comparison)\n",
+                    1 / r);
     if (double r = ratio("BM_StringBodyPair", "BM_Malloc40Pair"); r > 0)
-        std::printf("  string body allocFnImp+freeFnImp vs malloc(40)+free: %.2fx malloc's time (target <= 2)\n", r);
+        std::printf(
+            "  string body allocFnImp+freeFnImp vs malloc(40)+free: %.2fx malloc's time (target <= 2)\n",
+            r);
     return 0;
 }

@@ -8,9 +8,13 @@
 
 namespace zmm {
 
-MemoryPool::MemoryPool(std::string name) : name(std::move(name)) { MemoryPoolRegistry::Register(this); }
+MemoryPool::MemoryPool(std::string name) : name(std::move(name)) {
+    MemoryPoolRegistry::Register(this);
+}
 
-MemoryPool::~MemoryPool() { MemoryPoolRegistry::Unregister(this); }
+MemoryPool::~MemoryPool() {
+    MemoryPoolRegistry::Unregister(this);
+}
 
 const std::string& MemoryPool::Describe() {
     if (!described) {

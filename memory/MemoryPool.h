@@ -25,9 +25,9 @@ public:
     const std::string& GetDescription() const { return description; }
 
 private:
-    std::string name;          // the name asked for at construction
-    bool described = false;    // set by the first Describe
-    std::string description;   // filled by Describe
+    std::string name;         // the name asked for at construction
+    bool described = false;   // set by the first Describe
+    std::string description;  // filled by Describe
 };
 
 // One statistics line: name, thread, block size in bytes and words, four counters.

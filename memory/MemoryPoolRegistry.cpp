@@ -39,7 +39,8 @@ void MemoryPoolRegistry::Unregister(MemoryPool* pool) {
     std::lock_guard<std::mutex> guard(registry.mutex);
     auto found = registry.namesByPool.find(pool);
     if (found == registry.namesByPool.end()) return;
-    if (registry.retiredDescriptions.size() == kMaxRetiredDescriptions) registry.retiredDescriptions.pop_front();
+    if (registry.retiredDescriptions.size() == kMaxRetiredDescriptions)
+        registry.retiredDescriptions.pop_front();
     registry.retiredDescriptions.push_back(pool->GetDescription());
     registry.poolsByName.erase(found->second);
     registry.namesByPool.erase(found);

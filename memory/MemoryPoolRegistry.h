@@ -39,10 +39,10 @@ private:
     MemoryPoolRegistry() = default;
     ~MemoryPoolRegistry();
 
-    std::map<std::string, MemoryPool*> poolsByName;           // unique name -> live pool
-    std::map<const MemoryPool*, std::string> namesByPool;     // live pool -> the name it got
-    std::deque<std::string> retiredDescriptions;              // last descriptions of dead pools, in order
-    std::mutex mutex;                                         // guards the three above
+    std::map<std::string, MemoryPool*> poolsByName;        // unique name -> live pool
+    std::map<const MemoryPool*, std::string> namesByPool;  // live pool -> the name it got
+    std::deque<std::string> retiredDescriptions;           // last descriptions of dead pools, in order
+    std::mutex mutex;                                      // guards the three above
 };
 
 }  // namespace zmm

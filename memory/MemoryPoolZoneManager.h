@@ -37,16 +37,17 @@ public:
 protected:
     explicit MemoryPoolZoneManager(std::uint64_t blockSize) : blockSize(blockSize) {}
 
-    std::uint64_t blockSize;             // bytes per block, a multiple of 8
-    std::uint64_t totalBlocks = 0;       // blocks of all zones ever created
-    std::vector<Zone*> zones;            // every zone, owned
-    std::vector<void*> returnedChains;   // heads of chains handed back by dead pools; a stack
+    std::uint64_t blockSize;            // bytes per block, a multiple of 8
+    std::uint64_t totalBlocks = 0;      // blocks of all zones ever created
+    std::vector<Zone*> zones;           // every zone, owned
+    std::vector<void*> returnedChains;  // heads of chains handed back by dead pools; a stack
 };
 
 template <std::size_t BlockSize, std::size_t BlocksPerZone, int F1, int F2, int F3>
 class UntypedMemoryPoolZoneManager
     : public MemoryPoolZoneManager,
-      public std::enable_shared_from_this<UntypedMemoryPoolZoneManager<BlockSize, BlocksPerZone, F1, F2, F3>> {
+      public std::enable_shared_from_this<
+          UntypedMemoryPoolZoneManager<BlockSize, BlocksPerZone, F1, F2, F3>> {
     static_assert(BlockSize % 8 == 0 && BlockSize >= 8, "blocks hold an aligned link");
 
 public:
@@ -93,8 +94,8 @@ public:
     // Creates a zone of kBlocksPerZone blocks linked in address order; first..last is the chain.
     void CreateZone(void*& first, void*& last) {
         auto zone = std::make_unique<Zone>(Zone{BlockSize, kBlocksPerZone, nullptr});
-        std::unique_ptr<void, void (*)(void*)> memory(::operator new(BlockSize * kBlocksPerZone),
-                                                       [](void* p) { ::operator delete(p); });
+        std::unique_ptr<void, void (*)(void*)> memory(::operator new(BlockSize* kBlocksPerZone),
+                                                      [](void* p) { ::operator delete(p); });
         auto* bytes = static_cast<unsigned char*>(memory.get());
         for (std::uint64_t i = 0; i + 1 < kBlocksPerZone; ++i)
             *reinterpret_cast<void**>(bytes + i * BlockSize) = bytes + (i + 1) * BlockSize;
@@ -144,7 +145,7 @@ protected:
 private:
     std::uint64_t blocksPerZone = kBlocksPerZone;  // blocks in each new zone
     std::uint64_t lastZoneSize = 0;                // block count of the most recent zone
-    std::mutex mutex;                              // guards totalBlocks, zones, returnedChains, lastZoneSize
+    std::mutex mutex;  // guards totalBlocks, zones, returnedChains, lastZoneSize
 };
 
 // The process-wide manager of one instantiation, made on first use.

@@ -45,7 +45,7 @@ public:
     zmm::UniversalHeapMemoryPool<EvCell, 16>& GetUniversalPool() { return universalPool; }
 
 private:
-    CellPoolChain<kCellPoolCount> cellPools;               // cell pools 1..21
+    CellPoolChain<kCellPoolCount> cellPools;                 // cell pools 1..21
     zmm::UniversalHeapMemoryPool<EvCell, 16> universalPool;  // built after the cell pools
 };
 
@@ -64,9 +64,13 @@ inline ThreadCellPools& CurrentThreadCellPools() {
 }
 
 // A 16-byte cell block from the calling thread's cell pool 1.
-inline void* AllocateCell() { return CurrentThreadCellPools().GetCellPool<1>().Allocate(); }
+inline void* AllocateCell() {
+    return CurrentThreadCellPools().GetCellPool<1>().Allocate();
+}
 
 // Gives a 16-byte cell block to the calling thread's cell pool 1.
-inline void FreeCell(void* block) { CurrentThreadCellPools().GetCellPool<1>().Free(block); }
+inline void FreeCell(void* block) {
+    CurrentThreadCellPools().GetCellPool<1>().Free(block);
+}
 
 }  // namespace QUON_Evaluator

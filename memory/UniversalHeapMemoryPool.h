@@ -55,12 +55,13 @@ public:
     }
 
 private:
-    Pool pool;                       // the sub-pool of this size
+    Pool pool;                        // the sub-pool of this size
     UniversalSubPools<Rest...> rest;  // the larger sizes
 };
 
-using UniversalSubPoolLadder = UniversalSubPools<8, 12, 16, 24, 32, 48, 64, 96, 128, 192, 256, 384, 512, 768,
-                                                 1024, 1536, 2048, 3072, 4096, 6144, 8192, 12288, 16384>;
+using UniversalSubPoolLadder =
+    UniversalSubPools<8, 12, 16, 24, 32, 48, 64, 96, 128, 192, 256, 384, 512, 768, 1024, 1536, 2048, 3072,
+                      4096, 6144, 8192, 12288, 16384>;
 
 class UniversalHeapMemoryPoolBase : public MemoryPoolWithUsageCounter<0> {
 public:
@@ -76,8 +77,8 @@ public:
     }
 
 private:
-    MemoryPoolInfo ownInfo;            // block size 0, no counters, no zone manager
-    UniversalSubPoolLadder subPools;   // the 23 sub-pools
+    MemoryPoolInfo ownInfo;           // block size 0, no counters, no zone manager
+    UniversalSubPoolLadder subPools;  // the 23 sub-pools
 };
 
 template <class T, std::size_t Granularity>

@@ -29,7 +29,7 @@ public:
 private:
     FrameworkInfo() : version(0, 6, 12, "26071") {}
 
-    VersionInfo version;                                 // the framework's version
+    VersionInfo version;                                  // the framework's version
     std::map<std::string, std::set<std::string>> values;  // key -> every value recorded under it
     std::map<std::string, std::string> texts;             // key -> its values joined with ", "
     std::string firstText;                                // reserved text, starts empty

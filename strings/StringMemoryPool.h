@@ -10,7 +10,8 @@ namespace zul::zulStdString {
 
 using tStringMemoryPool = zmm::HeapMemoryPool<tBaseString, 0, 65536, zmm::kPoolOptionsLocked>;
 static_assert(tStringMemoryPool::kLocked && tStringMemoryPool::kBlockSize == 40);
-static_assert(std::is_same_v<tStringMemoryPool::ZoneManager, zmm::UntypedMemoryPoolZoneManager<40, 65536, 1, 1, 0>>);
+static_assert(
+    std::is_same_v<tStringMemoryPool::ZoneManager, zmm::UntypedMemoryPoolZoneManager<40, 65536, 1, 1, 0>>);
 
 // The module's string pool, made on first use.
 tStringMemoryPool& StringMemoryPool();

@@ -15,7 +15,8 @@ tStringMemoryPool& StringMemoryPool() {
 
 namespace {
 
-constexpr char kNullText[tBaseString::kNullTextLength] = {'N', 'U', 'L', 'L', '\0', 'N', 'U', 'L', 'L', '\0'};
+constexpr char kNullText[tBaseString::kNullTextLength] = {'N', 'U', 'L', 'L', '\0',
+                                                          'N', 'U', 'L', 'L', '\0'};
 
 }  // namespace
 
@@ -27,18 +28,26 @@ void tBaseString::Release() {
     freePtr(this);
 }
 
-void* tBaseString::allocFnImp() { return StringMemoryPool().Allocate(); }
+void* tBaseString::allocFnImp() {
+    return StringMemoryPool().Allocate();
+}
 
-void tBaseString::freeFnImp(void* block) { StringMemoryPool().Free(block); }
+void tBaseString::freeFnImp(void* block) {
+    StringMemoryPool().Free(block);
+}
 
-bool tBaseString::isUsingZulString() { return true; }
+bool tBaseString::isUsingZulString() {
+    return true;
+}
 
 void tBaseString::setZulStringAllocAPI(void* alloc, void* free) {
     allocPtr = reinterpret_cast<AllocFn>(alloc);
     freePtr = reinterpret_cast<FreeFn>(free);
 }
 
-tBaseString* tBaseString::New() { return New(std::string_view()); }
+tBaseString* tBaseString::New() {
+    return New(std::string_view());
+}
 
 tBaseString* tBaseString::New(std::string_view text) {
     void* block = allocPtr();
@@ -60,7 +69,8 @@ tBaseString* tBaseString::Copy(const tBaseString& source) {
 
 bool tBaseString::IsNull() const {
     const tBaseString& null = NullBody();
-    return data() == null.data() || (size() == kNullTextLength && std::memcmp(data(), kNullText, size()) == 0);
+    return data() == null.data() ||
+           (size() == kNullTextLength && std::memcmp(data(), kNullText, size()) == 0);
 }
 
 const tBaseString& tBaseString::NullBody() {
@@ -69,6 +79,8 @@ const tBaseString& tBaseString::NullBody() {
     return *null.Body();
 }
 
-const char* tBaseString::NullText() { return kNullText; }
+const char* tBaseString::NullText() {
+    return kNullText;
+}
 
 }  // namespace zul::zulStdString

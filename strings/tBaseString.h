@@ -23,7 +23,7 @@ public:
     virtual void Release();
 
     // The exported allocation interface. The host may replace this module's pair.
-    ZUL_EXPORT static void* allocFnImp();          // a block of the pool
+    ZUL_EXPORT static void* allocFnImp();           // a block of the pool
     ZUL_EXPORT static void freeFnImp(void* block);  // back to the pool
     ZUL_EXPORT static bool isUsingZulString();      // always true
     ZUL_EXPORT static void setZulStringAllocAPI(void* alloc, void* free);

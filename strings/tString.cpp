@@ -23,9 +23,13 @@ tString::tString(const std::string& text) : body(tBaseString::New(text)) {}
 
 tString::tString(std::string_view text) : body(tBaseString::New(text)) {}
 
-tString tString::FromInteger(long long value) { return tString(std::to_string(value)); }
+tString tString::FromInteger(long long value) {
+    return tString(std::to_string(value));
+}
 
-tString tString::Adopt(tBaseString* body) { return tString(body, AdoptTag{}); }
+tString tString::Adopt(tBaseString* body) {
+    return tString(body, AdoptTag{});
+}
 
 tString::tString(const tString& other)
     : body(other.body != nullptr ? tBaseString::Copy(*other.body) : nullptr) {}
@@ -49,11 +53,17 @@ tString::~tString() {
     if (body != nullptr) body->Release();
 }
 
-tBaseString* tString::Detach() { return std::exchange(body, nullptr); }
+tBaseString* tString::Detach() {
+    return std::exchange(body, nullptr);
+}
 
-const std::string& tString::Text() const { return body != nullptr ? *body : EmptyText(); }
+const std::string& tString::Text() const {
+    return body != nullptr ? *body : EmptyText();
+}
 
-bool tString::IsNull() const { return body != nullptr && body->IsNull(); }
+bool tString::IsNull() const {
+    return body != nullptr && body->IsNull();
+}
 
 const tString& tString::NullString() {
     static const tString null(tBaseString::NullText(), tBaseString::kNullTextLength);
@@ -65,7 +75,9 @@ tString& tString::Append(const char* bytes, std::size_t length) {
     return *this;
 }
 
-tString& tString::Append(std::string_view text) { return Append(text.data(), text.size()); }
+tString& tString::Append(std::string_view text) {
+    return Append(text.data(), text.size());
+}
 
 tString& tString::Append(const tString& other) {
     if (other.IsNull()) return Append(std::string_view("Null"));

@@ -13,8 +13,8 @@ namespace zul::zulStdString {
 
 class tString {
 public:
-    tString();                                    // new empty body
-    explicit tString(const char* text);           // null pointer -> empty text
+    tString();                           // new empty body
+    explicit tString(const char* text);  // null pointer -> empty text
     tString(const char* bytes, std::size_t length);
     explicit tString(const std::string& text);
     explicit tString(std::string_view text);
@@ -22,25 +22,25 @@ public:
     // Takes over an existing body (may be null); the handle releases it.
     static tString Adopt(tBaseString* body);
 
-    tString(const tString& other);                // copy of the body; keeps the source's object pointer
-    tString(tString&& other) noexcept;            // steals; `other` becomes a null handle
+    tString(const tString& other);      // copy of the body; keeps the source's object pointer
+    tString(tString&& other) noexcept;  // steals; `other` becomes a null handle
     tString& operator=(const tString& other);
     tString& operator=(tString&& other) noexcept;
-    ~tString();                                   // Release() on the body, if any
+    ~tString();  // Release() on the body, if any
 
-    tBaseString* Body() const { return body; }    // null only if the allocator returned null
-    tBaseString* Detach();                        // gives up the body without releasing it
-    const std::string& Text() const;              // the body's text (empty for a null handle)
+    tBaseString* Body() const { return body; }  // null only if the allocator returned null
+    tBaseString* Detach();                      // gives up the body without releasing it
+    const std::string& Text() const;            // the body's text (empty for a null handle)
     const char* c_str() const { return Text().c_str(); }
     std::size_t size() const { return Text().size(); }
     bool empty() const { return Text().empty(); }
 
-    bool IsNull() const;                          // the body is the null string
-    static const tString& NullString();           // the null-string singleton handle
+    bool IsNull() const;                 // the body is the null string
+    static const tString& NullString();  // the null-string singleton handle
 
     tString& Append(const char* bytes, std::size_t length);
     tString& Append(std::string_view text);
-    tString& Append(const tString& other);        // appends "Null" when other is the null string
+    tString& Append(const tString& other);  // appends "Null" when other is the null string
     // Replaces every occurrence of `pattern` (left to right, not rescanning replacements).
     tString& ReplaceAll(std::string_view pattern, std::string_view replacement);
 

@@ -11,7 +11,9 @@
 namespace {
 
 // Makes the compiler assume `p` is used and memory changed, so no pair can be dropped or merged.
-inline void Escape(void* p) { asm volatile("" : : "r"(p) : "memory"); }
+inline void Escape(void* p) {
+    asm volatile("" : : "r"(p) : "memory");
+}
 
 // The calling thread's pools through a thread_local of the default (global-dynamic) model: every
 // access is a call to __tls_get_addr in a shared module. For comparison with the word the

@@ -27,7 +27,8 @@ TEST(HeapMemoryPool, FirstAllocateCreatesOneZoneAndFreeListIsLifo) {
 
     void* b = pool.Allocate();
     void* c = pool.Allocate();
-    EXPECT_EQ(static_cast<char*>(b) - static_cast<char*>(a), 104) << "a new zone hands out in address order";
+    EXPECT_EQ(static_cast<char*>(b) - static_cast<char*>(a), 104)
+        << "a new zone hands out in address order";
     pool.Free(a);
     pool.Free(b);
     pool.Free(c);
@@ -117,9 +118,9 @@ TEST(MemoryPool, DescribeRendersTheStatisticsLine) {
     TestPool<16, 0> pool("Seq./Op. Pool 1");
     pool.GetInfo()->threadId = 1234;
     const std::string expected = std::string("Seq./Op. Pool 1") + std::string(21, ' ') +  // name in 36
-                                 std::string(7, ' ') + " #1234 " +                         // thread in 14
-                                 "   16B     2W " +                                        // size, words
-                                 "           0            0            0            0 ";   // counters
+                                 std::string(7, ' ') + " #1234 " +                        // thread in 14
+                                 "   16B     2W " +                                       // size, words
+                                 "           0            0            0            0 ";  // counters
     EXPECT_EQ(pool.Describe(), expected);
     pool.GetInfo()->threadId = 99;
     EXPECT_EQ(pool.Describe(), expected) << "the description is made once";

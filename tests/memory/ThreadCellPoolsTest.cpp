@@ -30,7 +30,8 @@ TEST(ThreadCellPools, FirstUseOnAThreadRegistersFortyFiveNamedPools) {
         const std::size_t before = registry.GetPoolCount();
         EXPECT_EQ(QUON_Evaluator::threadCellPools, nullptr) << "nothing is built before the first use";
         auto& pools = CurrentThreadCellPools();
-        EXPECT_EQ(registry.GetPoolCount() - before, 45u) << "21 cell pools, the universal pool, 23 sub-pools";
+        EXPECT_EQ(registry.GetPoolCount() - before, 45u)
+            << "21 cell pools, the universal pool, 23 sub-pools";
         EXPECT_EQ(&CurrentThreadCellPools(), &pools) << "later uses find the same pools";
 
         auto& pool1 = pools.GetCellPool<1>();

@@ -12,11 +12,17 @@ using zul::zulStdString::tBaseString;
 
 #define PEER_EXPORT extern "C" __attribute__((visibility("default")))
 
-PEER_EXPORT tBaseString* PeerMakeBody(const char* text) { return tBaseString::New(text); }
+PEER_EXPORT tBaseString* PeerMakeBody(const char* text) {
+    return tBaseString::New(text);
+}
 
-PEER_EXPORT tBaseString* PeerCopyBody(const tBaseString* source) { return tBaseString::Copy(*source); }
+PEER_EXPORT tBaseString* PeerCopyBody(const tBaseString* source) {
+    return tBaseString::Copy(*source);
+}
 
-PEER_EXPORT void PeerReleaseBody(tBaseString* body) { body->Release(); }
+PEER_EXPORT void PeerReleaseBody(tBaseString* body) {
+    body->Release();
+}
 
 PEER_EXPORT std::size_t PeerStringPoolFreeBlocks() {
     return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks();

@@ -54,9 +54,13 @@ Peer& ThePeer() {
     return peer;
 }
 
-std::size_t OwnFreeBlocks() { return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks(); }
+std::size_t OwnFreeBlocks() {
+    return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks();
+}
 
-const void* ObjectPointer(const tBaseString* body) { return *reinterpret_cast<const void* const*>(body); }
+const void* ObjectPointer(const tBaseString* body) {
+    return *reinterpret_cast<const void* const*>(body);
+}
 
 TEST(CrossModuleString, ACopyIsReleasedByTheModuleThatMadeItsSource) {
     Peer& peer = ThePeer();
@@ -65,7 +69,8 @@ TEST(CrossModuleString, ACopyIsReleasedByTheModuleThatMadeItsSource) {
     tBaseString* peerBody = peer.makeBody("made by the peer");
     tBaseString* ownCopy = tBaseString::Copy(*peerBody);
     EXPECT_EQ(*ownCopy, "made by the peer");
-    EXPECT_EQ(ObjectPointer(ownCopy), ObjectPointer(peerBody)) << "the copy keeps the peer's object pointer";
+    EXPECT_EQ(ObjectPointer(ownCopy), ObjectPointer(peerBody))
+        << "the copy keeps the peer's object pointer";
     const std::size_t peerFree = peer.freeBlocks();
     const std::size_t ownFree = OwnFreeBlocks();
     ownCopy->Release();
@@ -75,7 +80,8 @@ TEST(CrossModuleString, ACopyIsReleasedByTheModuleThatMadeItsSource) {
 
     tBaseString* ownBody = tBaseString::New("made here");
     tBaseString* peerCopy = peer.copyBody(ownBody);
-    EXPECT_EQ(ObjectPointer(peerCopy), ObjectPointer(ownBody)) << "the peer's copy keeps our object pointer";
+    EXPECT_EQ(ObjectPointer(peerCopy), ObjectPointer(ownBody))
+        << "the peer's copy keeps our object pointer";
     const std::size_t peerFreeBefore = peer.freeBlocks();
     const std::size_t ownFreeBefore = OwnFreeBlocks();
     peerCopy->Release();
@@ -130,7 +136,8 @@ TEST(CrossModuleString, TheLibraryPublishesTheAllocationInterface) {
     EXPECT_EQ(api.alloc(), block) << "the library's pool hands the freed block out again";
     api.free(block);
 
-    api.setApi(reinterpret_cast<void*>(&tBaseString::allocFnImp), reinterpret_cast<void*>(&tBaseString::freeFnImp));
+    api.setApi(reinterpret_cast<void*>(&tBaseString::allocFnImp),
+               reinterpret_cast<void*>(&tBaseString::freeFnImp));
     EXPECT_TRUE(api.isUsing()) << "after a swap";
     EXPECT_EQ(api.alloc(), block) << "allocFnImp itself still serves the library's own pool";
     api.free(block);

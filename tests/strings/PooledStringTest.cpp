@@ -13,8 +13,12 @@ namespace {
 using zul::zulStdString::tBaseString;
 using zul::zulStdString::tString;
 
-std::size_t PoolFreeBlocks() { return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks(); }
-std::size_t PoolZones() { return zul::zulStdString::StringMemoryPool().GetZoneManager().GetZoneCount(); }
+std::size_t PoolFreeBlocks() {
+    return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks();
+}
+std::size_t PoolZones() {
+    return zul::zulStdString::StringMemoryPool().GetZoneManager().GetZoneCount();
+}
 
 TEST(PooledString, BuildsCopiesAndReleasesBodies) {
     tString empty;
