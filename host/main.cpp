@@ -14,9 +14,11 @@
 int main(int argc, char** argv) {
     using zul::zulStdString::tBaseString;
     try {
+        // The host's runtime (its string pool among it) is up before the library loads, so
+        // it outlives the library's static objects at exit.
+        quon_host::EvaluatorScope evaluator;
         const std::string path = argc > 1 ? argv[1] : quon_host::DefaultLibraryPath();
         quon_host::LoadedLibrary library(path);
-        quon_host::EvaluatorScope evaluator;
 
         // String bodies made by the library now come from the host's own pool.
         library.Strings().setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
