@@ -71,42 +71,6 @@ TEST(PooledString, ReplaceAllReplacesEveryOccurrenceOnce) {
     EXPECT_EQ(tString("%2%2").ReplaceAll("%2", "").Text(), "");
 }
 
-// Counting allocator pair for the swap tests; hands out blocks of a plain array.
-struct CountingAllocator {
-    alignas(16) static inline unsigned char blocks[4][40];
-    static inline int allocs = 0;
-    static inline int frees = 0;
-    static inline void* lastFreed = nullptr;
-    static void* Alloc() { return blocks[allocs++ % 4]; }
-    static void Free(void* block) {
-        ++frees;
-        lastFreed = block;
-    }
-};
-
-TEST(PooledString, SwappedAllocatorTakesEveryBodyAndLeavesThePoolAlone) {
-    tString::NullString();  // made beforehand with the pool pair
-    const std::size_t freeBefore = PoolFreeBlocks();
-    const std::size_t zonesBefore = PoolZones();
-    EXPECT_TRUE(tBaseString::isUsingZulString());
-    tBaseString::setZulStringAllocAPI(reinterpret_cast<void*>(&CountingAllocator::Alloc),
-                                      reinterpret_cast<void*>(&CountingAllocator::Free));
-    EXPECT_TRUE(tBaseString::isUsingZulString()) << "still true after the swap";
-    void* body = nullptr;
-    {
-        tString text("swapped");
-        body = text.Body();
-        EXPECT_EQ(CountingAllocator::allocs, 1) << "one string, one allocation";
-        EXPECT_EQ(CountingAllocator::frees, 0);
-    }
-    EXPECT_EQ(CountingAllocator::frees, 1) << "dropping it frees once";
-    EXPECT_EQ(CountingAllocator::lastFreed, body) << "the same block";
-    tBaseString::setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
-                                      reinterpret_cast<void*>(&tBaseString::freeFnImp));
-    EXPECT_EQ(PoolFreeBlocks(), freeBefore) << "the pool was not touched";
-    EXPECT_EQ(PoolZones(), zonesBefore);
-}
-
 TEST(PooledString, BodiesBeyondOneZoneTakeASecondZone) {
     const std::size_t zonesBefore = PoolZones();
     const std::size_t freeBefore = PoolFreeBlocks();
