@@ -44,11 +44,11 @@ public:
         CellSlot* capacity = nullptr;
     };
 
-    ValueStack stack;                       // owned storage of cell images
-    CellSlot* frameBase = nullptr;          // base of the current call frame
-    CellSlot* frameLimit = nullptr;         // lowest cell the current frame may reach
-    std::vector<std::uint8_t> frameSizes;   // byte stack of frame distances and argument counts
-    std::deque<EvaluatorMode> modes;        // mode records; the most recent is at the back
+    ValueStack stack;                           // owned storage of cell images
+    CellSlot* frameBase = nullptr;              // base of the current call frame
+    CellSlot* frameLimit = nullptr;             // lowest cell the current frame may reach
+    std::vector<std::uint8_t> frameSizes;       // byte stack of frame distances and argument counts
+    std::deque<EvaluatorMode> modes;            // mode records; the most recent is at the back
     zul::DiagnosticChannel* channel = nullptr;  // the thread's diagnostic channel (host-owned)
 
     std::size_t Depth() const { return static_cast<std::size_t>(stack.end - stack.begin); }

@@ -28,7 +28,11 @@ extern __thread QuonHostThreadWords quonHostThreadWords __attribute__((tls_model
 
 namespace QUON_Evaluator {
 
-inline void* HostStackLimit() { return quonHostThreadWords.stackLimit; }
-inline Evaluator* HostCurrentEvaluator() { return quonHostThreadWords.currentEvaluator; }
+inline void* HostStackLimit() {
+    return quonHostThreadWords.stackLimit;
+}
+inline Evaluator* HostCurrentEvaluator() {
+    return quonHostThreadWords.currentEvaluator;
+}
 
 }  // namespace QUON_Evaluator

@@ -6,7 +6,9 @@ namespace quon_host {
 
 namespace {
 
-const char* OrNull(const char* text) { return text != nullptr ? text : "(null)"; }
+const char* OrNull(const char* text) {
+    return text != nullptr ? text : "(null)";
+}
 
 void PrintVersion(std::ostream& out, const char* label, const zul::VersionInfo& version) {
     out << "  " << std::left << std::setw(21) << label << version.major << "." << version.minor << "."

@@ -10,7 +10,8 @@ namespace quon_host {
 using QUON_Evaluator::EvCell;
 
 void StopAtEntry(const char* entry) {
-    std::fprintf(stderr, "quon-host: the library called the host entry '%s', which this host does not serve\n",
+    std::fprintf(stderr,
+                 "quon-host: the library called the host entry '%s', which this host does not serve\n",
                  entry);
     std::fflush(stderr);
     std::abort();
@@ -25,7 +26,9 @@ ParentContext MakeContext() {
     table.reserved2 = [] { StopAtEntry("entry 2"); };
     table.setBool = [](EvCell*, std::uint64_t) { StopAtEntry("setBool"); };
     table.setString = [](EvCell*, const char*, std::uint64_t) { StopAtEntry("setString"); };
-    table.setCustom = [](EvCell*, void*, const QUON_ExternLib::CustomTypeEntry*) { StopAtEntry("setCustom"); };
+    table.setCustom = [](EvCell*, void*, const QUON_ExternLib::CustomTypeEntry*) {
+        StopAtEntry("setCustom");
+    };
     table.getCustom = [](EvCell*) -> void* { StopAtEntry("getCustom"); };
     table.makeRecord = [](EvCell*, const void*) { StopAtEntry("makeRecord"); };
     table.makeArray = [](std::uint64_t) -> EvCell* { StopAtEntry("makeArray"); };

@@ -75,7 +75,9 @@ EvaluatorScope::~EvaluatorScope() {
     ::operator delete(evaluator_.stack.begin);
 }
 
-Evaluator* CurrentEvaluator() { return quonHostThreadWords.currentEvaluator; }
+Evaluator* CurrentEvaluator() {
+    return quonHostThreadWords.currentEvaluator;
+}
 
 void PrepareCall(std::uint64_t count, std::uint64_t /*flag*/) {
     Evaluator* evaluator = CurrentEvaluator();

@@ -16,7 +16,8 @@ constexpr const char* kLibraryFileName = "libTestExternalLibrary.so";
 constexpr const char* kAllocFnImp = "_ZN3zul12zulStdString11tBaseString10allocFnImpEv";
 constexpr const char* kFreeFnImp = "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv";
 constexpr const char* kIsUsingZulString = "_ZN3zul12zulStdString11tBaseString16isUsingZulStringEv";
-constexpr const char* kSetZulStringAllocApi = "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_";
+constexpr const char* kSetZulStringAllocApi =
+    "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_";
 }  // namespace
 
 LoadedLibrary::LoadedLibrary(const std::string& path) : path_(path) {
@@ -30,7 +31,8 @@ LoadedLibrary::LoadedLibrary(const std::string& path) : path_(path) {
     strings_.allocFnImp = reinterpret_cast<void* (*)()>(Resolve(kAllocFnImp));
     strings_.freeFnImp = reinterpret_cast<void (*)(void*)>(Resolve(kFreeFnImp));
     strings_.isUsingZulString = reinterpret_cast<bool (*)()>(Resolve(kIsUsingZulString));
-    strings_.setZulStringAllocAPI = reinterpret_cast<void (*)(void*, void*)>(Resolve(kSetZulStringAllocApi));
+    strings_.setZulStringAllocAPI =
+        reinterpret_cast<void (*)(void*, void*)>(Resolve(kSetZulStringAllocApi));
 }
 
 LoadedLibrary::~LoadedLibrary() {

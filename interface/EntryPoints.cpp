@@ -3,9 +3,13 @@
 
 #define QUON_ENTRY extern "C" __attribute__((visibility("default")))
 
-QUON_ENTRY void BindToParentContext(ParentContext* context) { QUON_ExternLib::TheLibrary().Bind(context); }
+QUON_ENTRY void BindToParentContext(ParentContext* context) {
+    QUON_ExternLib::TheLibrary().Bind(context);
+}
 
-QUON_ENTRY QUON_ExternLib::LibraryDescriptor* LibraryData() { return QUON_ExternLib::TheLibrary().Data(); }
+QUON_ENTRY QUON_ExternLib::LibraryDescriptor* LibraryData() {
+    return QUON_ExternLib::TheLibrary().Data();
+}
 
 // All state is released when the library is unloaded.
 QUON_ENTRY void ReleaseLibrary() {}

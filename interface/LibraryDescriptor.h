@@ -34,11 +34,11 @@ static_assert(offsetof(FunctionEntry, description) == 24);
 
 // One custom external type; the same 40 bytes are kept in the library's type registry.
 struct CustomTypeEntry {
-    const char* typeName;                                   // the Quon name used in type strings
-    void* reserved1;                                        // null in this library
-    void (*destroy)(void* object);                          // deletes a native object
+    const char* typeName;                                         // the Quon name used in type strings
+    void* reserved1;                                              // null in this library
+    void (*destroy)(void* object);                                // deletes a native object
     zul::InterModuleProxy<std::string>* (*toText)(void* object);  // the object's text; receiver destroys it
-    std::uint64_t reserved2;                                // zero in this library
+    std::uint64_t reserved2;                                      // zero in this library
 };
 
 static_assert(sizeof(CustomTypeEntry) == 40);

@@ -62,6 +62,8 @@ namespace {
 __attribute__((init_priority(QUON_LOAD_ORDER_LIBRARY_OBJECT))) LibraryObject theLibrary;
 }
 
-LibraryObject& TheLibrary() { return theLibrary; }
+LibraryObject& TheLibrary() {
+    return theLibrary;
+}
 
 }  // namespace QUON_ExternLib

@@ -37,13 +37,13 @@ private:
     void Build();
     void Publish();
 
-    std::vector<FunctionEntry> functionTable;                   // rows in registration order
-    std::vector<CustomTypeEntry> customTypeTable;               // rows in registration order
-    std::map<std::type_index, CustomTypeEntry> typeRegistry;    // native type -> copy of its row
-    LibraryDescriptor descriptor;                               // what the host reads
-    ParentContext* parentContext = nullptr;                     // set by BindToParentContext
-    bool built = false;                                         // the tables are published
-    zul::zulStdString::tString ownedString;                     // empty body owned by the library
+    std::vector<FunctionEntry> functionTable;                 // rows in registration order
+    std::vector<CustomTypeEntry> customTypeTable;             // rows in registration order
+    std::map<std::type_index, CustomTypeEntry> typeRegistry;  // native type -> copy of its row
+    LibraryDescriptor descriptor;                             // what the host reads
+    ParentContext* parentContext = nullptr;                   // set by BindToParentContext
+    bool built = false;                                       // the tables are published
+    zul::zulStdString::tString ownedString;                   // empty body owned by the library
 
     friend struct LibraryObjectLayout;
 };

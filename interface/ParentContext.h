@@ -17,23 +17,23 @@ struct CustomTypeEntry;
 struct ParentContext {
     using EvCell = QUON_Evaluator::EvCell;
 
-    void (*setInt)(EvCell* cell, std::int64_t value);                   // 0: the cell holds that Int
-    void (*setFloat)(EvCell* cell, double value);                       // 1: the cell holds that Float
-    void (*reserved2)();                                                // 2: not called by the library
-    void (*setBool)(EvCell* cell, std::uint64_t value);                 // 3: 0 or 1
+    void (*setInt)(EvCell* cell, std::int64_t value);    // 0: the cell holds that Int
+    void (*setFloat)(EvCell* cell, double value);        // 1: the cell holds that Float
+    void (*reserved2)();                                 // 2: not called by the library
+    void (*setBool)(EvCell* cell, std::uint64_t value);  // 3: 0 or 1
     void (*setString)(EvCell* cell, const char* bytes, std::uint64_t length);  // 4: a copy of the bytes
     void (*setCustom)(EvCell* cell, void* object,
-                      const QUON_ExternLib::CustomTypeEntry* entry);    // 5: the host owns the object
-    void* (*getCustom)(EvCell* cell);                                   // 6: the object set by setCustom
-    void (*makeRecord)(EvCell* cell, const void* recordNames);          // 7: shared names-table handle
-    EvCell* (*makeArray)(std::uint64_t count);                          // 8: a pooled carrier cell
-    QUON_Evaluator::Evaluator* (*currentEvaluator)();                   // 9: the thread's evaluator
-    void (*prepareCall)(std::uint64_t count, std::uint64_t flag);       // 10: after pushing count cells
-    void (*reserved11)();                                               // 11-13: not called
+                      const QUON_ExternLib::CustomTypeEntry* entry);  // 5: the host owns the object
+    void* (*getCustom)(EvCell* cell);                                 // 6: the object set by setCustom
+    void (*makeRecord)(EvCell* cell, const void* recordNames);        // 7: shared names-table handle
+    EvCell* (*makeArray)(std::uint64_t count);                        // 8: a pooled carrier cell
+    QUON_Evaluator::Evaluator* (*currentEvaluator)();                 // 9: the thread's evaluator
+    void (*prepareCall)(std::uint64_t count, std::uint64_t flag);     // 10: after pushing count cells
+    void (*reserved11)();                                             // 11-13: not called
     void (*reserved12)();
     void (*reserved13)();
-    void (*enterStackExtension)();                                      // 14: more stack for recursion
-    void (*leaveStackExtension)();                                      // 15: undoes entry 14
+    void (*enterStackExtension)();  // 14: more stack for recursion
+    void (*leaveStackExtension)();  // 15: undoes entry 14
 };
 
 static_assert(sizeof(ParentContext) == 16 * sizeof(void*));

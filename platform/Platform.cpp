@@ -20,13 +20,16 @@ std::uint32_t CurrentThreadId() {
 std::string ModuleFilePath() {
     // dladdr on a function of this copy of the runtime names the module that holds it.
     Dl_info info{};
-    if (::dladdr(reinterpret_cast<void*>(&ModuleFilePath), &info) == 0 || info.dli_fname == nullptr) return {};
+    if (::dladdr(reinterpret_cast<void*>(&ModuleFilePath), &info) == 0 || info.dli_fname == nullptr)
+        return {};
     char resolved[PATH_MAX];
     if (::realpath(info.dli_fname, resolved) != nullptr) return resolved;
     return info.dli_fname;
 }
 
-int LastErrorNumber() { return errno; }
+int LastErrorNumber() {
+    return errno;
+}
 
 std::string SystemErrorMessage(int errorNumber) {
     char buffer[256];
@@ -46,7 +49,8 @@ bool CreateDirectories(const std::string& path) {
     partial.reserve(path.size());
     for (std::size_t i = 0; i <= path.size(); ++i) {
         if (i == path.size() || (path[i] == kPathSeparator && i > 0)) {
-            if (!DirectoryExists(partial) && ::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST) return false;
+            if (!DirectoryExists(partial) && ::mkdir(partial.c_str(), 0777) != 0 && errno != EEXIST)
+                return false;
         }
         if (i < path.size()) partial.push_back(path[i]);
     }
@@ -54,7 +58,8 @@ bool CreateDirectories(const std::string& path) {
 }
 
 std::string ApplicationDataFolder() {
-    if (const char* appData = std::getenv("APPDATA"); appData != nullptr && *appData != '\0') return appData;
+    if (const char* appData = std::getenv("APPDATA"); appData != nullptr && *appData != '\0')
+        return appData;
     if (const char* state = std::getenv("XDG_STATE_HOME"); state != nullptr && *state != '\0') return state;
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         return std::string(home) + kPathSeparator + ".local" + kPathSeparator + "state";

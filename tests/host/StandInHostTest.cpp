@@ -14,7 +14,9 @@ namespace {
 
 using QUON_Evaluator::CellSlot;
 
-CellSlot Cell(std::uintptr_t tag) { return CellSlot{{reinterpret_cast<void*>(tag), nullptr}}; }
+CellSlot Cell(std::uintptr_t tag) {
+    return CellSlot{{reinterpret_cast<void*>(tag), nullptr}};
+}
 
 TEST(CallFrames, PrepareCallAndCloseLeaveTheCallerStackIntact) {
     quon_host::EvaluatorScope scope;
@@ -100,9 +102,9 @@ TEST(QuonHostProgram, PrintsTheDescriptorOfTheLibrary) {
     char buffer[4096];
     while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
     EXPECT_EQ(::pclose(pipe), 0) << output;
-    for (const char* expected : {"Library \"TestExternalLibrary\"", "interface version    400",
-                                 "build configuration  RELEASE", "public \"0.6.5\"  full \"0.6.5 (abc)\"",
-                                 "full \"0.6.12 (26000)\""})
+    for (const char* expected :
+         {"Library \"TestExternalLibrary\"", "interface version    400", "build configuration  RELEASE",
+          "public \"0.6.5\"  full \"0.6.5 (abc)\"", "full \"0.6.12 (26000)\""})
         EXPECT_NE(output.find(expected), std::string::npos) << "missing: " << expected << "\n" << output;
 }
 

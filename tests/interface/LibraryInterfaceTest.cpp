@@ -40,8 +40,10 @@ DynamicSymbols ReadDynamicSymbols(const std::string& path) {
         const std::size_t count = sections[i].sh_size / sizeof(Elf64_Sym);
         for (std::size_t k = 1; k < count; ++k) {
             const std::string name = names + symbols[k].st_name;
-            if (symbols[k].st_shndx != SHN_UNDEF) result.defined.insert(name);
-            else if (ELF64_ST_TYPE(symbols[k].st_info) == STT_TLS) result.undefinedTls.insert(name);
+            if (symbols[k].st_shndx != SHN_UNDEF)
+                result.defined.insert(name);
+            else if (ELF64_ST_TYPE(symbols[k].st_info) == STT_TLS)
+                result.undefinedTls.insert(name);
         }
     }
     return result;
@@ -71,7 +73,8 @@ TEST(LibraryExports, ExactlyTheEntryPointsAndStringAllocatorAreExported) {
     };
     EXPECT_EQ(symbols.defined, expected) << "defined dynamic symbols of the library";
     for (const std::string& name : symbols.undefinedTls)
-        EXPECT_EQ(name, "quonHostThreadWords") << "the only thread-local the library may take from its host";
+        EXPECT_EQ(name, "quonHostThreadWords")
+            << "the only thread-local the library may take from its host";
 }
 
 TEST(LibraryDescriptor, HostReadsTheDescriptorAtItsFixedOffsets) {
