@@ -1,0 +1,48 @@
+#include "datatypes/DataTypeComplex.h"
+
+namespace QUON_DataTypes {
+
+bool DataTypeComplex::IsFullyDefined() const {
+    return AllSubTypes([](const DataType& subType) { return subType->IsFullyDefined(); });
+}
+
+bool DataTypeComplex::IsPolymorphic() const {
+    return !AllSubTypes([](const DataType& subType) { return !subType->IsPolymorphic(); });
+}
+
+bool DataTypeComplex::IsEssentiallyNonPolymorphic() const {
+    return AllSubTypes([](const DataType& subType) { return subType->IsEssentiallyNonPolymorphic(); });
+}
+
+bool DataTypeComplex::AllSubTypes(const SubTypePredicate& predicate) const {
+    if (!HasSubTypes()) return true;
+    for (const DataType& subType : subTypes) {
+        if (!predicate(subType)) return false;
+    }
+    return true;
+}
+
+bool DataTypeComplex::TraverseStep(DataType& slot, DataTypeVisitor& visitor, std::uint32_t depth) {
+    const VisitResult result = visitor(&slot);
+    if (result == kDescend && depth > 0) return slot->Traverse(visitor, depth - 1);
+    return result < kStop;
+}
+
+bool DataTypeComplex::Traverse(DataTypeVisitor& visitor, std::uint32_t depth) {
+    if (!HasSubTypes()) return true;
+    for (DataType& subType : subTypes) {
+        if (!TraverseStep(subType, visitor, depth)) return false;
+    }
+    return true;
+}
+
+bool ContainsSlot(const DataTypeImp& type, const DataType* slot) {
+    const auto* complex = dynamic_cast<const DataTypeComplex*>(&type);
+    if (complex == nullptr) return false;
+    for (const DataType& subType : complex->SubTypes()) {
+        if (&subType == slot || ContainsSlot(*subType, slot)) return true;
+    }
+    return false;
+}
+
+}  // namespace QUON_DataTypes

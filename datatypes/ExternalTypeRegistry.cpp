@@ -1,0 +1,43 @@
+#include "datatypes/ExternalTypeRegistry.h"
+
+#include "datatypes/DataTypeCodes.h"
+
+namespace QUON_DataTypes {
+
+ExternalTypeRegistry& ExternalTypeRegistry::Instance() {
+    static ExternalTypeRegistry registry;
+    return registry;
+}
+
+std::int32_t ExternalTypeRegistry::Register(std::string_view name) {
+    std::lock_guard lock(mutex);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].Text() == name) return TypeCode::kFirstExternal + static_cast<std::int32_t>(i);
+    }
+    names.emplace_back(name);
+    return nextExternalCode++;
+}
+
+std::optional<std::int32_t> ExternalTypeRegistry::Find(std::string_view name) const {
+    std::lock_guard lock(mutex);
+    for (std::size_t i = 0; i < names.size(); ++i) {
+        if (names[i].Text() == name) return TypeCode::kFirstExternal + static_cast<std::int32_t>(i);
+    }
+    return std::nullopt;
+}
+
+zul::zulStdString::tString ExternalTypeRegistry::NameOf(std::int32_t code) const {
+    std::lock_guard lock(mutex);
+    const std::int64_t position = static_cast<std::int64_t>(code) - TypeCode::kFirstExternal;
+    if (position < 0 || position >= static_cast<std::int64_t>(names.size())) {
+        return zul::zulStdString::tString();
+    }
+    return names[static_cast<std::size_t>(position)];
+}
+
+std::int32_t ExternalTypeRegistry::NextExternalCode() const {
+    std::lock_guard lock(mutex);
+    return nextExternalCode;
+}
+
+}  // namespace QUON_DataTypes
