@@ -1,0 +1,35 @@
+#include "evaluator/EvInvalidCell.h"
+
+#include <new>
+
+#include "diagnostics/DiagnosticChannel.h"
+#include "diagnostics/EvException.h"
+#include "evaluator/Evaluator.h"
+#include "evaluator/HostThreadWords.h"
+
+namespace QUON_Evaluator {
+
+void ReportCellEvaluated() {
+    Evaluator* evaluator = HostCurrentEvaluator();
+    if (evaluator != nullptr && evaluator->channel != nullptr)
+        evaluator->channel->ReportError(zul::zulStdString::tString("Error: Cell Evaluated!\n"));
+    throw EvException(1, -1);
+}
+
+EvInvalidCell* EvInvalidCell::MakeAt(void* place) {
+    return ::new (place) EvInvalidCell(place);
+}
+
+void EvInvalidCell::PushEvaluated() {
+    ReportCellEvaluated();
+}
+
+void EvInvalidCell::EvaluateInto(void*) {
+    ReportCellEvaluated();
+}
+
+EvCell* EvInvalidCell::EvaluateNew() {
+    ReportCellEvaluated();
+}
+
+}  // namespace QUON_Evaluator

@@ -1,0 +1,84 @@
+// Arrays as the library sees them. An array value is a cell whose payload points to an array
+// object owned by the host:
+//
+//   array cell:    [class identity | object ---]
+//                                           |
+//   array object:  0..31 host's | 32 count L | 40 host's | 48 elements --> [cell 0][cell 1]...
+//
+// The elements are L contiguous 16-byte cells; element i is at elements + 16 * i. Only the
+// count and the element pointer are read here.
+//
+// fArrayOfPrimitiveValues<T> is the native view of an array cell whose elements hold values of
+// native type T in their payloads: a pointer to the view is a pointer to the array cell itself.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <type_traits>
+
+#include "evaluator/cell.h"
+
+namespace QUON_Evaluator {
+
+// The fields of the host's array object that the library reads.
+struct ArrayObjectView {
+    std::uint64_t hostWords[4];  // the host's; never touched here
+    std::int64_t count;          // element count L
+    std::uint64_t hostWord;      // the host's; never touched here
+    EvCell* elements;            // first element cell
+};
+
+static_assert(offsetof(ArrayObjectView, count) == 32);
+static_assert(offsetof(ArrayObjectView, elements) == 48);
+
+// Index i against count L: when L > 0 and i lies outside [0, L), i mod L made non-negative;
+// otherwise i unchanged. -1 is the last element, L the first.
+constexpr std::int64_t NormalizeIndex(std::int64_t index, std::int64_t count) {
+    if (count <= 0 || (index >= 0 && index < count)) return index;
+    const std::int64_t remainder = index % count;
+    return remainder < 0 ? remainder + count : remainder;
+}
+
+template <class T>
+class fArrayOfPrimitiveValues {
+    static_assert(std::is_trivially_copyable_v<T> && sizeof(T) <= sizeof(CellWord),
+                  "an element value is read from the low bytes of its payload word");
+
+public:
+    // The view of an array cell.
+    static fArrayOfPrimitiveValues* Of(EvCell* cell) {
+        return reinterpret_cast<fArrayOfPrimitiveValues*>(cell);
+    }
+    static const fArrayOfPrimitiveValues* Of(const EvCell* cell) {
+        return reinterpret_cast<const fArrayOfPrimitiveValues*>(cell);
+    }
+    EvCell* Cell() { return reinterpret_cast<EvCell*>(this); }
+
+    const ArrayObjectView* Object() const {
+        const ArrayObjectView* object;
+        std::memcpy(&object, reinterpret_cast<const char*>(this) + 8, sizeof object);
+        return object;
+    }
+    std::int64_t Count() const { return Object()->count; }
+    // The element cell at a normalised index; the array must not be empty.
+    EvCell* ElementCell(std::int64_t index) const {
+        return Object()->elements + NormalizeIndex(index, Object()->count);
+    }
+    // The payload of element `index` read as T (its low bytes for a narrower T).
+    T operator[](std::int64_t index) const { return ValueOf(ElementCell(index)); }
+
+    // Walks the elements from first to last, without normalising.
+    static T ValueOf(const EvCell* element) {
+        T value;
+        std::memcpy(&value, reinterpret_cast<const char*>(element) + 8, sizeof value);
+        return value;
+    }
+    const EvCell* begin() const { return Object()->elements; }
+    const EvCell* end() const { return Object()->elements + Object()->count; }
+
+private:
+    fArrayOfPrimitiveValues() = delete;  // only ever a view of an existing cell
+};
+
+}  // namespace QUON_Evaluator
