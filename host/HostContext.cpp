@@ -4,10 +4,9 @@
 #include <cstdlib>
 
 #include "host/HostEvaluator.h"
+#include "host/HostValues.h"
 
 namespace quon_host {
-
-using QUON_Evaluator::EvCell;
 
 void StopAtEntry(const char* entry) {
     std::fprintf(stderr,
@@ -21,17 +20,15 @@ namespace {
 
 ParentContext MakeContext() {
     ParentContext table{};
-    table.setInt = [](EvCell*, std::int64_t) { StopAtEntry("setInt"); };
-    table.setFloat = [](EvCell*, double) { StopAtEntry("setFloat"); };
+    table.setInt = &SetInt;
+    table.setFloat = &SetFloat;
     table.reserved2 = [] { StopAtEntry("entry 2"); };
-    table.setBool = [](EvCell*, std::uint64_t) { StopAtEntry("setBool"); };
-    table.setString = [](EvCell*, const char*, std::uint64_t) { StopAtEntry("setString"); };
-    table.setCustom = [](EvCell*, void*, const QUON_ExternLib::CustomTypeEntry*) {
-        StopAtEntry("setCustom");
-    };
-    table.getCustom = [](EvCell*) -> void* { StopAtEntry("getCustom"); };
-    table.makeRecord = [](EvCell*, const void*) { StopAtEntry("makeRecord"); };
-    table.makeArray = [](std::uint64_t) -> EvCell* { StopAtEntry("makeArray"); };
+    table.setBool = &SetBool;
+    table.setString = &SetString;
+    table.setCustom = &SetCustom;
+    table.getCustom = &GetCustom;
+    table.makeRecord = &MakeRecord;
+    table.makeArray = &MakeArray;
     table.currentEvaluator = &CurrentEvaluator;
     table.prepareCall = &PrepareCall;
     table.reserved11 = [] { StopAtEntry("entry 11"); };

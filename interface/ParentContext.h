@@ -4,10 +4,12 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 namespace QUON_Evaluator {
 class EvCell;
 class Evaluator;
+class utilRecordNames;
 }  // namespace QUON_Evaluator
 
 namespace QUON_ExternLib {
@@ -25,7 +27,8 @@ struct ParentContext {
     void (*setCustom)(EvCell* cell, void* object,
                       const QUON_ExternLib::CustomTypeEntry* entry);  // 5: the host owns the object
     void* (*getCustom)(EvCell* cell);                                 // 6: the object set by setCustom
-    void (*makeRecord)(EvCell* cell, const void* recordNames);        // 7: shared names-table handle
+    void (*makeRecord)(EvCell* cell,
+                       const std::shared_ptr<QUON_Evaluator::utilRecordNames>* recordNames);  // 7
     EvCell* (*makeArray)(std::uint64_t count);                        // 8: a pooled carrier cell
     QUON_Evaluator::Evaluator* (*currentEvaluator)();                 // 9: the thread's evaluator
     void (*prepareCall)(std::uint64_t count, std::uint64_t flag);     // 10: after pushing count cells

@@ -109,7 +109,7 @@ TEST(QuonHostProgram, PrintsTheDescriptorOfTheLibrary) {
 }
 
 TEST(QuonHostProgram, AnEntryTheHostCannotServeStopsTheProcessNamingIt) {
-    EXPECT_DEATH(quon_host::HostContext()->setInt(nullptr, 1), "host entry 'setInt'");
+    EXPECT_DEATH(quon_host::HostContext()->reserved2(), "host entry 'entry 2'");
 }
 
 }  // namespace

@@ -1,0 +1,194 @@
+#include "host/HostValues.h"
+
+#include <cstring>
+#include <new>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "diagnostics/EvException.h"
+#include "evaluator/EvInvalidCell.h"
+#include "evaluator/EvStringCell.h"
+#include "evaluator/PrimitiveCells.h"
+#include "evaluator/fArrayOfPrimitiveValues.h"
+#include "memory/InterModuleProxy.h"
+#include "memory/ThreadCellPools.h"
+
+namespace quon_host {
+
+using QUON_Evaluator::EvInvalidCell;
+using zul::zulStdString::tString;
+
+namespace {
+
+void AddReference(std::atomic<std::uint64_t>& references) {
+    references.fetch_add(1, std::memory_order_relaxed);
+}
+
+// True when the caller dropped the last reference.
+bool DropReference(std::atomic<std::uint64_t>& references) {
+    return references.fetch_sub(1, std::memory_order_acq_rel) == 1;
+}
+
+// Every slot starts as an invalid cell, so an unfilled slot is visible and safe to release.
+void FillInvalid(EvCell* cells, std::uint64_t count) {
+    for (std::uint64_t i = 0; i < count; ++i) EvInvalidCell::MakeAt(cells + i);
+}
+
+void ReleaseCells(EvCell* cells, std::uint64_t count) {
+    for (std::uint64_t i = 0; i < count; ++i) cells[i].ReleaseData();
+}
+
+std::size_t CellsBytes(std::uint64_t header, std::uint64_t count) {
+    if (count > (SIZE_MAX - header) / sizeof(EvCell)) throw std::bad_array_new_length();
+    return header + count * sizeof(EvCell);
+}
+
+void AppendQuoted(std::string& out, const EvCell& cell) {
+    tString text;
+    cell.ToQuotedString(text);
+    out += text.Text();
+}
+
+}  // namespace
+
+// Arrays.
+std::uintptr_t HostArrayCell::GetElement(void* arg) {
+    const HostArrayObject* object = Object();
+    if (object == nullptr || object->count <= 0) throw QUON_Evaluator::EvException(22);
+    const auto index = QUON_Evaluator::NormalizeIndex(reinterpret_cast<std::intptr_t>(arg), object->count);
+    return reinterpret_cast<std::uintptr_t>(object->elements + index);
+}
+
+void HostArrayCell::ReleaseData() {
+    HostArrayObject* object = Object();
+    word = 0;
+    if (object == nullptr || !DropReference(object->references)) return;
+    ReleaseCells(object->elements, static_cast<std::uint64_t>(object->count));
+    object->~HostArrayObject();
+    ::operator delete(object);
+}
+
+void HostArrayCell::CloneData() {
+    if (HostArrayObject* object = Object()) AddReference(object->references);
+}
+
+void HostArrayCell::ToString(tString& out, bool) const {
+    std::string text = "[";
+    if (const HostArrayObject* object = Object())
+        for (std::int64_t i = 0; i < object->count; ++i) {
+            if (i != 0) text += ", ";
+            AppendQuoted(text, object->elements[i]);
+        }
+    out = tString(text + "]");
+}
+
+EvCell* MakeArray(std::uint64_t count) {
+    void* memory = ::operator new(CellsBytes(sizeof(HostArrayObject), count));
+    auto* object = ::new (memory) HostArrayObject{{1}, {}, static_cast<std::int64_t>(count), 0, nullptr, 0};
+    object->elements = reinterpret_cast<EvCell*>(static_cast<char*>(memory) + sizeof(HostArrayObject));
+    FillInvalid(object->elements, count);
+    return ::new (QUON_Evaluator::AllocateCell()) HostArrayCell(object);
+}
+
+// Records.
+HostRecordBlock* HostRecordCell::Block() const {
+    if (word == 0) return nullptr;
+    const char* first = reinterpret_cast<const char*>(word);
+    std::uint16_t distance;
+    std::memcpy(&distance, first - 8, sizeof distance);
+    return reinterpret_cast<HostRecordBlock*>(const_cast<char*>(first) - distance);
+}
+
+void HostRecordCell::ReleaseData() {
+    HostRecordBlock* block = Block();
+    word = 0;
+    if (block == nullptr || !DropReference(block->references)) return;
+    ReleaseCells(reinterpret_cast<EvCell*>(block + 1), block->count);
+    block->~HostRecordBlock();
+    ::operator delete(block);
+}
+
+void HostRecordCell::CloneData() {
+    if (HostRecordBlock* block = Block()) AddReference(block->references);
+}
+
+void HostRecordCell::ToString(tString& out, bool) const {
+    std::string text = "{";
+    if (const HostRecordBlock* block = Block()) {
+        std::vector<std::string_view> names(block->count);
+        for (const auto& [name, index] : block->names->Names())
+            if (index >= 0 && static_cast<std::uint64_t>(index) < block->count) names[index] = name.Text();
+        for (std::uint64_t i = 0; i < block->count; ++i) {
+            if (i != 0) text += ", ";
+            text.append(names[i]).append(": ");
+            AppendQuoted(text, Attributes()[i]);
+        }
+    }
+    out = tString(text + "}");
+}
+
+void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names) {
+    std::shared_ptr<utilRecordNames> owner =
+        names != nullptr && *names != nullptr ? *names : utilRecordNames::Make();
+    const std::uint64_t count = owner->Size();
+    void* memory = ::operator new(CellsBytes(sizeof(HostRecordBlock), count));
+    auto* block = ::new (memory) HostRecordBlock{
+        {1}, owner.get(), std::move(owner), count, static_cast<std::uint16_t>(sizeof(HostRecordBlock)), {}};
+    auto* attributes = reinterpret_cast<EvCell*>(block + 1);
+    FillInvalid(attributes, count);
+    ::new (cell) HostRecordCell(attributes);
+}
+
+// Custom objects.
+void HostCustomCell::ReleaseData() {
+    HostCustomObject* holder = Holder();
+    word = 0;
+    if (holder == nullptr || !DropReference(holder->references)) return;
+    if (holder->entry != nullptr && holder->entry->destroy != nullptr)
+        holder->entry->destroy(holder->object);
+    delete holder;
+}
+
+void HostCustomCell::CloneData() {
+    if (HostCustomObject* holder = Holder()) AddReference(holder->references);
+}
+
+void HostCustomCell::ToString(tString& out, bool quoted) const {
+    const HostCustomObject* holder = Holder();
+    if (holder == nullptr || holder->entry == nullptr || holder->entry->toText == nullptr)
+        return EvValueCell::ToString(out, quoted);
+    zul::InterModuleProxy<std::string>* text = holder->entry->toText(holder->object);
+    out = tString(text->value);
+    text->Destroy();  // with the producer's code
+}
+
+void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry* entry) {
+    ::new (cell) HostCustomCell(new HostCustomObject{{1}, object, entry});
+}
+
+void* GetCustom(EvCell* cell) {
+    static const HostCustomCell probe(nullptr);
+    if (cell == nullptr || !cell->SameClassAs(probe)) return nullptr;
+    return static_cast<HostCustomCell*>(cell)->Holder()->object;
+}
+
+// Scalars and strings.
+void SetInt(EvCell* cell, std::int64_t value) {
+    ::new (cell) QUON_Evaluator::EvIntegerCell(value);
+}
+
+void SetFloat(EvCell* cell, double value) {
+    ::new (cell) QUON_Evaluator::EvFloatCell(value);
+}
+
+void SetBool(EvCell* cell, std::uint64_t value) {
+    ::new (cell) QUON_Evaluator::EvBoolCell(value);
+}
+
+void SetString(EvCell* cell, const char* bytes, std::uint64_t length) {
+    const std::string_view text = bytes != nullptr ? std::string_view(bytes, length) : std::string_view();
+    QUON_Evaluator::EvStringCell::MakeAt(cell, text);
+}
+
+}  // namespace quon_host

@@ -1,0 +1,123 @@
+// The stand-in host's values: the objects behind its array, record and custom-object cells,
+// those cells, and the value factories of the operation table.
+//
+//   array cell   [HostArrayCell | object]
+//                                  v
+//   HostArrayObject   0 references | 8 reserved (3 words) | 32 count | 40 reserved | 48 elements
+//                     64: count element cells (elements points here)
+//
+//   record cell  [HostRecordCell | first attribute]
+//                                  v (block + 48)
+//   HostRecordBlock   0 references | 8 names table | 16 shared names handle | 32 count
+//                     40 distance back to the block (16 bits, = 48) | 48 attribute cells
+//
+//   custom cell  [HostCustomCell | object holder] -> HostCustomObject: references, object, entry
+//
+// Each object is one heap allocation shared by reference count: copying a cell and calling
+// CloneData adds a reference, ReleaseData drops one; the last releases the element or
+// attribute cells (ReleaseData on each), the names handle, or the native object (the type
+// entry's destroy), then frees the allocation.
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+
+#include "evaluator/EvValueCell.h"
+#include "evaluator/utilRecordNames.h"
+#include "interface/LibraryDescriptor.h"
+
+namespace quon_host {
+
+using QUON_Evaluator::EvCell;
+using QUON_Evaluator::utilRecordNames;
+
+struct HostArrayObject {
+    std::atomic<std::uint64_t> references;  // cells sharing the object
+    std::uint64_t reserved[3];              // unused
+    std::int64_t count;                     // element count (the library reads it)
+    std::uint64_t reserved2;                // unused
+    EvCell* elements;                       // the element cells, after the header (the library reads it)
+    std::uint64_t padding;                  // keeps the cells 16-byte aligned
+};
+
+static_assert(offsetof(HostArrayObject, count) == 32);
+static_assert(offsetof(HostArrayObject, elements) == 48);
+static_assert(sizeof(HostArrayObject) == 64);
+
+struct HostRecordBlock {
+    std::atomic<std::uint64_t> references;   // cells sharing the record
+    utilRecordNames* names;                  // the record's names table (the library reads it)
+    std::shared_ptr<utilRecordNames> owner;  // keeps the table alive while the record lives
+    std::uint64_t count;                     // attribute cells
+    std::uint16_t distance;                  // bytes from the block to the first attribute
+    std::uint16_t padding[3];
+};
+
+static_assert(offsetof(HostRecordBlock, names) == 8);
+static_assert(sizeof(HostRecordBlock) == 48);
+static_assert(offsetof(HostRecordBlock, distance) == sizeof(HostRecordBlock) - 8,
+              "the distance sits 8 bytes before the first attribute cell");
+
+struct HostCustomObject {
+    std::atomic<std::uint64_t> references;         // cells sharing the object
+    void* object;                                  // the native object
+    const QUON_ExternLib::CustomTypeEntry* entry;  // its type, whose destroy ends it (may be null)
+};
+
+class HostArrayCell : public QUON_Evaluator::EvValueCell {
+public:
+    explicit HostArrayCell(HostArrayObject* object)
+        : EvValueCell(reinterpret_cast<std::uintptr_t>(object)) {}
+    HostArrayObject* Object() const { return reinterpret_cast<HostArrayObject*>(word); }
+
+    // The address of the element cell at the normalised index `arg`.
+    std::uintptr_t GetElement(void* arg) override;
+    void ReleaseData() override;
+    void CloneData() override;
+    void ToString(tString& out, bool quoted) const override;  // "[e0, e1, ...]"
+};
+
+class HostRecordCell : public QUON_Evaluator::EvValueCell {
+public:
+    explicit HostRecordCell(EvCell* firstAttribute)
+        : EvValueCell(reinterpret_cast<std::uintptr_t>(firstAttribute)) {}
+    HostRecordBlock* Block() const;
+    EvCell* Attributes() const { return reinterpret_cast<EvCell*>(word); }
+
+    void ReleaseData() override;
+    void CloneData() override;
+    void ToString(tString& out, bool quoted) const override;  // "{name: value, ...}"
+};
+
+class HostCustomCell : public QUON_Evaluator::EvValueCell {
+public:
+    explicit HostCustomCell(HostCustomObject* holder)
+        : EvValueCell(reinterpret_cast<std::uintptr_t>(holder)) {}
+    HostCustomObject* Holder() const { return reinterpret_cast<HostCustomObject*>(word); }
+
+    void ReleaseData() override;
+    void CloneData() override;
+    void ToString(tString& out, bool quoted) const override;  // the type's own text
+};
+
+static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostArrayCell>());
+static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostRecordCell>());
+static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostCustomCell>());
+
+// The value factories of the operation table (entries 0 to 8 but 2). Each writes a new cell
+// into the 16 bytes at `cell` without looking at what was there.
+void SetInt(EvCell* cell, std::int64_t value);
+void SetFloat(EvCell* cell, double value);
+void SetBool(EvCell* cell, std::uint64_t value);
+void SetString(EvCell* cell, const char* bytes, std::uint64_t length);
+void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry* entry);
+// The object of a cell filled by SetCustom; null for any other cell.
+void* GetCustom(EvCell* cell);
+// A record with one attribute cell per name of the table (a null handle gives no attributes).
+void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names);
+// A cell from the calling thread's cell pool 1 holding a new array of `count` element cells.
+EvCell* MakeArray(std::uint64_t count);
+
+}  // namespace quon_host
