@@ -1,5 +1,7 @@
 #include "datatypes/DataTypeComplex.h"
 
+#include "datatypes/DataTypeRecord.h"
+
 namespace QUON_DataTypes {
 
 bool DataTypeComplex::IsFullyDefined() const {
@@ -41,6 +43,11 @@ bool ContainsSlot(const DataTypeImp& type, const DataType* slot) {
     if (complex == nullptr) return false;
     for (const DataType& subType : complex->SubTypes()) {
         if (&subType == slot || ContainsSlot(*subType, slot)) return true;
+    }
+    const auto* record = dynamic_cast<const DataTypeRecord*>(complex);
+    if (record == nullptr) return false;
+    for (const auto& entry : record->Attributes()) {
+        if (&entry.second == slot || ContainsSlot(*entry.second, slot)) return true;
     }
     return false;
 }

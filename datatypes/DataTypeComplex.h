@@ -35,6 +35,15 @@ protected:
     std::vector<DataType> subTypes;  // the sub-type slots, owned
 };
 
+// A sub-type list built by moving the given handles in (an initializer list would copy them).
+template <class... Types>
+std::vector<DataType> MoveSubTypes(Types&&... types) {
+    std::vector<DataType> list;
+    list.reserve(sizeof...(Types));
+    (list.push_back(std::move(types)), ...);
+    return list;
+}
+
 // True when `slot` is one of the handles reachable from `type` (sub-types, record attributes
 // and everything below them, terminators and extensions included).
 bool ContainsSlot(const DataTypeImp& type, const DataType* slot);

@@ -2,6 +2,8 @@
 // pooled-string allocator in it, binds the host's operation table and prints the descriptor.
 //
 //   quon-host [LIBRARY]
+//   quon-host type 'TEXT'...    parse and print type strings (see TypeCommand.h)
+#include <cstring>
 #include <exception>
 #include <iostream>
 
@@ -9,10 +11,14 @@
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
 #include "host/LibraryLoader.h"
+#include "host/TypeCommand.h"
 #include "strings/tBaseString.h"
 
 int main(int argc, char** argv) {
     using zul::zulStdString::tBaseString;
+    if (argc > 1 && std::strcmp(argv[1], "type") == 0) {
+        return quon_host::RunTypeCommand(argc - 2, argv + 2, std::cout, std::cerr);
+    }
     try {
         // The host's runtime (its string pool among it) is up before the library loads, so
         // it outlives the library's static objects at exit.

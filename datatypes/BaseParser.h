@@ -1,0 +1,58 @@
+// A byte scanner with a one-byte look-behind, the base of the runtime's small parsers. The
+// current character is the byte just before the cursor; there is none at the text start.
+// The text is not copied and must outlive the parser.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "strings/tString.h"
+
+namespace zul {
+
+class BaseParser {
+public:
+    BaseParser(const char* text, std::size_t length) noexcept
+        : textStart(text), textLength(length), textEnd(text + length), cursor(text) {}
+    BaseParser(const BaseParser&) = delete;
+    BaseParser& operator=(const BaseParser&) = delete;
+    virtual ~BaseParser() = default;
+
+    // Why the last failing step failed; empty while nothing failed.
+    const zulStdString::tString& ErrorMessage() const { return errorMessage; }
+    std::uint32_t Line() const { return line; }
+
+protected:
+    bool HasCurrent() const { return cursor > textStart; }
+    // The current character; call only when HasCurrent.
+    char Current() const { return cursor[-1]; }
+    bool AtEnd() const { return cursor >= textEnd; }
+    bool CurrentIs(char c) const { return HasCurrent() && Current() == c; }
+
+    // Makes the byte under the cursor current; false (nothing changes) at the text end.
+    bool Advance();
+    // Moves the cursor back over the current character.
+    void MoveBack();
+    // Bytes 1 to 32 are blank; NUL is not.
+    static bool IsBlank(char c) { return c >= 1 && c <= 32; }
+    // Advances while the current character is blank, stopping at the text end.
+    void SkipBlanks();
+    // The maximal run of [A-Za-z0-9_] starting at the current character; afterwards the current
+    // character is the first byte after the run (at the text end, the run's last byte).
+    std::string_view ReadIdentifier();
+    // Skips blanks, then tests whether the current character is `c`.
+    bool Expect(char c);
+    void SetError(const char* message) { errorMessage = zulStdString::tString(message); }
+
+private:
+    zulStdString::tString errorMessage;  // the last failure's message, empty at the start
+    zulStdString::tString reserved;      // kept for parsers that report a second text
+    const char* textStart;               // the input, not owned
+    std::size_t textLength;              // its length in bytes
+    const char* textEnd;                 // textStart + textLength
+    const char* cursor;                  // the next byte to read
+    std::uint32_t line = 0;              // newlines the cursor has moved over
+};
+
+}  // namespace zul

@@ -1,0 +1,294 @@
+#include "datatypes/DataTypeParser.h"
+
+#include <cstring>
+#include <memory>
+#include <new>
+#include <vector>
+
+#include "datatypes/DataTypeCodes.h"
+#include "datatypes/DataTypeCollection.h"
+#include "datatypes/DataTypeCombinedPrime.h"
+#include "datatypes/DataTypeFunction.h"
+#include "datatypes/DataTypeRecord.h"
+#include "datatypes/DataTypeRecursiveReference.h"
+#include "datatypes/DataTypeSimple.h"
+#include "datatypes/DataTypeTuple.h"
+#include "datatypes/ExternalTypeRegistry.h"
+
+namespace QUON_DataTypes {
+
+namespace {
+
+struct ReleaseType {
+    void operator()(DataTypeImp* type) const { type->Release(); }
+};
+// A production's result while the parse goes on: released on every failure path.
+using Owned = std::unique_ptr<DataTypeImp, ReleaseType>;
+
+// Moves an owned result into a handle (Undefined when null).
+DataType Handle(Owned type) {
+    return DataType(type.release());
+}
+
+DataTypeImp* Shared(DataTypeImp* instance) {
+    instance->AddReference();
+    return instance;
+}
+
+bool IsLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// The variable index of P when it is a variable, else 0.
+std::uint32_t VariableIndex(const DataTypeImp& type) {
+    return type.TypeCode() < 0 ? 0u - static_cast<std::uint32_t>(type.TypeCode()) : 0u;
+}
+
+struct PrimeKeyword {
+    std::string_view name;
+    std::int32_t code;
+};
+
+constexpr PrimeKeyword kPrimeKeywords[] = {
+    {"Int", TypeCode::kInt},           {"Integer", TypeCode::kInt},
+    {"Float", TypeCode::kFloat},       {"Bool", TypeCode::kBool},
+    {"String", TypeCode::kString},     {"DateTime", TypeCode::kDateTime},
+    {"Duration", TypeCode::kDuration}, {"MimeResource", TypeCode::kMimeResource},
+    {"MetaType", TypeCode::kMetaType}, {"Drawing", TypeCode::kDrawing},
+    {"Bitmap", TypeCode::kBitmap},     {"XmlTag", TypeCode::kXmlTag},
+    {"Library", TypeCode::kLibrary},
+};
+
+constexpr PrimeKeyword kCombinedKeywords[] = {
+    {"Numeric", TypeCode::kNumeric},
+    {"Value", TypeCode::kValue},
+    {"Prime", TypeCode::kPrime},
+    {"PrimeNotInt", TypeCode::kPrimeNotInt},
+    {"PrimeNotFloat", TypeCode::kPrimeNotFloat},
+    {"PrimeNotString", TypeCode::kPrimeNotString},
+};
+
+}  // namespace
+
+DataTypeImp* SharedVariableSetType() {
+    static DataTypeImp* const instance = [] {
+        DataTypeImp* string = SharedPrimeType(TypeCode::kString);
+        return new DataTypeMap(DataType(Shared(string)), DataType(Shared(string)));
+    }();
+    return instance;
+}
+
+DataTypeImp* DataTypeParser::Fail(const char* message) {
+    SetError(message);
+    return nullptr;
+}
+
+DataTypeImp* DataTypeParser::Type(std::uint32_t depth) {
+    const bool read = Advance();
+    SkipBlanks();
+    if (depth >= kMaxNesting) return Fail("Type nesting too deep!");
+    // At the text end the current character is a byte already passed over; reading a
+    // function from it again would never end.
+    if (!HasCurrent() || (!read && CurrentIs('('))) return Fail("Unknown type!");
+    const char c = Current();
+    if (c == '\'') {
+        if (!Advance() || !IsDigit(Current())) return Fail("Invald polymorphic type!");
+        std::uint32_t k = 0;
+        do {
+            k = k * 10u + static_cast<std::uint32_t>(Current() - '0');
+        } while (Advance() && IsDigit(Current()));
+        return CreateTypeVariable(k);
+    }
+    if (c == '(') return FunctionType(depth);
+    if (IsLetter(c)) return Keyword(ReadIdentifier(), depth);
+    return Fail("Unknown type!");
+}
+
+DataTypeImp* DataTypeParser::Keyword(std::string_view name, std::uint32_t depth) {
+    for (const auto& keyword : kPrimeKeywords) {
+        if (keyword.name == name) return Shared(SharedPrimeType(keyword.code));
+    }
+    if (name == "VariableSet") return Shared(SharedVariableSetType());
+    for (const auto& keyword : kCombinedKeywords) {
+        if (keyword.name == name) return CombinedType(keyword.code, depth);
+    }
+    if (name == "Recursive") {
+        return new (std::nothrow) DataTypeRecursiveReference(DataType(BracketedType(depth)));
+    }
+    if (name == "List") return new (std::nothrow) DataTypeList(DataType(BracketedType(depth)));
+    if (name == "Array") return new (std::nothrow) DataTypeArray(DataType(BracketedType(depth)));
+    if (name == "Sequence") return SequenceType(false, depth);
+    if (name == "SequenceStr") return SequenceType(true, depth);
+    if (name == "Map") return MapType(depth);
+    if (name == "Indexable") return IndexableType(depth);
+    if (name == "Tuple") return TupleType(false, depth);
+    if (name == "TupleX") return TupleType(true, depth);
+    if (name == "Record") return RecordType(false, depth);
+    if (name == "RecordX") return RecordType(true, depth);
+    if (const auto code = ExternalTypeRegistry::Instance().Find(name)) {
+        return new (std::nothrow) DataTypeExternal(*code);
+    }
+    return Fail("Unknown type!");
+}
+
+DataTypeImp* DataTypeParser::BracketedType(std::uint32_t depth) {
+    if (!Expect('[')) return Fail("Invalid type! No open '['!");
+    Owned type(Type(depth + 1));
+    if (!type) return nullptr;
+    if (!Expect(']')) return Fail("Invalid type! No closing ']'!");
+    Advance();
+    return type.release();
+}
+
+DataTypeImp* DataTypeParser::CombinedType(std::int32_t code, std::uint32_t depth) {
+    Owned instance(BracketedType(depth));
+    if (!instance) return nullptr;
+    if (instance->TypeCode() >= 0) return nullptr;  // not a variable: no message
+    return CreateCombinedPrimeType(code, VariableIndex(*instance));
+}
+
+DataTypeImp* DataTypeParser::SequenceType(bool withString, std::uint32_t depth) {
+    Owned instance(BracketedType(depth));
+    if (!instance) return nullptr;
+    Owned element(BracketedType(depth));
+    if (!element) return nullptr;
+    const std::uint32_t k = VariableIndex(*instance);
+    return withString ? CreateSequenceStrType(k, Handle(std::move(element)))
+                      : CreateSequenceType(k, Handle(std::move(element)));
+}
+
+DataTypeImp* DataTypeParser::MapType(std::uint32_t depth) {
+    Owned key(BracketedType(depth));
+    if (!key) return nullptr;
+    Owned value(BracketedType(depth));
+    if (!value) return nullptr;
+    return new (std::nothrow) DataTypeMap(Handle(std::move(key)), Handle(std::move(value)));
+}
+
+DataTypeImp* DataTypeParser::IndexableType(std::uint32_t depth) {
+    Owned instance(BracketedType(depth));
+    if (!instance) return nullptr;
+    Owned key(BracketedType(depth));
+    if (!key) return nullptr;
+    Owned element(BracketedType(depth));
+    if (!element) return nullptr;
+    return CreateIndexableType(VariableIndex(*instance), Handle(std::move(key)),
+                               Handle(std::move(element)));
+}
+
+DataTypeImp* DataTypeParser::FunctionType(std::uint32_t depth) {
+    Owned function(CreateFunctionType(0));
+    if (!function) return nullptr;
+    auto& slots = static_cast<DataTypeFunction&>(*function).SubTypes();
+    Advance();
+    for (std::uint32_t n = 0;; ++n) {
+        if (HasCurrent()) SkipBlanks();
+        if (CurrentIs('-')) {
+            if (!Advance() || Current() != '>') return Fail("Invalid functional type! Missing '->'!");
+            Owned result(Type(depth + 1));
+            if (!result) return Fail("Invalid functional type result!");
+            function->GetFunctionSubType(0) = result.release();
+            if (!Expect(')')) return Fail("Invalid functional type! No closing ')'!");
+            Advance();
+            return function.release();
+        }
+        if (n == 0) {
+            if (!AtEnd()) MoveBack();
+        } else if (!CurrentIs('*')) {
+            return Fail("Invalid functional type! Missing '*'!");
+        }
+        Owned argument(Type(depth + 1));
+        if (!argument) return Fail("Invalid functional type argument!");
+        slots.emplace_back(argument.release());
+    }
+}
+
+DataTypeImp* DataTypeParser::TupleType(bool extendable, std::uint32_t depth) {
+    if (!Expect('[')) return Fail("Invalid type! No open '['!");
+    // The chain of n nodes nests n deep; each element counts towards the nesting limit.
+    std::vector<DataType> elements;
+    for (;;) {
+        if (depth + elements.size() >= kMaxNesting) return Fail("Type nesting too deep!");
+        Owned element(Type(depth + 1 + static_cast<std::uint32_t>(elements.size())));
+        if (!element) return nullptr;
+        elements.emplace_back(element.release());
+        SkipBlanks();
+        if (CurrentIs(',')) continue;
+        if (!Expect(']')) return Fail("Invalid type! No closing ']'!");
+        Advance();
+        break;
+    }
+    if (!ErrorMessage().empty()) return nullptr;
+    const auto n = static_cast<std::uint32_t>(elements.size());
+    Owned tuple;
+    if (extendable) {
+        Owned extension(BracketedType(depth));
+        if (!extension || !ErrorMessage().empty()) return nullptr;
+        tuple.reset(CreateTupleXType(n, 1));
+        if (!tuple) return nullptr;
+        tuple->GetTupleExtension() = extension.release();
+    } else {
+        tuple.reset(CreateTupleType(n, 1));
+        if (!tuple) return nullptr;
+    }
+    for (std::uint32_t i = 0; i < n; ++i) tuple->GetTupleElement(i) = std::move(elements[i]);
+    return tuple.release();
+}
+
+DataTypeImp* DataTypeParser::RecordType(bool extendable, std::uint32_t depth) {
+    if (!Expect('[')) return Fail("Invalid record type! No open '['!");
+    AttributeMap attributes;
+    Advance();
+    SkipBlanks();
+    if (!CurrentIs(']')) {
+        for (;;) {
+            SkipBlanks();
+            if (!HasCurrent() || !(IsLetter(Current()) || Current() == '_')) {
+                return Fail("Invalid record attribute name!");
+            }
+            const std::string_view name = ReadIdentifier();
+            if (!Expect(':')) return Fail("Invalid record attribute type!");
+            Owned type(Type(depth + 1));
+            if (!type) return nullptr;
+            attributes.try_emplace(zul::zulStdString::tString(name), Handle(std::move(type)));
+            SkipBlanks();
+            if (CurrentIs(',')) {
+                Advance();
+                continue;
+            }
+            if (!Expect(']')) return Fail("Invalid record attribute list!");
+            break;
+        }
+    }
+    if (!extendable) {
+        Advance();
+        if (attributes.empty()) return new (std::nothrow) DataTypeEmptyRecord();
+        return new (std::nothrow) DataTypeExactRecord(std::move(attributes));
+    }
+    Advance();
+    SkipBlanks();
+    if (!CurrentIs('[')) return Fail("Invalid record type! No open '['!");
+    Owned record(new (std::nothrow) DataTypeExtendableRecord(std::move(attributes)));
+    if (!record) return nullptr;
+    DataType* extension = record->GetRecordExtension();
+    if (extension == nullptr) return Fail("Invalid record type!");
+    Owned type(Type(depth + 1));
+    if (!type) return nullptr;
+    *extension = type.release();
+    SkipBlanks();
+    if (!CurrentIs(']')) return Fail("Invalid record type! No closed ']'!");
+    Advance();
+    return record.release();
+}
+
+DataTypeImp* ParseDataType(const char* text) {
+    if (text == nullptr) return nullptr;
+    DataTypeParser parser(text, std::strlen(text));
+    return parser.ParseType();
+}
+
+}  // namespace QUON_DataTypes

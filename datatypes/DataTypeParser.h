@@ -1,0 +1,46 @@
+// The type-string parser: turns a type string such as "( Array[Int] * Int -> Record[a:Int] )"
+// into a type object. It reports failure by a null result and a message kept in the parser;
+// it never throws for bad input. Text after the first complete type is not examined.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+#include "datatypes/BaseParser.h"
+#include "datatypes/DataType.h"
+
+namespace QUON_DataTypes {
+
+class DataTypeParser : public zul::BaseParser {
+public:
+    DataTypeParser(const char* text, std::size_t length) noexcept : BaseParser(text, length) {}
+
+    // One type from the text: a new object carrying one reference for the caller, or null.
+    DataTypeImp* ParseType() { return Type(0); }
+
+    // Types nested deeper than this fail with "Type nesting too deep!", so that a hostile
+    // string cannot exhaust the stack of the parser or of the walks over its result.
+    static constexpr std::uint32_t kMaxNesting = 200;
+
+private:
+    DataTypeImp* Type(std::uint32_t depth);
+    DataTypeImp* Keyword(std::string_view name, std::uint32_t depth);
+    DataTypeImp* BracketedType(std::uint32_t depth);
+    DataTypeImp* CombinedType(std::int32_t code, std::uint32_t depth);
+    DataTypeImp* SequenceType(bool withString, std::uint32_t depth);
+    DataTypeImp* MapType(std::uint32_t depth);
+    DataTypeImp* IndexableType(std::uint32_t depth);
+    DataTypeImp* FunctionType(std::uint32_t depth);
+    DataTypeImp* TupleType(bool extendable, std::uint32_t depth);
+    DataTypeImp* RecordType(bool extendable, std::uint32_t depth);
+    DataTypeImp* Fail(const char* message);
+};
+
+// Parses the NUL-terminated `text`; null when it does not start with a valid type (or is null).
+DataTypeImp* ParseDataType(const char* text);
+
+// The shared type Map[String][String], made on first use.
+DataTypeImp* SharedVariableSetType();
+
+}  // namespace QUON_DataTypes

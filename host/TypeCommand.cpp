@@ -1,0 +1,47 @@
+#include "host/TypeCommand.h"
+
+#include <cstring>
+
+#include "datatypes/DataType.h"
+#include "datatypes/DataTypeParser.h"
+
+namespace quon_host {
+
+namespace {
+
+const char* YesNo(bool value) {
+    return value ? "yes" : "no";
+}
+
+// Prints one text's result; false when it is not a type.
+bool DescribeType(const char* text, std::ostream& out, std::ostream& err) {
+    QUON_DataTypes::DataTypeParser parser(text, std::strlen(text));
+    QUON_DataTypes::DataTypeImp* parsed = parser.ParseType();
+    const std::string& message = parser.ErrorMessage().Text();
+    if (parsed == nullptr) {
+        err << "quon-host type: '" << text << "': " << (message.empty() ? "Not a type!" : message) << "\n";
+        return false;
+    }
+    const QUON_DataTypes::DataType type(parsed);
+    out << type.ToString().Text() << "\n"
+        << "  fully defined: " << YesNo(type->IsFullyDefined())
+        << ", polymorphic: " << YesNo(type->IsPolymorphic())
+        << ", essentially non-polymorphic: " << YesNo(type->IsEssentiallyNonPolymorphic()) << "\n";
+    // A part that failed inside List, Array or Recursive becomes Undefined; say why.
+    if (!message.empty()) out << "  note: " << message << "\n";
+    return true;
+}
+
+}  // namespace
+
+int RunTypeCommand(int count, const char* const* texts, std::ostream& out, std::ostream& err) {
+    if (count < 1) {
+        err << "usage: quon-host type 'TYPE STRING'...\n";
+        return 2;
+    }
+    bool allParsed = true;
+    for (int i = 0; i < count; ++i) allParsed = DescribeType(texts[i], out, err) && allParsed;
+    return allParsed ? 0 : 1;
+}
+
+}  // namespace quon_host
