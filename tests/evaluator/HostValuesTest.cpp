@@ -1,0 +1,196 @@
+// The stand-in host's value factories, read back through the cells' operations and the
+// library's views of arrays and records; and a steady footprint over a million values.
+#include <gtest/gtest.h>
+#include <malloc.h>
+
+#include <cstring>
+#include <string>
+
+#include "evaluator/PrimitiveCells.h"
+#include "evaluator/fArrayOfPrimitiveValues.h"
+#include "evaluator/utilRecordNames.h"
+#include "host/HostContext.h"
+#include "host/HostEvaluator.h"
+#include "host/HostValues.h"
+#include "interface/LibraryDescriptor.h"
+#include "memory/ThreadCellPools.h"
+#include "strings/StringMemoryPool.h"
+#include "tests/evaluator/CellTestSupport.h"
+
+#if defined(QUON_SANITIZE)
+#include <sanitizer/allocator_interface.h>
+#endif
+
+namespace {
+
+using namespace QUON_Evaluator;
+using cell_tests::Slot;
+
+ParentContext& Host() {
+    return *quon_host::HostContext();
+}
+
+// The attribute cell of `name` in a record cell, reached as the library reaches it: the
+// 16-bit distance before the first attribute leads to the block, whose word 8 is the table.
+EvCell* Attribute(EvCell* record, const char* name) {
+    char* first;
+    std::memcpy(&first, reinterpret_cast<char*>(record) + 8, sizeof first);
+    std::uint16_t distance;
+    std::memcpy(&distance, first - 8, sizeof distance);
+    const utilRecordNames* names;
+    std::memcpy(&names, first - distance + 8, sizeof names);
+    const int index = names->Find(name);
+    return index < 0 ? nullptr : reinterpret_cast<EvCell*>(first) + index;
+}
+
+TEST(HostValues, EverySetterWritesACellTheAccessorsReadBack) {
+    Slot slot;
+    EvCell* cell = slot.Cell();
+    Host().setInt(cell, -1234567890123);
+    EXPECT_EQ(cell->GetInteger(), -1234567890123) << "setInt";
+    Host().setFloat(cell, 2.5);
+    EXPECT_EQ(cell->GetFloat(), 2.5) << "setFloat";
+    Host().setBool(cell, 1);
+    EXPECT_EQ(cell->GetBool(), 1u) << "setBool";
+    EXPECT_EQ(cell_tests::Plain(*cell), "true");
+    const char bytes[] = {'a', '\0', 'b'};
+    Host().setString(cell, bytes, 3);
+    EXPECT_EQ(cell_tests::Value(*cell), std::string(bytes, 3)) << "setString copies every byte";
+    EXPECT_TRUE(cell->IsStringCell());
+    cell->ReleaseData();
+    Host().setString(cell, nullptr, 0);
+    EXPECT_EQ(cell_tests::Value(*cell), "") << "no bytes: empty string";
+    cell->ReleaseData();
+
+    static int destroyed = 0;
+    static int object = 42;
+    QUON_ExternLib::CustomTypeEntry entry{"TestType", nullptr, [](void*) { ++destroyed; }, nullptr, 0};
+    Host().setCustom(cell, &object, &entry);
+    EXPECT_EQ(Host().getCustom(cell), &object) << "getCustom returns the object";
+    Slot copy;
+    cell->EvaluateInto(copy.bytes);
+    cell->ReleaseData();
+    EXPECT_EQ(destroyed, 0) << "a copy keeps the object alive";
+    EXPECT_EQ(Host().getCustom(copy.Cell()), &object) << "the copy holds the same object";
+    copy.Cell()->ReleaseData();
+    EXPECT_EQ(destroyed, 1) << "the last release destroys the object once";
+    EvIntegerCell notCustom(1);
+    EXPECT_EQ(Host().getCustom(&notCustom), nullptr) << "getCustom of another cell";
+}
+
+TEST(HostValues, ArraysMadeByTheHostAreReadThroughTheArrayView) {
+    EvCell* carrier = Host().makeArray(4);
+    auto* view = fArrayOfPrimitiveValues<long long>::Of(carrier);
+    ASSERT_EQ(view->Count(), 4);
+    for (int i = 0; i < 4; ++i) Host().setInt(view->ElementCell(i), 10 * (i + 1));
+    Slot result;
+    CopyCellWords(result.bytes, *carrier);  // the array moves into the result slot
+    FreeCell(carrier);
+
+    auto* array = fArrayOfPrimitiveValues<long long>::Of(result.Cell());
+    long long sum = 0;
+    for (const EvCell* element = array->begin(); element != array->end(); ++element)
+        sum += fArrayOfPrimitiveValues<long long>::ValueOf(element);
+    EXPECT_EQ(sum, 100) << "walk from first to last";
+    EXPECT_EQ((*array)[-1], 40) << "negative index from the end";
+    EXPECT_EQ((*array)[5], 20) << "index past the end wraps";
+    EXPECT_EQ((*fArrayOfPrimitiveValues<int>::Of(result.Cell()))[0], 10)
+        << "32-bit view reads the low half";
+    EXPECT_EQ(cell_tests::Plain(*result.Cell()), "[10, 20, 30, 40]");
+    EXPECT_EQ(
+        reinterpret_cast<EvCell*>(result.Cell()->GetElement(reinterpret_cast<void*>(-1)))->GetInteger(), 40)
+        << "GetElement normalises";
+
+    EvCell* outer = Host().makeArray(2);
+    for (int row = 0; row < 2; ++row) {
+        EvCell* inner = Host().makeArray(1);
+        Host().setString(fArrayOfPrimitiveValues<long long>::Of(inner)->ElementCell(0), "s", 1);
+        CopyCellWords(fArrayOfPrimitiveValues<long long>::Of(outer)->ElementCell(row), *inner);
+        FreeCell(inner);
+    }
+    EXPECT_EQ(cell_tests::Plain(*outer), "[['s'], ['s']]") << "nested arrays";
+    ReleasePooledCell(outer);
+
+    EvCell* empty = Host().makeArray(0);
+    EXPECT_EQ(fArrayOfPrimitiveValues<long long>::Of(empty)->Count(), 0) << "an empty array";
+    ReleasePooledCell(empty);
+    result.Cell()->ReleaseData();
+}
+
+TEST(HostValues, RecordsMadeByTheHostAreReadByAttributeName) {
+    const auto names = utilRecordNames::FromNames({"intAttr1", "intAttr2", "name"});
+    Slot record;
+    Host().makeRecord(record.Cell(), &names);
+    Host().setInt(Attribute(record.Cell(), "intAttr2"), 2);
+    Host().setInt(Attribute(record.Cell(), "intAttr1"), 1);
+    Host().setString(Attribute(record.Cell(), "name"), "n", 1);
+    EXPECT_EQ(names.use_count(), 2) << "the record shares the names table";
+    EXPECT_EQ(Attribute(record.Cell(), "intAttr2")->GetInteger(), 2) << "by name";
+    EXPECT_EQ(Attribute(record.Cell(), "intAttr3"), nullptr) << "absent name";
+    EXPECT_EQ(cell_tests::Plain(*record.Cell()), "{intAttr1: 1, intAttr2: 2, name: 'n'}");
+
+    Slot copy;
+    record.Cell()->EvaluateInto(copy.bytes);
+    record.Cell()->ReleaseData();
+    EXPECT_EQ(cell_tests::Value(*Attribute(copy.Cell(), "name")), "n") << "the copy's attributes live on";
+    copy.Cell()->ReleaseData();
+    EXPECT_EQ(names.use_count(), 1) << "the last release drops the table";
+}
+
+// Cell zones and string zones of this thread's pools, and the heap in use.
+struct Footprint {
+    std::size_t cellZones;
+    std::size_t stringZones;
+    std::size_t heapBytes;
+};
+
+Footprint Measure() {
+    Footprint footprint{CurrentThreadCellPools().GetCellPool<1>().GetZoneManager().GetZoneCount(),
+                        zul::zulStdString::StringMemoryPool().GetZoneManager().GetZoneCount(), 0};
+#if defined(QUON_SANITIZE)
+    footprint.heapBytes = __sanitizer_get_current_allocated_bytes();
+#else
+    malloc_trim(0);
+    footprint.heapBytes = mallinfo2().uordblks;
+#endif
+    return footprint;
+}
+
+// One string cell, one array of three strings and one record, made through the host and released.
+void MakeAndRelease(const std::shared_ptr<utilRecordNames>& names) {
+    static const std::string text = "a string longer than the small buffer of a standard string";
+    Slot slot;
+    Host().setString(slot.Cell(), text.data(), text.size());
+    slot.Cell()->ReleaseData();
+
+    EvCell* carrier = Host().makeArray(3);
+    for (int i = 0; i < 3; ++i)
+        Host().setString(fArrayOfPrimitiveValues<long long>::Of(carrier)->ElementCell(i), text.data(),
+                         text.size());
+    CopyCellWords(slot.bytes, *carrier);
+    FreeCell(carrier);
+    slot.Cell()->ReleaseData();
+
+    Host().makeRecord(slot.Cell(), &names);
+    Host().setInt(Attribute(slot.Cell(), "intAttr1"), 7);
+    Host().setString(Attribute(slot.Cell(), "intAttr2"), text.data(), text.size());
+    slot.Cell()->ReleaseData();
+}
+
+TEST(HostValues, AMillionValuesThroughTheHostLeaveTheFootprintFlat) {
+#if defined(QUON_SANITIZE)
+    constexpr int kCycles = 100000;
+#else
+    constexpr int kCycles = 1000000;
+#endif
+    const auto names = utilRecordNames::FromNames({"intAttr1", "intAttr2"});
+    for (int i = 0; i < 1000; ++i) MakeAndRelease(names);  // warm-up: pools and caches settle
+    const Footprint before = Measure();
+    for (int i = 0; i < kCycles; ++i) MakeAndRelease(names);
+    const Footprint after = Measure();
+    EXPECT_EQ(after.cellZones, before.cellZones) << "no new cell zones";
+    EXPECT_EQ(after.stringZones, before.stringZones) << "no new string zones";
+    EXPECT_LE(after.heapBytes, before.heapBytes + 64 * 1024) << "heap in use stays flat";
+}
+
+}  // namespace
