@@ -24,7 +24,7 @@ public:
     std::uint32_t Line() const { return line; }
 
 protected:
-    bool HasCurrent() const { return cursor > textStart; }
+    bool HasCurrent() const { return cursor > textStart && !passedEnd; }
     // The current character; call only when HasCurrent.
     char Current() const { return cursor[-1]; }
     bool AtEnd() const { return cursor >= textEnd; }
@@ -32,6 +32,11 @@ protected:
 
     // Makes the byte under the cursor current; false (nothing changes) at the text end.
     bool Advance();
+    // Advances past a closing byte. At the text end no byte follows it, and the closer must
+    // not close a second construct: there is no current character afterwards.
+    void AdvancePast() {
+        if (!Advance()) passedEnd = true;
+    }
     // Moves the cursor back over the current character.
     void MoveBack();
     // Bytes 1 to 32 are blank; NUL is not.
@@ -53,6 +58,7 @@ private:
     const char* textEnd;                 // textStart + textLength
     const char* cursor;                  // the next byte to read
     std::uint32_t line = 0;              // newlines the cursor has moved over
+    bool passedEnd = false;              // the last byte was consumed as a closer
 };
 
 }  // namespace zul

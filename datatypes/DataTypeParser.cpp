@@ -140,7 +140,7 @@ DataTypeImp* DataTypeParser::BracketedType(std::uint32_t depth) {
     Owned type(Type(depth + 1));
     if (!type) return nullptr;
     if (!Expect(']')) return Fail("Invalid type! No closing ']'!");
-    Advance();
+    AdvancePast();
     return type.release();
 }
 
@@ -193,7 +193,7 @@ DataTypeImp* DataTypeParser::FunctionType(std::uint32_t depth) {
             if (!result) return Fail("Invalid functional type result!");
             function->GetFunctionSubType(0) = result.release();
             if (!Expect(')')) return Fail("Invalid functional type! No closing ')'!");
-            Advance();
+            AdvancePast();
             return function.release();
         }
         if (n == 0) {
@@ -219,7 +219,7 @@ DataTypeImp* DataTypeParser::TupleType(bool extendable, std::uint32_t depth) {
         SkipBlanks();
         if (CurrentIs(',')) continue;
         if (!Expect(']')) return Fail("Invalid type! No closing ']'!");
-        Advance();
+        AdvancePast();
         break;
     }
     if (!ErrorMessage().empty()) return nullptr;
@@ -265,7 +265,7 @@ DataTypeImp* DataTypeParser::RecordType(bool extendable, std::uint32_t depth) {
         }
     }
     if (!extendable) {
-        Advance();
+        AdvancePast();
         if (attributes.empty()) return new (std::nothrow) DataTypeEmptyRecord();
         return new (std::nothrow) DataTypeExactRecord(std::move(attributes));
     }
@@ -281,7 +281,7 @@ DataTypeImp* DataTypeParser::RecordType(bool extendable, std::uint32_t depth) {
     *extension = type.release();
     SkipBlanks();
     if (!CurrentIs(']')) return Fail("Invalid record type! No closed ']'!");
-    Advance();
+    AdvancePast();
     return record.release();
 }
 
