@@ -17,6 +17,7 @@
 #include <cstring>
 #include <type_traits>
 
+#include "diagnostics/EvException.h"
 #include "evaluator/cell.h"
 
 namespace QUON_Evaluator {
@@ -61,9 +62,13 @@ public:
         return object;
     }
     std::int64_t Count() const { return Object()->count; }
-    // The element cell at a normalised index; the array must not be empty.
+    // The element cell at a normalised index. An empty array has no element to wrap onto:
+    // asking it for one throws "Empty array element requested!".
     EvCell* ElementCell(std::int64_t index) const {
-        return Object()->elements + NormalizeIndex(index, Object()->count);
+        const ArrayObjectView* object = Object();
+        if (object->count <= 0) [[unlikely]]
+            throw EvException(22);
+        return object->elements + NormalizeIndex(index, object->count);
     }
     // The payload of element `index` read as T (its low bytes for a narrower T).
     T operator[](std::int64_t index) const { return ValueOf(ElementCell(index)); }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <limits>
 
 #include "datatypes/BuiltInTypes.h"
@@ -177,6 +179,72 @@ TEST(CellClasses, StaticTypesAndIdentitiesAreThoseOfTheBuiltInTypes) {
     EXPECT_TRUE(table.IsA(text.Get(), CellClass::kString));
     EXPECT_TRUE(table.IsA(EvCell(), CellClass::kCell));
     EXPECT_FALSE(table.IsA(EvBoolCell(1), CellClass::kInteger));
+}
+
+// The table slot of a virtual operation: an Itanium pointer to a virtual member holds
+// 1 + the slot's byte offset in the table.
+template <class Member>
+std::size_t Slot(Member member) {
+    std::uintptr_t raw;
+    std::memcpy(&raw, &member, sizeof raw);
+    return (raw - 1) / sizeof(void*);
+}
+
+TEST(CellClasses, TheOperationTableKeepsTheOrderBothModulesShare) {
+    // Operation n (from 1) takes slot n - 1 up to the destructor (30), which takes two slots;
+    // operation n after it takes slot n.
+    const std::size_t slots[] = {Slot(&EvCell::PushEvaluated),
+                                 Slot(&EvCell::EvaluateInto),
+                                 Slot(&EvCell::EvaluateIntoVariant),
+                                 Slot(&EvCell::EvaluateNew),
+                                 Slot(&EvCell::GetInteger),
+                                 Slot(&EvCell::GetFloat),
+                                 Slot(&EvCell::GetBool),
+                                 Slot(&EvCell::GetDateTime),
+                                 Slot(&EvCell::GetString),
+                                 Slot(&EvCell::PushEvaluatedAlt),
+                                 Slot(&EvCell::EvaluateIntoAlt),
+                                 Slot(&EvCell::EvaluateNewAlt),
+                                 Slot(&EvCell::GetIntegerAlt),
+                                 Slot(&EvCell::GetFloatAlt),
+                                 Slot(&EvCell::GetBoolAlt),
+                                 Slot(&EvCell::GetDateTimeAlt),
+                                 Slot(&EvCell::GetStringAlt),
+                                 Slot(&EvCell::GetElement),
+                                 Slot(&EvCell::DelegatedActionA),
+                                 Slot(&EvCell::DelegatedActionB),
+                                 Slot(&EvCell::SelfReference),
+                                 Slot(&EvCell::DelegatedCallA),
+                                 Slot(&EvCell::KindFlagA),
+                                 Slot(&EvCell::DelegatedCallB),
+                                 Slot(&EvCell::GetStaticType),
+                                 Slot(&EvCell::IsStringCell),
+                                 Slot(&EvCell::KindFlagB),
+                                 Slot(&EvCell::GetType),
+                                 Slot(&EvCell::CompareRaw),
+                                 Slot(&EvCell::ReleaseData),
+                                 Slot(&EvCell::HookA),
+                                 Slot(&EvCell::Accept),
+                                 Slot(&EvCell::CopyTo),
+                                 Slot(&EvCell::SelfReferenceAlt),
+                                 Slot(&EvCell::KindFlagC),
+                                 Slot(&EvCell::GetAuxiliaryA),
+                                 Slot(&EvCell::CloneData),
+                                 Slot(&EvCell::HookB),
+                                 Slot(&EvCell::Compare),
+                                 Slot(&EvCell::ToString),
+                                 Slot(&EvCell::ToShortString),
+                                 Slot(&EvCell::ToQuotedString),
+                                 Slot(&EvCell::KindFlagD),
+                                 Slot(&EvCell::GetAuxiliaryB),
+                                 Slot(&EvCell::KindFlagE),
+                                 Slot(&EvCell::KindFlagF),
+                                 Slot(&EvCell::KindFlagG)};
+    ASSERT_EQ(std::size(slots), 47u) << "every operation but the destructor";
+    for (std::size_t i = 0; i < std::size(slots); ++i) {
+        const std::size_t operation = i < 29 ? i + 1 : i + 2;
+        EXPECT_EQ(slots[i], operation < 30 ? operation - 1 : operation) << "operation " << operation;
+    }
 }
 
 }  // namespace

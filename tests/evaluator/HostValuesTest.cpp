@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "diagnostics/EvException.h"
 #include "evaluator/PrimitiveCells.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
 #include "evaluator/utilRecordNames.h"
@@ -114,6 +115,8 @@ TEST(HostValues, ArraysMadeByTheHostAreReadThroughTheArrayView) {
 
     EvCell* empty = Host().makeArray(0);
     EXPECT_EQ(fArrayOfPrimitiveValues<long long>::Of(empty)->Count(), 0) << "an empty array";
+    EXPECT_THROW((*fArrayOfPrimitiveValues<long long>::Of(empty))[0], EvException)
+        << "has no element to index";
     ReleasePooledCell(empty);
     result.Cell()->ReleaseData();
 }
