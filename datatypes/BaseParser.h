@@ -22,6 +22,7 @@ public:
     // Why the last failing step failed; empty while nothing failed.
     const zulStdString::tString& ErrorMessage() const { return errorMessage; }
     std::uint32_t Line() const { return line; }
+    std::size_t TextLength() const { return textLength; }
 
 protected:
     bool HasCurrent() const { return cursor > textStart && !passedEnd; }

@@ -1,0 +1,33 @@
+// Helpers shared by the type-system tests: parse to a handle, print to a std::string.
+#pragma once
+
+#include <cstring>
+#include <string>
+
+#include "datatypes/DataType.h"
+#include "datatypes/DataTypeParser.h"
+
+namespace type_tests {
+
+using QUON_DataTypes::DataType;
+
+// The parsed type, or Undefined when the text is not a type.
+inline DataType Parse(const char* text) {
+    return DataType(QUON_DataTypes::ParseDataType(text));
+}
+
+inline std::string Print(const DataType& type) {
+    return type.ToString().Text();
+}
+
+// The printed parse result followed by " (<message>)" when a part failed on the way, or
+// "null: <message>" when the parser yields nothing.
+inline std::string ParseResult(const char* text) {
+    QUON_DataTypes::DataTypeParser parser(text, std::strlen(text));
+    QUON_DataTypes::DataTypeImp* parsed = parser.ParseType();
+    const std::string& message = parser.ErrorMessage().Text();
+    if (parsed == nullptr) return "null: " + message;
+    return Print(DataType(parsed)) + (message.empty() ? "" : " (" + message + ")");
+}
+
+}  // namespace type_tests
