@@ -1,19 +1,22 @@
 #include "datatypes/BaseParser.h"
 
+#include <array>
+
 namespace zul {
 
 namespace {
+constexpr std::array<bool, 256> kIdentifierBytes = [] {
+    std::array<bool, 256> bytes{};
+    for (int c = 0; c < 256; ++c) {
+        bytes[c] = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    }
+    return bytes;
+}();
+
 bool IsIdentifierByte(char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+    return kIdentifierBytes[static_cast<unsigned char>(c)];
 }
 }  // namespace
-
-bool BaseParser::Advance() {
-    if (cursor >= textEnd) return false;
-    if (*cursor == '\n') ++line;
-    ++cursor;
-    return true;
-}
 
 void BaseParser::MoveBack() {
     if (!HasCurrent()) return;
@@ -21,19 +24,20 @@ void BaseParser::MoveBack() {
     if (*cursor == '\n') --line;
 }
 
-void BaseParser::SkipBlanks() {
-    while (HasCurrent() && IsBlank(Current())) {
-        if (!Advance()) return;
-    }
-}
-
 std::string_view BaseParser::ReadIdentifier() {
     if (!HasCurrent()) return std::string_view();
     const char* begin = cursor - 1;
-    while (HasCurrent() && IsIdentifierByte(Current())) {
-        if (!Advance()) return std::string_view(begin, static_cast<std::size_t>(cursor - begin));
+    const char* end = begin;
+    while (end < textEnd && IsIdentifierByte(*end)) ++end;
+    if (end == begin) return std::string_view();
+    // The byte after the run becomes current; at the text end the run's last byte stays so.
+    if (end < textEnd) {
+        cursor = end;
+        Advance();
+    } else {
+        cursor = textEnd;
     }
-    return std::string_view(begin, static_cast<std::size_t>(cursor - 1 - begin));
+    return std::string_view(begin, static_cast<std::size_t>(end - begin));
 }
 
 bool BaseParser::Expect(char c) {

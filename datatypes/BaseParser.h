@@ -13,8 +13,15 @@ namespace zul {
 
 class BaseParser {
 public:
+    // The message strings stay without a body until a step fails, so a successful parse
+    // allocates nothing for them.
     BaseParser(const char* text, std::size_t length) noexcept
-        : textStart(text), textLength(length), textEnd(text + length), cursor(text) {}
+        : errorMessage(zulStdString::tString::Adopt(nullptr)),
+          reserved(zulStdString::tString::Adopt(nullptr)),
+          textStart(text),
+          textLength(length),
+          textEnd(text + length),
+          cursor(text) {}
     BaseParser(const BaseParser&) = delete;
     BaseParser& operator=(const BaseParser&) = delete;
     virtual ~BaseParser() = default;
@@ -32,7 +39,12 @@ protected:
     bool CurrentIs(char c) const { return HasCurrent() && Current() == c; }
 
     // Makes the byte under the cursor current; false (nothing changes) at the text end.
-    bool Advance();
+    bool Advance() {
+        if (cursor >= textEnd) return false;
+        if (*cursor == '\n') ++line;
+        ++cursor;
+        return true;
+    }
     // Advances past a closing byte. At the text end no byte follows it, and the closer must
     // not close a second construct: there is no current character afterwards.
     void AdvancePast() {
@@ -43,7 +55,11 @@ protected:
     // Bytes 1 to 32 are blank; NUL is not.
     static bool IsBlank(char c) { return c >= 1 && c <= 32; }
     // Advances while the current character is blank, stopping at the text end.
-    void SkipBlanks();
+    void SkipBlanks() {
+        while (HasCurrent() && IsBlank(Current())) {
+            if (!Advance()) return;
+        }
+    }
     // The maximal run of [A-Za-z0-9_] starting at the current character; afterwards the current
     // character is the first byte after the run (at the text end, the run's last byte).
     std::string_view ReadIdentifier();

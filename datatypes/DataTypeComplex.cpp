@@ -1,5 +1,6 @@
 #include "datatypes/DataTypeComplex.h"
 
+#include "datatypes/DataTypeCodes.h"
 #include "datatypes/DataTypeRecord.h"
 
 namespace QUON_DataTypes {
@@ -39,12 +40,15 @@ bool DataTypeComplex::Traverse(DataTypeVisitor& visitor, std::uint32_t depth) {
 }
 
 bool ContainsSlot(const DataTypeImp& type, const DataType* slot) {
-    const auto* complex = dynamic_cast<const DataTypeComplex*>(&type);
-    if (complex == nullptr) return false;
-    for (const DataType& subType : complex->SubTypes()) {
+    auto& mutableType = const_cast<DataTypeImp&>(type);
+    // Only complex classes have sub-types; the one leaf-like complex type, a combined type
+    // narrowed to one prime, still has its instance slot.
+    if (!type.HasSubTypes()) return &mutableType.GetInstanceType() == slot;
+    for (const DataType& subType : static_cast<const DataTypeComplex&>(type).SubTypes()) {
         if (&subType == slot || ContainsSlot(*subType, slot)) return true;
     }
-    const auto* record = dynamic_cast<const DataTypeRecord*>(complex);
+    if (!TypeCode::IsRecordCode(type.TypeCode())) return false;
+    const auto* record = dynamic_cast<const DataTypeRecord*>(&type);
     if (record == nullptr) return false;
     for (const auto& entry : record->Attributes()) {
         if (&entry.second == slot || ContainsSlot(*entry.second, slot)) return true;

@@ -1,6 +1,8 @@
 #include "datatypes/DataTypeParser.h"
 
+#include <array>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <new>
 #include <vector>
@@ -48,29 +50,98 @@ std::uint32_t VariableIndex(const DataTypeImp& type) {
     return type.TypeCode() < 0 ? 0u - static_cast<std::uint32_t>(type.TypeCode()) : 0u;
 }
 
-struct PrimeKeyword {
+// What a keyword stands for: a prime or combined code, or one of the type constructors.
+enum class Construct {
+    kPrime,
+    kCombined,
+    kVariableSet,
+    kRecursive,
+    kList,
+    kArray,
+    kSequence,
+    kSequenceStr,
+    kMap,
+    kIndexable,
+    kTuple,
+    kTupleX,
+    kRecord,
+    kRecordX
+};
+
+struct Keyword {
     std::string_view name;
-    std::int32_t code;
+    Construct construct;
+    std::int32_t code;  // the prime or combined type's code
 };
 
-constexpr PrimeKeyword kPrimeKeywords[] = {
-    {"Int", TypeCode::kInt},           {"Integer", TypeCode::kInt},
-    {"Float", TypeCode::kFloat},       {"Bool", TypeCode::kBool},
-    {"String", TypeCode::kString},     {"DateTime", TypeCode::kDateTime},
-    {"Duration", TypeCode::kDuration}, {"MimeResource", TypeCode::kMimeResource},
-    {"MetaType", TypeCode::kMetaType}, {"Drawing", TypeCode::kDrawing},
-    {"Bitmap", TypeCode::kBitmap},     {"XmlTag", TypeCode::kXmlTag},
-    {"Library", TypeCode::kLibrary},
+// Grouped by first byte (the lookup depends on it), the common ones first in each group.
+constexpr Keyword kKeywords[] = {
+    {"Int", Construct::kPrime, TypeCode::kInt},
+    {"Integer", Construct::kPrime, TypeCode::kInt},
+    {"Indexable", Construct::kIndexable, 0},
+    {"String", Construct::kPrime, TypeCode::kString},
+    {"Sequence", Construct::kSequence, 0},
+    {"SequenceStr", Construct::kSequenceStr, 0},
+    {"Float", Construct::kPrime, TypeCode::kFloat},
+    {"Bool", Construct::kPrime, TypeCode::kBool},
+    {"Bitmap", Construct::kPrime, TypeCode::kBitmap},
+    {"Array", Construct::kArray, 0},
+    {"Record", Construct::kRecord, 0},
+    {"RecordX", Construct::kRecordX, 0},
+    {"Recursive", Construct::kRecursive, 0},
+    {"List", Construct::kList, 0},
+    {"Library", Construct::kPrime, TypeCode::kLibrary},
+    {"Map", Construct::kMap, 0},
+    {"MimeResource", Construct::kPrime, TypeCode::kMimeResource},
+    {"MetaType", Construct::kPrime, TypeCode::kMetaType},
+    {"Numeric", Construct::kCombined, TypeCode::kNumeric},
+    {"Value", Construct::kCombined, TypeCode::kValue},
+    {"VariableSet", Construct::kVariableSet, 0},
+    {"DateTime", Construct::kPrime, TypeCode::kDateTime},
+    {"Duration", Construct::kPrime, TypeCode::kDuration},
+    {"Drawing", Construct::kPrime, TypeCode::kDrawing},
+    {"Tuple", Construct::kTuple, 0},
+    {"TupleX", Construct::kTupleX, 0},
+    {"Prime", Construct::kCombined, TypeCode::kPrime},
+    {"PrimeNotInt", Construct::kCombined, TypeCode::kPrimeNotInt},
+    {"PrimeNotFloat", Construct::kCombined, TypeCode::kPrimeNotFloat},
+    {"PrimeNotString", Construct::kCombined, TypeCode::kPrimeNotString},
+    {"XmlTag", Construct::kPrime, TypeCode::kXmlTag},
 };
 
-constexpr PrimeKeyword kCombinedKeywords[] = {
-    {"Numeric", TypeCode::kNumeric},
-    {"Value", TypeCode::kValue},
-    {"Prime", TypeCode::kPrime},
-    {"PrimeNotInt", TypeCode::kPrimeNotInt},
-    {"PrimeNotFloat", TypeCode::kPrimeNotFloat},
-    {"PrimeNotString", TypeCode::kPrimeNotString},
+// For each first byte, the range of kKeywords starting with it.
+struct KeywordRange {
+    std::uint8_t begin = 0, end = 0;
 };
+constexpr std::array<KeywordRange, 128> kKeywordsByFirstByte = [] {
+    std::array<KeywordRange, 128> ranges{};
+    for (std::uint8_t i = 0; i < std::size(kKeywords); ++i) {
+        KeywordRange& range = ranges[static_cast<unsigned char>(kKeywords[i].name[0])];
+        if (range.end == 0) range.begin = i;
+        range.end = static_cast<std::uint8_t>(i + 1);
+    }
+    return ranges;
+}();
+
+// Keywords are a few bytes long: a byte loop beats a call to memcmp.
+bool SameBytes(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (a[i] != b[i]) return false;
+    }
+    return true;
+}
+
+// Case-sensitive.
+const Keyword* FindKeyword(std::string_view name) {
+    const auto first = static_cast<unsigned char>(name[0]);
+    if (first >= kKeywordsByFirstByte.size()) return nullptr;
+    const KeywordRange range = kKeywordsByFirstByte[first];
+    for (std::uint8_t i = range.begin; i < range.end; ++i) {
+        if (SameBytes(kKeywords[i].name, name)) return &kKeywords[i];
+    }
+    return nullptr;
+}
 
 }  // namespace
 
@@ -109,28 +180,42 @@ DataTypeImp* DataTypeParser::Type(std::uint32_t depth) {
 }
 
 DataTypeImp* DataTypeParser::Keyword(std::string_view name, std::uint32_t depth) {
-    for (const auto& keyword : kPrimeKeywords) {
-        if (keyword.name == name) return Shared(SharedPrimeType(keyword.code));
+    const auto* keyword = name.empty() ? nullptr : FindKeyword(name);
+    if (keyword == nullptr) {
+        if (const auto code = ExternalTypeRegistry::Instance().Find(name)) {
+            return new (std::nothrow) DataTypeExternal(*code);
+        }
+        return Fail("Unknown type!");
     }
-    if (name == "VariableSet") return Shared(SharedVariableSetType());
-    for (const auto& keyword : kCombinedKeywords) {
-        if (keyword.name == name) return CombinedType(keyword.code, depth);
-    }
-    if (name == "Recursive") {
-        return new (std::nothrow) DataTypeRecursiveReference(DataType(BracketedType(depth)));
-    }
-    if (name == "List") return new (std::nothrow) DataTypeList(DataType(BracketedType(depth)));
-    if (name == "Array") return new (std::nothrow) DataTypeArray(DataType(BracketedType(depth)));
-    if (name == "Sequence") return SequenceType(false, depth);
-    if (name == "SequenceStr") return SequenceType(true, depth);
-    if (name == "Map") return MapType(depth);
-    if (name == "Indexable") return IndexableType(depth);
-    if (name == "Tuple") return TupleType(false, depth);
-    if (name == "TupleX") return TupleType(true, depth);
-    if (name == "Record") return RecordType(false, depth);
-    if (name == "RecordX") return RecordType(true, depth);
-    if (const auto code = ExternalTypeRegistry::Instance().Find(name)) {
-        return new (std::nothrow) DataTypeExternal(*code);
+    switch (keyword->construct) {
+        case Construct::kPrime:
+            return Shared(SharedPrimeType(keyword->code));
+        case Construct::kCombined:
+            return CombinedType(keyword->code, depth);
+        case Construct::kVariableSet:
+            return Shared(SharedVariableSetType());
+        case Construct::kRecursive:
+            return new (std::nothrow) DataTypeRecursiveReference(DataType(BracketedType(depth)));
+        case Construct::kList:
+            return new (std::nothrow) DataTypeList(DataType(BracketedType(depth)));
+        case Construct::kArray:
+            return new (std::nothrow) DataTypeArray(DataType(BracketedType(depth)));
+        case Construct::kSequence:
+            return SequenceType(false, depth);
+        case Construct::kSequenceStr:
+            return SequenceType(true, depth);
+        case Construct::kMap:
+            return MapType(depth);
+        case Construct::kIndexable:
+            return IndexableType(depth);
+        case Construct::kTuple:
+            return TupleType(false, depth);
+        case Construct::kTupleX:
+            return TupleType(true, depth);
+        case Construct::kRecord:
+            return RecordType(false, depth);
+        case Construct::kRecordX:
+            return RecordType(true, depth);
     }
     return Fail("Unknown type!");
 }
@@ -181,7 +266,11 @@ DataTypeImp* DataTypeParser::IndexableType(std::uint32_t depth) {
 }
 
 DataTypeImp* DataTypeParser::FunctionType(std::uint32_t depth) {
-    Owned function(CreateFunctionType(0));
+    // The result slot is bound once the result is parsed; until then it holds Undefined.
+    std::vector<DataType> resultAndArguments;
+    resultAndArguments.reserve(4);
+    resultAndArguments.emplace_back();
+    Owned function(new (std::nothrow) DataTypeFunction(std::move(resultAndArguments)));
     if (!function) return nullptr;
     auto& slots = static_cast<DataTypeFunction&>(*function).SubTypes();
     Advance();

@@ -5,8 +5,9 @@
 namespace QUON_DataTypes {
 
 ExternalTypeRegistry& ExternalTypeRegistry::Instance() {
-    static ExternalTypeRegistry registry;
-    return registry;
+    // Never destroyed: its names are pooled strings, and the string pool may go first at exit.
+    static ExternalTypeRegistry* const registry = new ExternalTypeRegistry();
+    return *registry;
 }
 
 std::int32_t ExternalTypeRegistry::Register(std::string_view name) {
