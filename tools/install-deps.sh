@@ -3,7 +3,7 @@
 # Runs apt-get only when a package is missing.
 set -euo pipefail
 
-packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev)
+packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")

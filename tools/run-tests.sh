@@ -13,3 +13,17 @@ ctest --test-dir build --output-on-failure -j"$jobs"
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUON_SANITIZE=ON -DQUON_BUILD_BENCH=OFF
 cmake --build build-asan -j"$jobs"
 ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+# A bounded fuzz run of the type-string parser (clang, libFuzzer, ASan + UBSan), from the seeds.
+if echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
+    clang++ -x c++ -fsanitize=fuzzer,address,undefined -o /dev/null - 2>/dev/null; then
+    CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUON_BUILD_FUZZ=ON \
+        -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_BENCH=OFF
+    cmake --build build-fuzz -j"$jobs" --target quon_type_fuzz
+    corpus="$(mktemp -d)"
+    cp fuzz/corpus/* "$corpus"/
+    build-fuzz/fuzz/quon_type_fuzz -max_total_time=60 -max_len=1024 -print_final_stats=1 "$corpus"
+    rm -rf "$corpus"
+else
+    echo "Skipping the fuzz run: clang's libFuzzer runtime is not available."
+fi
