@@ -20,10 +20,9 @@ if echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { ret
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUON_BUILD_FUZZ=ON \
         -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_BENCH=OFF
     cmake --build build-fuzz -j"$jobs" --target quon_type_fuzz
-    corpus="$(mktemp -d)"
-    cp fuzz/corpus/* "$corpus"/
-    build-fuzz/fuzz/quon_type_fuzz -max_total_time=60 -max_len=1024 -print_final_stats=1 "$corpus"
-    rm -rf "$corpus"
+    mkdir -p build-fuzz/corpus  # new inputs go here; fuzz/corpus holds the seeds
+    build-fuzz/fuzz/quon_type_fuzz -max_total_time=60 -max_len=1024 -print_final_stats=1 \
+        build-fuzz/corpus fuzz/corpus
 else
     echo "Skipping the fuzz run: clang's libFuzzer runtime is not available."
 fi
