@@ -132,7 +132,12 @@ void DataType::FindMinMaxPolyTypesContinue(std::uint32_t& min, std::uint32_t& ma
 // ---- DataTypeImp defaults ----
 
 void DataTypeImp::Release() noexcept {
-    if (refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    // A count of 1 means the caller holds the only reference: no other thread can take one,
+    // so the object goes without an atomic read-modify-write.
+    if (refCount.load(std::memory_order_acquire) == 1 ||
+        refCount.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        delete this;
+    }
 }
 
 std::uint32_t DataTypeImp::GetPolyConstraint() const {
