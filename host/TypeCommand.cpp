@@ -13,7 +13,7 @@ const char* YesNo(bool value) {
     return value ? "yes" : "no";
 }
 
-// Prints one text's result; false when it is not a type.
+// Prints one text's result; false when it is not a type or a part of it failed to parse.
 bool DescribeType(const char* text, std::ostream& out, std::ostream& err) {
     QUON_DataTypes::DataTypeParser parser(text, std::strlen(text));
     QUON_DataTypes::DataTypeImp* parsed = parser.ParseType();
@@ -27,8 +27,12 @@ bool DescribeType(const char* text, std::ostream& out, std::ostream& err) {
         << "  fully defined: " << YesNo(type->IsFullyDefined())
         << ", polymorphic: " << YesNo(type->IsPolymorphic())
         << ", essentially non-polymorphic: " << YesNo(type->IsEssentiallyNonPolymorphic()) << "\n";
-    // A part that failed inside List, Array or Recursive becomes Undefined; say why.
-    if (!message.empty()) out << "  note: " << message << "\n";
+    // A part that failed inside List, Array or Recursive becomes Undefined: the text still
+    // parses, but it is not the type its author meant, so it counts as a failure.
+    if (!message.empty()) {
+        err << "quon-host type: '" << text << "': " << message << "\n";
+        return false;
+    }
     return true;
 }
 

@@ -50,6 +50,10 @@ TEST(QuonHostType, PrintsCanonicalFormsPredicatesAndErrors) {
         << "the parser's message names the text: " << bad.output;
     EXPECT_NE(bad.output.find("Int\n"), std::string::npos) << "the good text is still printed";
 
+    const CommandRun partly = RunTypeCommand({"List[Lst[Int]]"});
+    EXPECT_EQ(partly.status, 1) << "a part that failed is a failure, though List stands in Undefined";
+    EXPECT_NE(partly.output.find("'List[Lst[Int]]': Unknown type!"), std::string::npos) << partly.output;
+
     EXPECT_EQ(RunTypeCommand({}).status, 2) << "no text is a usage error";
 }
 
