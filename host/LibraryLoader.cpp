@@ -18,32 +18,44 @@ constexpr const char* kFreeFnImp = "_ZN3zul12zulStdString11tBaseString9freeFnImp
 constexpr const char* kIsUsingZulString = "_ZN3zul12zulStdString11tBaseString16isUsingZulStringEv";
 constexpr const char* kSetZulStringAllocApi =
     "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_";
+
+void* ResolveSymbol(void* module, const char* symbol) {
+    ::dlerror();
+    void* address = ::dlsym(module, symbol);
+    if (address == nullptr) throw std::runtime_error(std::string("missing entry ") + symbol);
+    return address;
+}
+
 }  // namespace
+
+StringAllocApi StringAllocApi::Resolve(void* module) {
+    StringAllocApi api;
+    api.allocFnImp = reinterpret_cast<void* (*)()>(ResolveSymbol(module, kAllocFnImp));
+    api.freeFnImp = reinterpret_cast<void (*)(void*)>(ResolveSymbol(module, kFreeFnImp));
+    api.isUsingZulString = reinterpret_cast<bool (*)()>(ResolveSymbol(module, kIsUsingZulString));
+    api.setZulStringAllocAPI =
+        reinterpret_cast<void (*)(void*, void*)>(ResolveSymbol(module, kSetZulStringAllocApi));
+    return api;
+}
 
 LoadedLibrary::LoadedLibrary(const std::string& path) : path_(path) {
     // The library stays mapped until the process ends: cells, strings and thread-exit
     // handlers of the library may outlive this object.
     handle_ = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
     if (handle_ == nullptr) throw std::runtime_error(std::string("cannot load library: ") + ::dlerror());
-    bind_ = reinterpret_cast<BindToParentContextFn>(Resolve("BindToParentContext"));
-    data_ = reinterpret_cast<LibraryDataFn>(Resolve("LibraryData"));
-    release_ = reinterpret_cast<ReleaseLibraryFn>(Resolve("ReleaseLibrary"));
-    strings_.allocFnImp = reinterpret_cast<void* (*)()>(Resolve(kAllocFnImp));
-    strings_.freeFnImp = reinterpret_cast<void (*)(void*)>(Resolve(kFreeFnImp));
-    strings_.isUsingZulString = reinterpret_cast<bool (*)()>(Resolve(kIsUsingZulString));
-    strings_.setZulStringAllocAPI =
-        reinterpret_cast<void (*)(void*, void*)>(Resolve(kSetZulStringAllocApi));
+    try {
+        bind_ = reinterpret_cast<BindToParentContextFn>(ResolveSymbol(handle_, "BindToParentContext"));
+        data_ = reinterpret_cast<LibraryDataFn>(ResolveSymbol(handle_, "LibraryData"));
+        release_ = reinterpret_cast<ReleaseLibraryFn>(ResolveSymbol(handle_, "ReleaseLibrary"));
+        strings_ = StringAllocApi::Resolve(handle_);
+    } catch (const std::runtime_error& error) {
+        ::dlclose(handle_);
+        throw std::runtime_error(path_ + ": " + error.what());
+    }
 }
 
 LoadedLibrary::~LoadedLibrary() {
     if (handle_ != nullptr) ::dlclose(handle_);
-}
-
-void* LoadedLibrary::Resolve(const char* symbol) const {
-    ::dlerror();
-    void* address = ::dlsym(handle_, symbol);
-    if (address == nullptr) throw std::runtime_error(path_ + ": missing entry " + symbol);
-    return address;
 }
 
 std::string DefaultLibraryPath() {

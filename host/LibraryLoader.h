@@ -8,16 +8,19 @@
 
 namespace quon_host {
 
+// The four pooled-string statics a module exports, found by their mangled names.
+struct StringAllocApi {
+    void* (*allocFnImp)() = nullptr;
+    void (*freeFnImp)(void*) = nullptr;
+    bool (*isUsingZulString)() = nullptr;
+    void (*setZulStringAllocAPI)(void*, void*) = nullptr;
+
+    // Resolves them in a dlopen'ed module; throws std::runtime_error naming a missing one.
+    static StringAllocApi Resolve(void* module);
+};
+
 class LoadedLibrary {
 public:
-    // The library's four pooled-string statics.
-    struct StringAllocApi {
-        void* (*allocFnImp)() = nullptr;
-        void (*freeFnImp)(void*) = nullptr;
-        bool (*isUsingZulString)() = nullptr;
-        void (*setZulStringAllocAPI)(void*, void*) = nullptr;
-    };
-
     // Throws std::runtime_error with dlerror's text when the library or an entry is missing.
     explicit LoadedLibrary(const std::string& path);
     ~LoadedLibrary();
@@ -33,8 +36,6 @@ public:
     const StringAllocApi& Strings() const { return strings_; }
 
 private:
-    void* Resolve(const char* symbol) const;
-
     std::string path_;
     void* handle_ = nullptr;
     BindToParentContextFn bind_ = nullptr;

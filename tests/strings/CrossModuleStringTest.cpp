@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "host/LibraryLoader.h"
 #include "strings/StringMemoryPool.h"
 #include "strings/tString.h"
 
@@ -25,23 +26,12 @@ Fn Resolve(void* module, const char* name) {
     return reinterpret_cast<Fn>(symbol);
 }
 
-// The four statics a module publishes, by their mangled names.
-struct AllocationApi {
-    explicit AllocationApi(void* module)
-        : alloc(Resolve<void* (*)()>(module, "_ZN3zul12zulStdString11tBaseString10allocFnImpEv")),
-          free(Resolve<void (*)(void*)>(module, "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv")),
-          isUsing(Resolve<bool (*)()>(module, "_ZN3zul12zulStdString11tBaseString16isUsingZulStringEv")),
-          setApi(Resolve<void (*)(void*, void*)>(
-              module, "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_")) {}
-    void* (*alloc)();
-    void (*free)(void*);
-    bool (*isUsing)();
-    void (*setApi)(void*, void*);
-};
+// The four statics a module publishes.
+using AllocationApi = quon_host::StringAllocApi;
 
 struct Peer {
     void* module = Open(QUON_PEER_MODULE_PATH);
-    AllocationApi api{module};
+    AllocationApi api = AllocationApi::Resolve(module);
     tBaseString* (*makeBody)(const char*) = Resolve<tBaseString* (*)(const char*)>(module, "PeerMakeBody");
     tBaseString* (*copyBody)(const tBaseString*) =
         Resolve<tBaseString* (*)(const tBaseString*)>(module, "PeerCopyBody");
@@ -102,19 +92,21 @@ struct Counting {
 
 TEST(CrossModuleString, AnInstalledAllocatorPairTakesEveryBodyOfThatModule) {
     Peer& peer = ThePeer();
-    ASSERT_NE(peer.api.setApi, nullptr);
+    ASSERT_NE(peer.api.setZulStringAllocAPI, nullptr);
     tBaseString* warmUp = peer.makeBody("");  // the peer's pool exists before the swap
     warmUp->Release();
     const std::size_t zones = peer.zones();
     const std::size_t freeBlocks = peer.freeBlocks();
 
-    EXPECT_TRUE(peer.api.isUsing());
-    peer.api.setApi(reinterpret_cast<void*>(&Counting::Alloc), reinterpret_cast<void*>(&Counting::Free));
-    EXPECT_TRUE(peer.api.isUsing()) << "still true after the swap";
+    EXPECT_TRUE(peer.api.isUsingZulString());
+    peer.api.setZulStringAllocAPI(reinterpret_cast<void*>(&Counting::Alloc),
+                                  reinterpret_cast<void*>(&Counting::Free));
+    EXPECT_TRUE(peer.api.isUsingZulString()) << "still true after the swap";
     tBaseString* body = peer.makeBody("host-allocated");
     EXPECT_EQ(static_cast<void*>(body), Counting::block) << "the body came from the installed allocator";
     body->Release();
-    peer.api.setApi(reinterpret_cast<void*>(peer.api.alloc), reinterpret_cast<void*>(peer.api.free));
+    peer.api.setZulStringAllocAPI(reinterpret_cast<void*>(peer.api.allocFnImp),
+                                  reinterpret_cast<void*>(peer.api.freeFnImp));
     EXPECT_EQ(Counting::allocs, 1) << "one call to the installed alloc";
     EXPECT_EQ(Counting::frees, 1) << "one call to the installed free";
     EXPECT_EQ(Counting::freed, Counting::block) << "with the same block";
@@ -124,24 +116,25 @@ TEST(CrossModuleString, AnInstalledAllocatorPairTakesEveryBodyOfThatModule) {
 
 TEST(CrossModuleString, TheLibraryPublishesTheAllocationInterface) {
     void* library = Open(QUON_LIBRARY_PATH);
-    AllocationApi api(library);
-    ASSERT_NE(api.setApi, nullptr);
-    EXPECT_NE(reinterpret_cast<void*>(api.alloc), reinterpret_cast<void*>(&tBaseString::allocFnImp))
+    AllocationApi api = AllocationApi::Resolve(library);
+    ASSERT_NE(api.setZulStringAllocAPI, nullptr);
+    EXPECT_NE(reinterpret_cast<void*>(api.allocFnImp), reinterpret_cast<void*>(&tBaseString::allocFnImp))
         << "the library's functions are its own copy";
-    EXPECT_TRUE(api.isUsing()) << "before a swap";
+    EXPECT_TRUE(api.isUsingZulString()) << "before a swap";
 
-    void* block = api.alloc();
+    void* block = api.allocFnImp();
     ASSERT_NE(block, nullptr);
-    api.free(block);
-    EXPECT_EQ(api.alloc(), block) << "the library's pool hands the freed block out again";
-    api.free(block);
+    api.freeFnImp(block);
+    EXPECT_EQ(api.allocFnImp(), block) << "the library's pool hands the freed block out again";
+    api.freeFnImp(block);
 
-    api.setApi(reinterpret_cast<void*>(&tBaseString::allocFnImp),
-               reinterpret_cast<void*>(&tBaseString::freeFnImp));
-    EXPECT_TRUE(api.isUsing()) << "after a swap";
-    EXPECT_EQ(api.alloc(), block) << "allocFnImp itself still serves the library's own pool";
-    api.free(block);
-    api.setApi(reinterpret_cast<void*>(api.alloc), reinterpret_cast<void*>(api.free));
+    api.setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
+                             reinterpret_cast<void*>(&tBaseString::freeFnImp));
+    EXPECT_TRUE(api.isUsingZulString()) << "after a swap";
+    EXPECT_EQ(api.allocFnImp(), block) << "allocFnImp itself still serves the library's own pool";
+    api.freeFnImp(block);
+    api.setZulStringAllocAPI(reinterpret_cast<void*>(api.allocFnImp),
+                             reinterpret_cast<void*>(api.freeFnImp));
 }
 
 }  // namespace
