@@ -1,9 +1,12 @@
 #include "diagnostics/LogManager.h"
 
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
 #include <ctime>
+#include <memory>
 #include <random>
 #include <utility>
 
@@ -17,8 +20,9 @@ namespace {
 // Room left in a 255-byte file name after "Quon [", "]", the time, the digits and "_x.log".
 constexpr std::size_t kMaxTypeInFileName = 200;
 
-// Six decimal digits that keep the files of processes started in the same second apart.
-// The generator is process-wide, seeded with the standard default, and has its own mutex.
+// Six decimal digits for a new file name. The generator is process-wide, seeded with the
+// standard default, and has its own mutex. Being seeded alike, every process (and each copy
+// of the runtime in one process) draws the same sequence: GetLogger skips names in use.
 std::string RandomDigits() {
     static std::mutex mutex;
     static std::mt19937 generator;  // default seed 5489
@@ -32,6 +36,19 @@ std::string RandomDigits() {
     char digits[24];
     std::snprintf(digits, sizeof digits, "%ld", value + 1000000);
     return digits + 1;  // the leading "1" only keeps the zeros
+}
+
+// Draws of new digits before a name in use is taken anyway.
+constexpr int kMaxNameDraws = 100;
+
+bool FileExists(const std::string& path) {
+    struct stat status {};
+    return ::stat(path.c_str(), &status) == 0;
+}
+
+// A name (without ".log") is in use when its file or its "_x.log" fallback exists.
+bool NameInUse(const std::string& name) {
+    return FileExists(name + ".log") || FileExists(name + "_x.log");
 }
 
 void SlashesToBackslashes(std::string& text) {
@@ -93,12 +110,17 @@ Logger* LogManager::GetLogger(const std::string& requested) {
     std::snprintf(stamp, sizeof stamp, " %4d-%02d-%02d-%02d%02d%02d-", t.tm_year + 1900, t.tm_mon + 1,
                   t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     path += stamp;
-    path += RandomDigits();
-    path += ".log";
+    // Another process, or the other runtime copy in this one, may have taken the same digits
+    // in the same second: draw again while a file of that name exists, so that each stays the
+    // one writer of its file.
+    std::string name = path + RandomDigits();
+    for (int attempt = 0; attempt < kMaxNameDraws && NameInUse(name); ++attempt)
+        name = path + RandomDigits();
 
-    Logger* logger = new Logger(std::move(path), type);
-    loggers_.emplace(type, std::unique_ptr<Logger>(logger));
-    return logger;
+    auto logger = std::make_unique<Logger>(name + ".log", type);
+    Logger* result = logger.get();
+    loggers_.emplace(type, std::move(logger));
+    return result;
 }
 
 LogManager* GetLogManager() {

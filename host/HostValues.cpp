@@ -84,11 +84,18 @@ void HostArrayCell::ToString(tString& out, bool) const {
 }
 
 EvCell* MakeArray(std::uint64_t count) {
-    void* memory = ::operator new(CellsBytes(sizeof(HostArrayObject), count));
+    void* cell = QUON_Evaluator::AllocateCell();
+    void* memory = nullptr;
+    try {
+        memory = ::operator new(CellsBytes(sizeof(HostArrayObject), count));
+    } catch (...) {
+        QUON_Evaluator::FreeCell(cell);
+        throw;
+    }
     auto* object = ::new (memory) HostArrayObject{{1}, {}, static_cast<std::int64_t>(count), 0, nullptr, 0};
     object->elements = reinterpret_cast<EvCell*>(static_cast<char*>(memory) + sizeof(HostArrayObject));
     FillInvalid(object->elements, count);
-    return ::new (QUON_Evaluator::AllocateCell()) HostArrayCell(object);
+    return ::new (cell) HostArrayCell(object);
 }
 
 // Records.
@@ -164,7 +171,15 @@ void HostCustomCell::ToString(tString& out, bool quoted) const {
 }
 
 void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry* entry) {
-    ::new (cell) HostCustomCell(new HostCustomObject{{1}, object, entry});
+    HostCustomObject* holder = nullptr;
+    try {
+        holder = new HostCustomObject{{1}, object, entry};
+    } catch (...) {
+        // The host owns the object from this call on: without a holder it ends it at once.
+        if (entry != nullptr && entry->destroy != nullptr) entry->destroy(object);
+        throw;
+    }
+    ::new (cell) HostCustomCell(holder);
 }
 
 void* GetCustom(EvCell* cell) {

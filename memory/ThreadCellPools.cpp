@@ -14,7 +14,9 @@ struct ThreadCellPoolsOwner {
     std::unique_ptr<ThreadCellPools> pools;
 
     ~ThreadCellPoolsOwner() {
-        threadCellPools = nullptr;  // from here on, a use on this thread starts over
+        // A cell used after this (from a later thread-exit destructor) would build pools that
+        // no destructor ends; nothing in the runtime does that.
+        threadCellPools = nullptr;
         pools.reset();
     }
 };

@@ -1,4 +1,6 @@
 #include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
@@ -75,6 +77,34 @@ TEST(Log, FileNamesCarryTypeTimeAndDigits) {
 
     zul::LogManager nowhere("");
     EXPECT_EQ(nowhere.GetLogger("Eval"), nullptr) << "no folder, no logger";
+}
+
+TEST(Log, AlikeSeededWritersInOneSecondKeepTheirOwnFiles) {
+    // Two processes forked from this one draw the same digits, as every process (and each
+    // runtime copy in one) does; in the same second the second must still get its own file.
+    ScratchFolder folder;
+    for (int writer = 0; writer < 2; ++writer) {
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            zul::LogManager manager(folder.Path());
+            zul::Logger* logger = manager.GetLogger("Same");
+            if (logger != nullptr) logger->Write("", "", "from one writer", false);
+            std::_Exit(logger != nullptr ? 0 : 1);
+        }
+        int status = 0;
+        ::waitpid(child, &status, 0);
+        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer " << writer;
+    }
+    int files = 0;
+    for (const auto& entry : fs::directory_iterator(folder.Path())) {
+        ++files;
+        int headers = 0;
+        for (const std::string& line : ReadLines(entry.path().string()))
+            headers += line.rfind("Module:", 0) == 0;
+        EXPECT_EQ(headers, 1) << "one writer, one header in " << entry.path();
+    }
+    EXPECT_EQ(files, 2) << "each writer its own file";
 }
 
 TEST(Log, RecordLayoutAndHeader) {
