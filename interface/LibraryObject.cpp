@@ -36,8 +36,6 @@ LibraryDescriptor* LibraryObject::Data() {
 void LibraryObject::Build() {
     descriptor.libraryName = kLibraryName;
     descriptor.libraryVersion = zul::VersionInfo(0, 6, 5, "abc");
-    // Custom types are registered before any function row: the type strings of rows that
-    // mention a custom type are derived through the registry.
 }
 
 void LibraryObject::Publish() {
