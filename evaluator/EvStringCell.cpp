@@ -105,9 +105,7 @@ void EvStringCell::CloneData() {
 }
 
 std::int64_t EvStringCell::Compare(const EvCell& other) const {
-    if (!SameClassAs(other))
-        return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(ClassIdentity()) -
-                                         reinterpret_cast<std::uintptr_t>(other.ClassIdentity()));
+    if (!SameClassAs(other)) return ClassOrder(other);
     const std::string_view a = Text(), b = static_cast<const EvStringCell&>(other).Text();
     const std::size_t common = std::min(a.size(), b.size());
     if (common != 0)

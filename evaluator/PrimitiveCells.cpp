@@ -15,12 +15,6 @@ std::int64_t ThreeWay(T a, T b) {
     return a < b ? -1 : a > b ? 1 : 0;
 }
 
-// The difference of the class identities, for cells of different classes.
-std::int64_t ClassOrder(const EvCell& a, const EvCell& b) {
-    return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(a.ClassIdentity()) -
-                                     reinterpret_cast<std::uintptr_t>(b.ClassIdentity()));
-}
-
 zul::zulStdString::tString BoolText(std::uint64_t value) {
     return zul::zulStdString::tString(value != 0 ? "true" : "false");
 }
@@ -47,7 +41,7 @@ void EvIntegerCell::Accept(EvCellVisitor& visitor) {
     visitor.VisitInteger(*this);
 }
 std::int64_t EvIntegerCell::Compare(const EvCell& other) const {
-    if (!SameClassAs(other)) return ClassOrder(*this, other);
+    if (!SameClassAs(other)) return ClassOrder(other);
     return ThreeWay(Value(), static_cast<const EvIntegerCell&>(other).Value());
 }
 void EvIntegerCell::ToString(tString& out, bool) const {
@@ -74,7 +68,7 @@ void EvFloatCell::Accept(EvCellVisitor& visitor) {
     visitor.VisitFloat(*this);
 }
 std::int64_t EvFloatCell::Compare(const EvCell& other) const {
-    if (!SameClassAs(other)) return ClassOrder(*this, other);
+    if (!SameClassAs(other)) return ClassOrder(other);
     const double a = Value(), b = static_cast<const EvFloatCell&>(other).Value();
     const bool aNaN = std::isnan(a), bNaN = std::isnan(b);
     if (aNaN || bNaN) return ThreeWay(aNaN, bNaN);
@@ -127,7 +121,7 @@ void EvDateTimeCell::Accept(EvCellVisitor& visitor) {
     visitor.VisitDateTime(*this);
 }
 std::int64_t EvDateTimeCell::Compare(const EvCell& other) const {
-    if (!SameClassAs(other)) return ClassOrder(*this, other);
+    if (!SameClassAs(other)) return ClassOrder(other);
     return PackedDateTime::Compare(word, static_cast<const EvDateTimeCell&>(other).word);
 }
 void EvDateTimeCell::ToString(tString& out, bool) const {

@@ -126,20 +126,10 @@ void EvCell::GetStringAlt(tString& out) {
 }
 
 std::uintptr_t EvCell::GetElement(void* arg) {
-    EvCell* result = EvaluateNew();
-    if (result->SameClassAs(*this)) {
-        ReleasePooledCell(result);
-        throw EvException(21, 1);  // not a collection, and evaluating it made no progress
-    }
-    std::uintptr_t element;
-    try {
-        element = result->GetElement(arg);
-    } catch (...) {
-        ReleasePooledCell(result);
-        throw;
-    }
+    EvaluatedCell result(*this);
+    if (result->SameClassAs(*this)) throw EvException(21, 1);  // not a collection, and no progress
+    const std::uintptr_t element = result->GetElement(arg);
     result->HookB();
-    ReleasePooledCell(result);
     return element;
 }
 
@@ -212,9 +202,7 @@ void EvCell::CloneData() {}
 void EvCell::HookB() {}
 
 std::int64_t EvCell::Compare(const EvCell& other) const {
-    if (!SameClassAs(other))  // cells of different classes order by class, never equal
-        return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(ClassIdentity()) -
-                                         reinterpret_cast<std::uintptr_t>(other.ClassIdentity()));
+    if (!SameClassAs(other)) return ClassOrder(other);  // different classes are never equal
     return word < other.word ? -1 : word > other.word ? 1 : 0;
 }
 

@@ -110,6 +110,11 @@ public:
     }
     CellWord Word() const { return word; }
     bool SameClassAs(const EvCell& other) const { return ClassIdentity() == other.ClassIdentity(); }
+    // How cells of different classes order: by the difference of their class identities.
+    std::int64_t ClassOrder(const EvCell& other) const {
+        return static_cast<std::int64_t>(reinterpret_cast<std::uintptr_t>(ClassIdentity()) -
+                                         reinterpret_cast<std::uintptr_t>(other.ClassIdentity()));
+    }
 
 protected:
     CellWord word;  // the payload word; its meaning belongs to the class
