@@ -19,12 +19,6 @@ namespace QUON_DataTypes {
 
 namespace {
 
-// A new reference to a shared instance.
-DataTypeImp* Shared(DataTypeImp* instance) {
-    instance->AddReference();
-    return instance;
-}
-
 DataTypeImp* Prime(std::int32_t code) {
     return Shared(SharedPrimeType(code));
 }

@@ -32,11 +32,6 @@ DataType Handle(Owned type) {
     return DataType(type.release());
 }
 
-DataTypeImp* Shared(DataTypeImp* instance) {
-    instance->AddReference();
-    return instance;
-}
-
 bool IsLetter(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
 }

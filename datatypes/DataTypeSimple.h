@@ -51,6 +51,12 @@ private:
 // The shared prime instance of `code` (1, 2, 4, 8 or 0x20000 to 0x20007), else null.
 DataTypeImp* SharedPrimeType(std::int32_t code);
 
+// A new reference to a shared instance, for a handle or a slot that adopts it.
+inline DataTypeImp* Shared(DataTypeImp* instance) {
+    instance->AddReference();
+    return instance;
+}
+
 class DataTypeUndefined final : public DataTypeShared {
 public:
     static DataTypeUndefined* Instance();
