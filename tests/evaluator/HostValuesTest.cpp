@@ -64,7 +64,8 @@ TEST(HostValues, EverySetterWritesACellTheAccessorsReadBack) {
     EXPECT_EQ(cell_tests::Value(*cell), "") << "no bytes: empty string";
     cell->ReleaseData();
 
-    static int destroyed = 0;
+    static int destroyed;
+    destroyed = 0;
     static int object = 42;
     QUON_ExternLib::CustomTypeEntry entry{"TestType", nullptr, [](void*) { ++destroyed; }, nullptr, 0};
     Host().setCustom(cell, &object, &entry);

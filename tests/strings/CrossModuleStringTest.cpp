@@ -91,6 +91,7 @@ struct Counting {
 };
 
 TEST(CrossModuleString, AnInstalledAllocatorPairTakesEveryBodyOfThatModule) {
+    Counting::allocs = Counting::frees = 0;
     Peer& peer = ThePeer();
     ASSERT_NE(peer.api.setZulStringAllocAPI, nullptr);
     tBaseString* warmUp = peer.makeBody("");  // the peer's pool exists before the swap
