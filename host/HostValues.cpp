@@ -39,6 +39,16 @@ void ReleaseCells(EvCell* cells, std::uint64_t count) {
     for (std::uint64_t i = 0; i < count; ++i) cells[i].ReleaseData();
 }
 
+// Drops one cell's reference to a shared array or record; the last one ends its cells and
+// frees the block.
+template <class Block>
+void DropBlock(Block* block) {
+    if (block == nullptr || !DropReference(block->references)) return;
+    ReleaseCells(block->Cells(), block->CellCount());
+    block->~Block();
+    ::operator delete(block);
+}
+
 std::size_t CellsBytes(std::uint64_t header, std::uint64_t count) {
     if (count > (SIZE_MAX - header) / sizeof(EvCell)) throw std::bad_array_new_length();
     return header + count * sizeof(EvCell);
@@ -63,10 +73,7 @@ std::uintptr_t HostArrayCell::GetElement(void* arg) {
 void HostArrayCell::ReleaseData() {
     HostArrayObject* object = Object();
     word = 0;
-    if (object == nullptr || !DropReference(object->references)) return;
-    ReleaseCells(object->elements, static_cast<std::uint64_t>(object->count));
-    object->~HostArrayObject();
-    ::operator delete(object);
+    DropBlock(object);
 }
 
 void HostArrayCell::CloneData() {
@@ -110,10 +117,7 @@ HostRecordBlock* HostRecordCell::Block() const {
 void HostRecordCell::ReleaseData() {
     HostRecordBlock* block = Block();
     word = 0;
-    if (block == nullptr || !DropReference(block->references)) return;
-    ReleaseCells(reinterpret_cast<EvCell*>(block + 1), block->count);
-    block->~HostRecordBlock();
-    ::operator delete(block);
+    DropBlock(block);
 }
 
 void HostRecordCell::CloneData() {

@@ -40,6 +40,9 @@ struct HostArrayObject {
     std::uint64_t reserved2;                // unused
     EvCell* elements;                       // the element cells, after the header (the library reads it)
     std::uint64_t padding;                  // keeps the cells 16-byte aligned
+
+    EvCell* Cells() const { return elements; }
+    std::uint64_t CellCount() const { return static_cast<std::uint64_t>(count); }
 };
 
 static_assert(offsetof(HostArrayObject, count) == 32);
@@ -53,6 +56,9 @@ struct HostRecordBlock {
     std::uint64_t count;                     // attribute cells
     std::uint16_t distance;                  // bytes from the block to the first attribute
     std::uint16_t padding[3];
+
+    EvCell* Cells() { return reinterpret_cast<EvCell*>(this + 1); }
+    std::uint64_t CellCount() const { return count; }
 };
 
 static_assert(offsetof(HostRecordBlock, names) == 8);
