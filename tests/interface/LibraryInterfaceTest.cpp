@@ -1,15 +1,13 @@
 // The library as the host sees it: its exported symbol set, and the descriptor read through
 // the real dlopen'ed library at the byte offsets the host uses.
-#include <elf.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "host/ElfImage.h"
 #include "host/HostContext.h"
 #include "host/LibraryLoader.h"
 
@@ -18,35 +16,6 @@ namespace {
 quon_host::LoadedLibrary& Library() {
     static quon_host::LoadedLibrary library(QUON_LIBRARY_PATH);
     return library;
-}
-
-struct DynamicSymbols {
-    std::set<std::string> defined;
-    std::set<std::string> undefinedTls;
-};
-
-// Reads the dynamic symbol table of a 64-bit ELF file.
-DynamicSymbols ReadDynamicSymbols(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::vector<char> image((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    DynamicSymbols result;
-    if (image.size() < sizeof(Elf64_Ehdr)) return result;
-    const auto* header = reinterpret_cast<const Elf64_Ehdr*>(image.data());
-    const auto* sections = reinterpret_cast<const Elf64_Shdr*>(image.data() + header->e_shoff);
-    for (int i = 0; i < header->e_shnum; ++i) {
-        if (sections[i].sh_type != SHT_DYNSYM) continue;
-        const char* names = image.data() + sections[sections[i].sh_link].sh_offset;
-        const auto* symbols = reinterpret_cast<const Elf64_Sym*>(image.data() + sections[i].sh_offset);
-        const std::size_t count = sections[i].sh_size / sizeof(Elf64_Sym);
-        for (std::size_t k = 1; k < count; ++k) {
-            const std::string name = names + symbols[k].st_name;
-            if (symbols[k].st_shndx != SHN_UNDEF)
-                result.defined.insert(name);
-            else if (ELF64_ST_TYPE(symbols[k].st_info) == STT_TLS)
-                result.undefinedTls.insert(name);
-        }
-    }
-    return result;
 }
 
 template <class T>
@@ -61,7 +30,7 @@ const std::string& TextAt(const void* base, std::size_t offset) {
 }
 
 TEST(LibraryExports, ExactlyTheEntryPointsAndStringAllocatorAreExported) {
-    const DynamicSymbols symbols = ReadDynamicSymbols(QUON_LIBRARY_PATH);
+    const quon_host::ElfImage image(QUON_LIBRARY_PATH);
     const std::set<std::string> expected = {
         "BindToParentContext",
         "LibraryData",
@@ -71,10 +40,17 @@ TEST(LibraryExports, ExactlyTheEntryPointsAndStringAllocatorAreExported) {
         "_ZN3zul12zulStdString11tBaseString16isUsingZulStringEv",
         "_ZN3zul12zulStdString11tBaseString20setZulStringAllocAPIEPvS2_",
     };
-    EXPECT_EQ(symbols.defined, expected) << "defined dynamic symbols of the library";
-    for (const std::string& name : symbols.undefinedTls)
+    EXPECT_EQ(image.DefinedDynamicSymbols(), expected) << "defined dynamic symbols of the library";
+    for (const std::string& name : image.ImportedThreadLocals())
         EXPECT_EQ(name, "quonHostThreadWords")
             << "the only thread-local the library may take from its host";
+}
+
+// The library is loaded with initial-exec thread-locals, so its whole thread-local segment must
+// fit the small static reserve the C library keeps for dlopen'ed modules.
+TEST(LibraryExports, ThreadLocalSegmentStaysWithinItsBudget) {
+    const quon_host::ElfImage image(QUON_LIBRARY_PATH);
+    EXPECT_LE(image.ThreadLocalSegmentSize(), 128u) << "bytes of thread-local storage per thread";
 }
 
 TEST(LibraryDescriptor, HostReadsTheDescriptorAtItsFixedOffsets) {
