@@ -7,11 +7,15 @@
 
 namespace QUON_Evaluator {
 
+// This cell may itself lie on the value stack, which a push can move: its image is taken before
+// the push, and the copy's data is cloned from that image (the payload's data is not on the stack).
 void EvValueCell::PushEvaluated() {
+    const CellImage image = CellImage::Of(*this);
     Evaluator& evaluator = CurrentEvaluator();
     void* slot = evaluator.PushSlot();
+    image.WriteTo(slot);
     try {
-        CopyTo(slot);
+        std::launder(static_cast<EvCell*>(slot))->CloneData();
     } catch (...) {
         evaluator.PopSlot();
         throw;
@@ -34,7 +38,8 @@ EvCell* EvValueCell::EvaluateNew() {
 }
 
 void EvPrimitiveValueCell::PushEvaluated() {
-    CopyCellWords(PushValueSlot(), *this);
+    const CellImage image = CellImage::Of(*this);  // before the push can move this cell
+    image.WriteTo(PushValueSlot());
 }
 
 void EvPrimitiveValueCell::EvaluateInto(void* place) {

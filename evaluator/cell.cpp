@@ -1,8 +1,9 @@
 // The root cell's operations: the defaults every class inherits unless it overrides them.
-// A root cell has no value: it evaluates to an invalid cell, and its accessors evaluate it and
-// ask the result, so they end in the invalid cell's report.
+// A root cell has no value: it evaluates to an invalid cell. Its accessors evaluate it and read
+// the result's payload word, so a host cell kind that evaluates to a value needs no accessors.
 #include "evaluator/cell.h"
 
+#include <bit>
 #include <new>
 
 #include "diagnostics/EvException.h"
@@ -10,6 +11,7 @@
 #include "evaluator/CellPrinting.h"
 #include "evaluator/EvCellVisitor.h"
 #include "evaluator/EvInvalidCell.h"
+#include "evaluator/PooledCell.h"
 #include "evaluator/ValueStack.h"
 #include "memory/ThreadCellPools.h"
 
@@ -17,28 +19,14 @@ namespace QUON_Evaluator {
 
 namespace {
 
-// A pooled cell made by evaluation, released (and given back to the pool) on every way out.
-class EvaluatedCell {
-public:
-    explicit EvaluatedCell(EvCell& source) : cell(source.EvaluateNew()) {}
-    ~EvaluatedCell() { ReleasePooledCell(cell); }
-    EvaluatedCell(const EvaluatedCell&) = delete;
-    EvaluatedCell& operator=(const EvaluatedCell&) = delete;
-
-    EvCell* operator->() const { return cell; }
-    EvCell& operator*() const { return *cell; }
-
-private:
-    EvCell* cell;
-};
-
-// Evaluates `source` and asks the result. A result of the source's own class made no progress
-// (asking it would evaluate again without end), so that is an evaluation error.
-template <class Ask>
-auto AskEvaluated(EvCell& source, Ask ask) {
-    EvaluatedCell result(source);
+// Evaluates `source` (with EvaluateNew, or EvaluateNewAlt for the Alt accessors) and hands the
+// result to `read`; the result goes back to the pool on every way out. A result of the source's
+// own class made no progress: that is an evaluation error, not a value.
+template <bool Alt, class Read>
+auto ReadEvaluated(EvCell& source, Read read) {
+    PooledCell result = Alt ? PooledCell::EvaluateAlt(source) : PooledCell::Evaluate(source);
     if (result->SameClassAs(source)) throw EvException(1, -1);
-    return ask(*result);
+    return read(*result);
 }
 
 }  // namespace
@@ -73,24 +61,27 @@ EvCell* EvCell::EvaluateNew() {
     return EvInvalidCell::MakeAt(AllocateCell());
 }
 
+// The default accessors read the evaluated result's payload word as their own type; only
+// GetString asks the result. The result's data is released with it either way, so a result
+// that owns data (a string) leaks nothing.
 std::int64_t EvCell::GetInteger() {
-    return AskEvaluated(*this, [](EvCell& r) { return r.GetInteger(); });
+    return ReadEvaluated<false>(*this, [](EvCell& r) { return static_cast<std::int64_t>(r.Word()); });
 }
 
 double EvCell::GetFloat() {
-    return AskEvaluated(*this, [](EvCell& r) { return r.GetFloat(); });
+    return ReadEvaluated<false>(*this, [](EvCell& r) { return std::bit_cast<double>(r.Word()); });
 }
 
 std::uint64_t EvCell::GetBool() {
-    return AskEvaluated(*this, [](EvCell& r) { return r.GetBool(); });
+    return ReadEvaluated<false>(*this, [](EvCell& r) { return r.Word(); });
 }
 
 std::uint64_t EvCell::GetDateTime(std::uint64_t& packed) {
-    return AskEvaluated(*this, [&packed](EvCell& r) { return r.GetDateTime(packed); });
+    return ReadEvaluated<false>(*this, [&packed](EvCell& r) { return packed = r.Word(); });
 }
 
 void EvCell::GetString(tString& out) {
-    AskEvaluated(*this, [&out](EvCell& r) { r.GetString(out); });
+    ReadEvaluated<false>(*this, [&out](EvCell& r) { r.GetString(out); });
 }
 
 void EvCell::PushEvaluatedAlt() {
@@ -106,27 +97,27 @@ EvCell* EvCell::EvaluateNewAlt() {
 }
 
 std::int64_t EvCell::GetIntegerAlt() {
-    return GetInteger();
+    return ReadEvaluated<true>(*this, [](EvCell& r) { return static_cast<std::int64_t>(r.Word()); });
 }
 
 double EvCell::GetFloatAlt() {
-    return GetFloat();
+    return ReadEvaluated<true>(*this, [](EvCell& r) { return std::bit_cast<double>(r.Word()); });
 }
 
 std::uint64_t EvCell::GetBoolAlt() {
-    return GetBool();
+    return ReadEvaluated<true>(*this, [](EvCell& r) { return r.Word(); });
 }
 
 std::uint64_t EvCell::GetDateTimeAlt(std::uint64_t& packed) {
-    return GetDateTime(packed);
+    return ReadEvaluated<true>(*this, [&packed](EvCell& r) { return packed = r.Word(); });
 }
 
 void EvCell::GetStringAlt(tString& out) {
-    GetString(out);
+    ReadEvaluated<true>(*this, [&out](EvCell& r) { r.GetString(out); });
 }
 
 std::uintptr_t EvCell::GetElement(void* arg) {
-    EvaluatedCell result(*this);
+    PooledCell result = PooledCell::Evaluate(*this);
     if (result->SameClassAs(*this)) throw EvException(21, 1);  // not a collection, and no progress
     const std::uintptr_t element = result->GetElement(arg);
     result->HookB();
@@ -134,11 +125,11 @@ std::uintptr_t EvCell::GetElement(void* arg) {
 }
 
 void EvCell::DelegatedActionA(void* arg) {
-    EvaluatedCell(*this)->DelegatedActionA(arg);
+    PooledCell::Evaluate(*this)->DelegatedActionA(arg);
 }
 
 void EvCell::DelegatedActionB(void* arg) {
-    EvaluatedCell(*this)->DelegatedActionB(arg);
+    PooledCell::Evaluate(*this)->DelegatedActionB(arg);
 }
 
 EvCell* EvCell::SelfReference() {
@@ -146,7 +137,7 @@ EvCell* EvCell::SelfReference() {
 }
 
 std::uintptr_t EvCell::DelegatedCallA(void* a, std::int32_t n, void* b) {
-    return EvaluatedCell(*this)->DelegatedCallA(a, n, b);
+    return PooledCell::Evaluate(*this)->DelegatedCallA(a, n, b);
 }
 
 bool EvCell::KindFlagA() const {
@@ -154,7 +145,7 @@ bool EvCell::KindFlagA() const {
 }
 
 std::uintptr_t EvCell::DelegatedCallB(void* a, std::int32_t n, void* b) {
-    return EvaluatedCell(*this)->DelegatedCallB(a, n, b);
+    return PooledCell::Evaluate(*this)->DelegatedCallB(a, n, b);
 }
 
 bool EvCell::IsStringCell() const {

@@ -2,8 +2,11 @@
 // and the report and exception of cells that must not be evaluated.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <functional>
+#include <new>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include "diagnostics/EvException.h"
@@ -11,6 +14,7 @@
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/PrimitiveCells.h"
 #include "host/HostEvaluator.h"
+#include "memory/ThreadCellPools.h"
 #include "tests/evaluator/CellTestSupport.h"
 
 namespace {
@@ -72,6 +76,55 @@ TEST(CellEvaluation, PushesLandOnTheThreadsValueStackWhichDoublesWhenFull) {
         << "a root cell pushes an invalid cell";
 }
 
+// A C++ copy of a cell would keep the target's class and take only the payload.
+static_assert(!std::is_copy_assignable_v<EvCell> && !std::is_copy_constructible_v<EvCell>);
+static_assert(!std::is_copy_assignable_v<EvIntegerCell> && !std::is_copy_assignable_v<EvStringCell>);
+
+TEST(CellEvaluation, ACellOnTheValueStackPushesItselfWhenThePushMovesTheStack) {
+    quon_host::EvaluatorScope scope;
+    Evaluator& evaluator = scope.Get();
+    EvIntegerCell(41).PushEvaluated();
+    StringCell(kLongText).Get().PushEvaluated();
+    while (evaluator.stack.end != evaluator.stack.capacity) EvIntegerCell(0).PushEvaluated();
+    // The stack is full: the next push reallocates it while the pushed cell lies inside it.
+    const std::size_t integerAt = 1, stringAt = 2;
+    reinterpret_cast<EvCell*>(evaluator.stack.begin + integerAt)->PushEvaluated();
+    reinterpret_cast<EvCell*>(evaluator.stack.begin + stringAt)->PushEvaluatedAlt();
+    auto* top = reinterpret_cast<EvStringCell*>(evaluator.stack.end - 1);
+    EXPECT_EQ(reinterpret_cast<EvCell*>(evaluator.stack.end - 2)->GetInteger(), 41) << "integer pushed";
+    EXPECT_EQ(top->Text(), kLongText) << "string pushed";
+    EXPECT_NE(top->Body(), reinterpret_cast<EvStringCell*>(evaluator.stack.begin + stringAt)->Body())
+        << "with a body of its own";
+    top->ReleaseData();
+    reinterpret_cast<EvCell*>(evaluator.stack.begin + stringAt)->ReleaseData();
+}
+
+// A host cell kind that evaluates to another cell: the root's accessors read the result's word.
+class EvaluatesTo : public EvCell {
+public:
+    explicit EvaluatesTo(double value) : EvCell(std::bit_cast<CellWord>(value)) {}
+    EvCell* EvaluateNew() override {
+        return ::new (AllocateCell()) EvFloatCell(std::bit_cast<double>(word));
+    }
+    EvCell* EvaluateNewAlt() override { return ::new (AllocateCell()) EvIntegerCell(7); }
+};
+
+TEST(CellEvaluation, RootAccessorsReadTheEvaluatedPayloadWord) {
+    EvaluatesTo cell(2.5);
+    std::uint64_t packed = 0;
+    EXPECT_EQ(cell.GetInteger(), std::bit_cast<std::int64_t>(2.5)) << "the float's bits, not 2";
+    EXPECT_EQ(cell.GetFloat(), 2.5);
+    EXPECT_EQ(cell.GetBool(), std::bit_cast<std::uint64_t>(2.5));
+    EXPECT_EQ(cell.GetDateTime(packed), std::bit_cast<std::uint64_t>(2.5));
+    EXPECT_EQ(cell_tests::Value(cell), "2.5") << "GetString asks the result";
+    EXPECT_EQ(cell.GetIntegerAlt(), 7) << "the Alt accessors evaluate with EvaluateNewAlt";
+    EXPECT_EQ(cell.GetFloatAlt(), std::bit_cast<double>(std::uint64_t{7}));
+    EXPECT_EQ(cell.GetDateTimeAlt(packed), 7u);
+    zul::zulStdString::tString text;
+    cell.GetStringAlt(text);
+    EXPECT_EQ(text.Text(), "7");
+}
+
 TEST(CellEvaluation, EvaluatingAnInvalidCellReportsOnTheChannelAndThrows) {
     quon_host::EvaluatorScope scope;
     Slot slot, place;
@@ -102,12 +155,10 @@ TEST(CellEvaluation, EvaluatingAnInvalidCellReportsOnTheChannelAndThrows) {
              std::uint64_t w;
              invalid->GetDateTimeAlt(w);
          }},
-        {"GetStringAlt",
-         [&] {
+        {"GetStringAlt", [&] {
              zul::zulStdString::tString s;
              invalid->GetStringAlt(s);
-         }},
-        {"root GetInteger", [&] { EvCell().GetInteger(); }}};
+         }}};
     const std::size_t depth = scope.Get().Depth();
     for (const auto& [name, operation] : operations) {
         const std::size_t recordsBefore = scope.Channel().records.size();
