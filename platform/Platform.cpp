@@ -1,6 +1,7 @@
 #include "platform/Platform.h"
 
 #include <dlfcn.h>
+#include <pthread.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -12,9 +13,25 @@
 
 namespace zul::platform {
 
+namespace {
+
+// The calling thread's kernel id, 0 until first asked for (no thread has id 0). A forked child
+// runs on a new thread that would inherit its parent's word: the fork handler clears it.
+thread_local std::uint32_t cachedThreadId = 0;
+
+void ForgetThreadIdInChild() {
+    cachedThreadId = 0;
+}
+
+}  // namespace
+
 std::uint32_t CurrentThreadId() {
-    static thread_local std::uint32_t cached = static_cast<std::uint32_t>(::syscall(SYS_gettid));
-    return cached;
+    if (cachedThreadId != 0) return cachedThreadId;
+    const auto id = static_cast<std::uint32_t>(::syscall(SYS_gettid));
+    // The handler is in place before any thread caches its id; without it, nothing is cached.
+    static const bool forkHandlerSet = ::pthread_atfork(nullptr, nullptr, &ForgetThreadIdInChild) == 0;
+    if (forkHandlerSet) cachedThreadId = id;
+    return id;
 }
 
 std::string ModuleFilePath() {
