@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <cmath>
 #include <cstddef>
 #include <cstdio>
@@ -22,7 +23,7 @@ constexpr std::size_t kMaxTypeInFileName = 200;
 
 // Six decimal digits for a new file name. The generator is process-wide, seeded with the
 // standard default, and has its own mutex. Being seeded alike, every process (and each copy
-// of the runtime in one process) draws the same sequence: GetLogger skips names in use.
+// of the runtime in one process) draws the same sequence: GetLogger claims a name before use.
 std::string RandomDigits() {
     static std::mutex mutex;
     static std::mt19937 generator;  // default seed 5489
@@ -41,14 +42,22 @@ std::string RandomDigits() {
 // Draws of new digits before a name in use is taken anyway.
 constexpr int kMaxNameDraws = 100;
 
-bool FileExists(const std::string& path) {
-    struct stat status {};
-    return ::stat(path.c_str(), &status) == 0;
-}
+enum class Claim { Taken, InUse, Failed };
 
-// A name (without ".log") is in use when its file or its "_x.log" fallback exists.
-bool NameInUse(const std::string& name) {
-    return FileExists(name + ".log") || FileExists(name + "_x.log");
+// Claims a name (without ".log") for this writer by creating its ".log" file, empty, only if
+// no file of that name exists: of several writers that drew the same name, exactly one
+// succeeds. A name whose "_x.log" fallback exists belongs to another writer too.
+Claim ClaimName(const std::string& name) {
+    const std::string path = name + ".log";
+    std::FILE* file = std::fopen(path.c_str(), "wx");
+    if (file == nullptr) return platform::LastErrorNumber() == EEXIST ? Claim::InUse : Claim::Failed;
+    std::fclose(file);
+    struct stat status {};
+    if (::stat((name + "_x.log").c_str(), &status) == 0) {
+        std::remove(path.c_str());
+        return Claim::InUse;
+    }
+    return Claim::Taken;
 }
 
 void SlashesToBackslashes(std::string& text) {
@@ -110,12 +119,17 @@ Logger* LogManager::GetLogger(const std::string& requested) {
     std::snprintf(stamp, sizeof stamp, " %4d-%02d-%02d-%02d%02d%02d-", t.tm_year + 1900, t.tm_mon + 1,
                   t.tm_mday, t.tm_hour, t.tm_min, t.tm_sec);
     path += stamp;
-    // Another process, or the other runtime copy in this one, may have taken the same digits
-    // in the same second: draw again while a file of that name exists, so that each stays the
-    // one writer of its file.
+    // Another process, or the other runtime copy in this one, draws the same digits and may
+    // start in the same second: draw again until a name is claimed, so that each writer stays
+    // the one writer of its file. A folder that takes no file leaves the name unclaimed; the
+    // first record then reports why.
     std::string name = path + RandomDigits();
-    for (int attempt = 0; attempt < kMaxNameDraws && NameInUse(name); ++attempt)
+    for (int attempt = 0; attempt < kMaxNameDraws; ++attempt) {
+        Claim claim = ClaimName(name);
+        if (claim == Claim::Failed && platform::CreateDirectories(logDirectory_)) claim = ClaimName(name);
+        if (claim != Claim::InUse) break;
         name = path + RandomDigits();
+    }
 
     auto logger = std::make_unique<Logger>(name + ".log", type);
     Logger* result = logger.get();

@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -73,38 +75,66 @@ TEST(Log, FileNamesCarryTypeTimeAndDigits) {
     EXPECT_EQ(byEmpty, log.Manager().GetLogger("Default")) << "empty type is Default";
     EXPECT_TRUE(Matches(byEmpty->FilePath(), folder.Path() + R"(/Quon - \d{4}-\d\d-\d\d-\d{6}-\d{6}\.log)"))
         << byEmpty->FilePath();
-    EXPECT_FALSE(fs::exists(eval->FilePath())) << "no file before the first record";
+    EXPECT_EQ(fs::file_size(eval->FilePath()), 0u)
+        << "name claimed, nothing written before the first record";
 
     zul::LogManager nowhere("");
     EXPECT_EQ(nowhere.GetLogger("Eval"), nullptr) << "no folder, no logger";
 }
 
-TEST(Log, AlikeSeededWritersInOneSecondKeepTheirOwnFiles) {
-    // Two processes forked from this one draw the same digits, as every process (and each
-    // runtime copy in one) does; in the same second the second must still get its own file.
+TEST(Log, ForkedWritersKeepTheirOwnFilesAndThreadTags) {
+    // Forked writers draw the same digits, as every process (and each runtime copy in one)
+    // does. Each names its file, then all write at one instant, when the parent closes the
+    // gate: each must have claimed a file of its own. The parent's thread id is cached before
+    // the fork, so a child that kept it would tag its lines with the parent's id.
+    constexpr int kWriters = 16;
     ScratchFolder folder;
-    for (int writer = 0; writer < 2; ++writer) {
+    const std::string parentTag = zul::FormatThreadTag(zul::platform::CurrentThreadId());
+    int named[2], gate[2];
+    ASSERT_EQ(::pipe(named), 0);
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (int writer = 0; writer < kWriters; ++writer) {
         const pid_t child = ::fork();
-        ASSERT_GE(child, 0);
         if (child == 0) {
+            ::close(named[0]);
+            ::close(gate[1]);
             zul::LogManager manager(folder.Path());
             zul::Logger* logger = manager.GetLogger("Same");
-            if (logger != nullptr) logger->Write("", "", "from one writer", false);
+            char byte = 0;
+            if (::write(named[1], &byte, 1) != 1) std::_Exit(2);
+            while (::read(gate[0], &byte, 1) < 0 && errno == EINTR) {
+            }  // end of file: the parent closed the gate
+            if (logger != nullptr) logger->Write("", "", std::to_string(::syscall(SYS_gettid)), false);
             std::_Exit(logger != nullptr ? 0 : 1);
         }
+        if (child > 0) children.push_back(child);
+    }
+    ::close(named[1]);
+    ::close(gate[0]);
+    char byte;
+    for (std::size_t ready = 0; ready < children.size() && ::read(named[0], &byte, 1) == 1;) ++ready;
+    ::close(named[0]);
+    ::close(gate[1]);
+    for (pid_t child : children) {
         int status = 0;
         ::waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer " << writer;
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "writer " << child;
     }
+    ASSERT_EQ(children.size(), std::size_t{kWriters}) << "every writer forked";
+
     int files = 0;
     for (const auto& entry : fs::directory_iterator(folder.Path())) {
         ++files;
-        int headers = 0;
-        for (const std::string& line : ReadLines(entry.path().string()))
-            headers += line.rfind("Module:", 0) == 0;
-        EXPECT_EQ(headers, 1) << "one writer, one header in " << entry.path();
+        const auto lines = ReadLines(entry.path().string());
+        ASSERT_EQ(lines.size(), 5u) << "one header and one record in " << entry.path();
+        EXPECT_EQ(lines[0].rfind("Module:", 0), 0u) << "header first in " << entry.path();
+        const std::string tag = lines[4].substr(0, parentTag.size());
+        const std::string gettid = lines[4].substr(parentTag.size());
+        EXPECT_NE(tag, parentTag) << "a child's lines carry its own thread id";
+        EXPECT_EQ(tag, zul::FormatThreadTag(std::stoull(gettid))) << "the child's kernel thread id";
     }
-    EXPECT_EQ(files, 2) << "each writer its own file";
+    EXPECT_EQ(files, kWriters) << "each writer its own file";
 }
 
 TEST(Log, RecordLayoutAndHeader) {
@@ -213,6 +243,7 @@ TEST(Log, FallsBackToXLogFile) {
     ScratchFolder folder;
     RedirectedLog log(folder.Path());
     const std::string path = log.PathOf("Eval");
+    fs::remove(path);
     fs::create_directory(path);  // the name is taken by a folder
     zul::Log(1, "Eval", "aside", 1);
     zul::Log(1, "Eval", "still aside", 1);
