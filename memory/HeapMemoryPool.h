@@ -2,9 +2,14 @@
 //
 //   head -> [link|.....] -> [link|.....] -> ... -> null      the free list, threaded through
 //                                                            the free blocks' first 8 bytes
-// Allocate pops the head, Free pushes onto it; blocks are never cleared. An empty list refills
-// from the pool's zone manager (a returned chain, else a new zone). A dying pool hands its
-// whole list back to the manager as one chain.
+//   untouched [next ......... end)                           blocks of a zone never handed
+//                                                            out, so never linked
+// Allocate pops the head, Free pushes onto it; blocks are never cleared. An empty list hands
+// out the next untouched block, and when none is left refills from the pool's zone manager (a
+// returned chain, else a returned range, else a new zone, which arrives as one untouched
+// range). The order blocks go out in is that of a zone linked in address order behind the free
+// list, but no page of a zone is touched before its blocks are. A dying pool hands its list
+// back to the manager as one chain and its untouched blocks as one range.
 //
 // Per-thread pools take no lock. A pool whose option word carries kPoolOptionLockBit (the
 // string pool) serialises Allocate and Free with its own mutex; the zone manager's mutex is
@@ -49,7 +54,7 @@ public:
         std::lock_guard<Mutex> guard(mutex);
         void* block = head;
         if (block == nullptr) [[unlikely]]
-            block = Refill();
+            return AllocateUntouched();
         head = ReadLink(block);
         UnpoisonBlocks(block, kBlockSize);
         return block;
@@ -63,20 +68,23 @@ public:
         head = block;
     }
 
-    // Hands the whole free list to the zone manager as one chain.
+    // Hands the whole free list to the zone manager as one chain, the untouched rest as a range.
     void ReturnFreeList() {
         std::lock_guard<Mutex> guard(mutex);
         if (head != nullptr) zoneManager->ReturnChain(head);
+        if (untouched.begin != untouched.end) zoneManager->ReturnRange(untouched);
         head = nullptr;
+        untouched = BlockRange{nullptr, nullptr};
     }
 
     const std::uint64_t* GetCounters() const { return counters; }
     ZoneManager* GetZoneManager() const { return zoneManager.get(); }
 
-    // Blocks on the free list; walks it, so for tests and diagnostics only.
+    // Blocks ready to hand out (the free list and the untouched ones); walks the list, so for
+    // tests and diagnostics only.
     std::size_t CountFreeBlocks() {
         std::lock_guard<Mutex> guard(mutex);
-        std::size_t count = 0;
+        std::size_t count = UntouchedCount();
         for (void* block = head; block != nullptr; block = ReadLink(block)) ++count;
         return count;
     }
@@ -84,19 +92,42 @@ public:
 private:
     using Mutex = std::conditional_t<Locked, std::mutex, NoLock>;
 
-    // Called with an empty list; installs a chain of up to one zone and returns its head.
-    [[gnu::noinline]] void* Refill() {
+    std::size_t UntouchedCount() const {
+        return static_cast<std::size_t>(static_cast<unsigned char*>(untouched.end) -
+                                        static_cast<unsigned char*>(untouched.begin)) /
+               kBlockSize;
+    }
+
+    // Called with an empty list (and the lock held): the next untouched block, refilling first
+    // when none is left.
+    [[gnu::noinline]] void* AllocateUntouched() {
+        if (untouched.begin == untouched.end) Refill();
+        void* block = head;
+        if (block != nullptr) {
+            head = ReadLink(block);
+        } else {
+            block = untouched.begin;
+            untouched.begin = static_cast<unsigned char*>(block) + kBlockSize;
+        }
+        UnpoisonBlocks(block, kBlockSize);
+        return block;
+    }
+
+    // Installs a returned chain as the free list, or else a returned or new range as untouched.
+    void Refill() {
         void* first = nullptr;
         void* last = nullptr;
-        if (zoneManager->TakeChain(first, last, ZoneManager::kBlocksPerZone) == 0)
-            zoneManager->CreateZone(first, last);
-        WriteLink(last, head);
-        head = first;
-        return first;
+        if (zoneManager->TakeChain(first, last, ZoneManager::kBlocksPerZone) != 0) {
+            WriteLink(last, head);
+            head = first;
+        } else if (!zoneManager->TakeRange(untouched)) {
+            untouched = zoneManager->CreateZone();
+        }
     }
 
     std::shared_ptr<ZoneManager> zoneManager;  // keeps the manager alive
     void* head = nullptr;                      // free-list head
+    BlockRange untouched{nullptr, nullptr};    // rest of a zone never handed out
     std::uint64_t counters[3] = {};            // usage counters; reported, never changed here
     [[no_unique_address]] Mutex mutex;         // a real mutex only in locked pools
 };

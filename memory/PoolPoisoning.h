@@ -8,6 +8,7 @@
 
 #if defined(QUON_SANITIZE) || defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
+#include <sanitizer/lsan_interface.h>
 #define QUON_POOL_POISONING 1
 #else
 #define QUON_POOL_POISONING 0
@@ -24,6 +25,13 @@ inline void PoisonBlocks([[maybe_unused]] void* first, [[maybe_unused]] std::siz
 inline void UnpoisonBlocks([[maybe_unused]] void* first, [[maybe_unused]] std::size_t bytes) {
 #if QUON_POOL_POISONING
     ASAN_UNPOISON_MEMORY_REGION(first, bytes);
+#endif
+}
+
+// Zone memory a dying zone manager keeps because others may still use it: not a leak.
+inline void KeepZoneMemory([[maybe_unused]] void* memory) {
+#if QUON_POOL_POISONING
+    __lsan_ignore_object(memory);
 #endif
 }
 

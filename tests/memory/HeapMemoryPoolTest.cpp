@@ -66,7 +66,8 @@ TEST(HeapMemoryPool, DeadPoolsFreeListBecomesOneChainThatLaterPoolsReuseAZoneAtA
         EXPECT_EQ(first.GetAllocator().CountFreeBlocks(), 12u) << "all 12 blocks are free";
         blocksOfFirstPool.insert(taken.begin(), taken.end());
     }
-    EXPECT_EQ(manager->GetReturnedChainCount(), 1u) << "the dead pool left one chain";
+    EXPECT_EQ(manager->GetReturnedChainCount(), 1u) << "the dead pool left one chain of its 10 blocks";
+    EXPECT_EQ(manager->GetReturnedRangeCount(), 1u) << "and the 2 blocks it never reached as a range";
 
     TestPool<24, kPerZone> second("chain user");
     void* block = second.Allocate();
@@ -75,16 +76,20 @@ TEST(HeapMemoryPool, DeadPoolsFreeListBecomesOneChainThatLaterPoolsReuseAZoneAtA
     EXPECT_EQ(manager->GetReturnedChainCount(), 1u) << "the rest of the chain was pushed back";
     void* first = nullptr;
     void* last = nullptr;
-    EXPECT_EQ(manager->TakeChain(first, last, 0), 8u) << "the remainder holds the other 8 blocks";
+    EXPECT_EQ(manager->TakeChain(first, last, 0), 6u) << "the remainder holds the other 6 blocks";
     EXPECT_EQ(manager->TakeChain(first, last, 0), 0u) << "an empty stack gives nothing";
+    zmm::BlockRange range{};
+    EXPECT_TRUE(manager->TakeRange(range)) << "the untouched range is still stored";
+    EXPECT_EQ(static_cast<char*>(range.end) - static_cast<char*>(range.begin), 2 * 24);
     EXPECT_EQ(blocksOfFirstPool.count(block), 1u) << "the block is one the dead pool had used";
 }
 
 TEST(HeapMemoryPool, TakeChainCutsAtTheLimitAndReturnsTheLastBlock) {
     auto manager = zmm::GetZoneManager<32, 5, 1, 0, 0>();
-    void* first = nullptr;
-    void* last = nullptr;
-    manager->CreateZone(first, last);
+    const zmm::BlockRange zone = manager->CreateZone();
+    auto* first = static_cast<char*>(zone.begin);
+    for (int i = 0; i < 5; ++i) zmm::WriteLink(first + 32 * i, i < 4 ? first + 32 * (i + 1) : nullptr);
+    void* last = first + 32 * 4;
     manager->ReturnChain(first);
 
     void* takenFirst = nullptr;

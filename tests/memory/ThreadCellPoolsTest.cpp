@@ -93,8 +93,15 @@ TEST(ThreadCellPools, AnExitedThreadsBlocksGoToTheNextThreadWithoutANewZone) {
     // The pool last destroyed at exit is cell pool 1, so its chain is on top of the stack.
     void* first = nullptr;
     void* last = nullptr;
-    ASSERT_EQ(zones.TakeChain(first, last, 0), freeAtExit) << "one chain of the whole free list";
+    const std::size_t chained = zones.TakeChain(first, last, 0);
+    zmm::BlockRange untouched{};
+    const bool hasRange = zones.TakeRange(untouched);
+    const std::size_t inRange =
+        hasRange ? (static_cast<char*>(untouched.end) - static_cast<char*>(untouched.begin)) / 16 : 0;
+    ASSERT_EQ(chained + inRange, freeAtExit)
+        << "one chain of the free list, one range of the untouched rest";
     zones.ReturnChain(first);
+    if (hasRange) zones.ReturnRange(untouched);
     const std::size_t zonesBefore = zones.GetZoneCount();
 
     OnNewThread([&] {
