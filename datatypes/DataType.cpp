@@ -65,7 +65,7 @@ DataType::DataType(DataTypeImp* adopted) noexcept
 
 DataType::DataType(const DataType& other) : imp(CopyOf(other.imp)) {}
 
-DataType::DataType(DataType&& other) noexcept : imp(std::exchange(other.imp, UndefinedReference())) {}
+DataType::DataType(DataType&& other) noexcept : imp(other.Take()) {}
 
 DataType::~DataType() {
     imp->Release();
@@ -81,8 +81,17 @@ DataType& DataType::operator=(const DataType& other) {
 DataType& DataType::operator=(DataType&& other) {
     if (this == &other) return *this;
     if (IsSharedHandle(this)) throw std::logic_error("A shared type handle cannot be bound!");
-    Bind(std::exchange(other.imp, UndefinedReference()));
+    Bind(other.Take());
     return *this;
+}
+
+DataTypeImp* DataType::Take() noexcept {
+    if (IsSharedHandle(this)) {
+        // Shared handles hold shared, never polymorphic types: a copy is one more reference.
+        imp->AddReference();
+        return imp;
+    }
+    return std::exchange(imp, UndefinedReference());
 }
 
 DataType& DataType::operator=(DataTypeImp* adopted) {

@@ -37,6 +37,10 @@ public:
     DataType& operator=(DataType&& other);
     DataType& operator=(DataTypeImp* adopted);  // a newly created type object (or null)
 
+    // Gives up the held object with its reference and leaves Undefined, as a move does. Moves
+    // and Take leave the process-wide shared handles intact: from them the object is copied.
+    DataTypeImp* Take() noexcept;
+
     DataTypeImp* Get() const noexcept { return imp; }
     DataTypeImp* operator->() const noexcept { return imp; }
     DataTypeImp& operator*() const noexcept { return *imp; }
@@ -136,7 +140,8 @@ static_assert(sizeof(DataTypeImp) == 16, "vptr, reference count, type code");
 
 // Process-wide handles: accessors return the Undefined one for what a class lacks, and lists,
 // arrays and sequences return theirs as their key type (Int). Callers read them; assigning to
-// one throws std::logic_error, so a careless binding cannot change every type's answer.
+// one throws std::logic_error and moving out of one copies, so a careless binding or move
+// cannot change every type's answer.
 enum class SharedHandle { kUndefined, kListKey, kArrayKey, kSequenceKey, kSequenceStrKey };
 DataType& GetSharedHandle(SharedHandle which);
 DataType& UndefinedHandle();

@@ -79,6 +79,15 @@ TEST(TypeHandle, BindingASlotToATypeThatContainsItThrows) {
     EXPECT_THROW(Parse("List[Int]")->GetKeyType() = Parse("String"), std::logic_error)
         << "the list's shared key handle cannot be bound";
     EXPECT_EQ(Print(UndefinedHandle()), "Undefined") << "the Undefined handle is unchanged";
+    // Moving out of them copies; emptying one would make every list's key Undefined.
+    const DataType movedKey(std::move(Parse("List[Int]")->GetKeyType()));
+    DataType assignedKey;
+    assignedKey = std::move(Parse("Sequence['1][Int]")->GetKeyType());
+    const DataType takenKey(Parse("Array[Int]")->GetKeyType().Take());
+    EXPECT_EQ(Print(movedKey) + Print(assignedKey) + Print(takenKey), "IntIntInt") << "the moves yield Int";
+    for (const char* text : {"List[Int]", "Array[Int]", "Sequence['1][Int]"}) {
+        EXPECT_EQ(Print(Parse(text)->GetKeyType()), "Int") << "the key of " << text << " after the moves";
+    }
 }
 
 TEST(TypeHandle, ComparisonOrdersVariablesFirstAndComparesStructure) {
