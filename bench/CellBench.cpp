@@ -1,114 +1,98 @@
-// Costs of the cell hot paths, each as a ratio against its plain baseline measured in the same
-// run: making and releasing a pooled integer cell against new/delete of the same 16 bytes, and
-// the display text of integer and float cells against std::to_chars into a buffer. The ratios
-// are printed after the benchmark table.
+// Costs of the cell hot paths, each against its plain baseline:
+// - a new integer cell and its release in this program's own copy of the runtime, against
+//   new/delete of the cell;
+// - the display text of integer and float cells against std::to_chars into a buffer.
 #include <benchmark/benchmark.h>
 
 #include <charconv>
-#include <chrono>
-#include <cstdio>
-#include <map>
+#include <cstdint>
 #include <string>
 
+#include "bench/RatioTable.h"
 #include "evaluator/PrimitiveCells.h"
-#include "memory/ThreadCellPools.h"
 
 namespace {
 
 using QUON_Evaluator::EvCell;
-using Clock = std::chrono::steady_clock;
 
-// Nanoseconds per operation of each benchmark's last (reported) run, timed around its loop.
-class CellRatios {
-public:
-    void Record(const char* name, const benchmark::State& state, Clock::time_point start) {
-        const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
-        if (state.iterations() != 0) perOperation[name] = ns / static_cast<double>(state.iterations());
-    }
-    ~CellRatios() {
-        if (perOperation.empty()) return;
-        std::printf("\nCell ratios against the baseline measured in this run (time per operation):\n");
-        Print("EvaluateNew + release of an integer cell vs new/delete", "CellEvaluateNew", "NewDelete16");
-        Print("ToString of an integer cell vs std::to_chars", "IntegerToString", "IntegerToChars");
-        Print("ToString of a float cell vs std::to_chars", "FloatToString", "FloatToChars");
-    }
-
-private:
-    void Print(const char* label, const char* subject, const char* baseline) const {
-        const auto s = perOperation.find(subject), b = perOperation.find(baseline);
-        if (s == perOperation.end() || b == perOperation.end() || b->second <= 0) return;
-        std::printf("  %-58s %6.2fx the baseline's time\n", label, s->second / b->second);
-    }
-    std::map<std::string, double> perOperation;
-};
-
-CellRatios ratios;
+constexpr std::int64_t kCellValue = 42;
 
 // The cell behind an opaque pointer, so every operation is a real virtual call.
-EvCell* Opaque(EvCell& cell) {
-    EvCell* pointer = &cell;
-    benchmark::DoNotOptimize(pointer);
-    return pointer;
+EvCell* Opaque(EvCell* cell) {
+    benchmark::DoNotOptimize(cell);
+    return cell;
 }
 
 void BM_CellEvaluateNew(benchmark::State& state) {
-    QUON_Evaluator::EvIntegerCell source(42);
-    EvCell* cell = Opaque(source);
-    const auto start = Clock::now();
+    QUON_Evaluator::EvIntegerCell source(kCellValue);
+    EvCell* cell = Opaque(&source);
+    std::uint64_t checksum = 0;
     for (auto _ : state) {
         EvCell* copy = cell->EvaluateNew();
         benchmark::DoNotOptimize(copy);
+        checksum = copy->Word();
         QUON_Evaluator::ReleasePooledCell(copy);
     }
-    ratios.Record("CellEvaluateNew", state, start);
+    quon_bench::RecordWork(state, 1, checksum);
 }
 
 void BM_NewDelete16(benchmark::State& state) {
-    const auto start = Clock::now();
+    std::uint64_t checksum = 0;
     for (auto _ : state) {
-        EvCell* copy = new QUON_Evaluator::EvIntegerCell(42);
+        EvCell* copy = new QUON_Evaluator::EvIntegerCell(kCellValue);
         benchmark::DoNotOptimize(copy);
+        checksum = copy->Word();
         delete copy;
     }
-    ratios.Record("NewDelete16", state, start);
+    quon_bench::RecordWork(state, 1, checksum);
+}
+
+// FNV-1a of a text: the checksum of a produced display text.
+std::uint64_t TextChecksum(const char* text, std::size_t size) {
+    std::uint64_t hash = 14695981039346656037ull;
+    for (std::size_t i = 0; i < size; ++i)
+        hash = (hash ^ static_cast<unsigned char>(text[i])) * 1099511628211ull;
+    return hash;
 }
 
 template <class Cell>
-void ToStringLoop(benchmark::State& state, Cell source, const char* name) {
-    EvCell* cell = Opaque(source);
+void ToStringLoop(benchmark::State& state, Cell source) {
+    EvCell* cell = Opaque(&source);
     zul::zulStdString::tString out;
-    const auto start = Clock::now();
     for (auto _ : state) {
         cell->ToString(out, false);
         benchmark::DoNotOptimize(out.Body());
     }
-    ratios.Record(name, state, start);
+    quon_bench::RecordWork(state, 1, TextChecksum(out.c_str(), out.size()));
 }
 
 template <class T>
-void ToCharsLoop(benchmark::State& state, T value, const char* name) {
+void ToCharsLoop(benchmark::State& state, T value) {
     char buffer[40];
-    const auto start = Clock::now();
+    char* end = buffer;
     for (auto _ : state) {
         benchmark::DoNotOptimize(value);
-        const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-        benchmark::DoNotOptimize(result.ptr);
+        end = std::to_chars(buffer, buffer + sizeof buffer, value).ptr;
+        benchmark::DoNotOptimize(end);
         benchmark::ClobberMemory();
     }
-    ratios.Record(name, state, start);
+    quon_bench::RecordWork(state, 1, TextChecksum(buffer, static_cast<std::size_t>(end - buffer)));
 }
 
+constexpr std::int64_t kIntegerShown = -1234567890123;
+constexpr double kFloatShown = 3.14159265358979;
+
 void BM_IntegerToString(benchmark::State& state) {
-    ToStringLoop(state, QUON_Evaluator::EvIntegerCell(-1234567890123), "IntegerToString");
+    ToStringLoop(state, QUON_Evaluator::EvIntegerCell(kIntegerShown));
 }
 void BM_IntegerToChars(benchmark::State& state) {
-    ToCharsLoop(state, static_cast<long long>(-1234567890123), "IntegerToChars");
+    ToCharsLoop(state, static_cast<long long>(kIntegerShown));
 }
 void BM_FloatToString(benchmark::State& state) {
-    ToStringLoop(state, QUON_Evaluator::EvFloatCell(3.14159265358979), "FloatToString");
+    ToStringLoop(state, QUON_Evaluator::EvFloatCell(kFloatShown));
 }
 void BM_FloatToChars(benchmark::State& state) {
-    ToCharsLoop(state, 3.14159265358979, "FloatToChars");
+    ToCharsLoop(state, kFloatShown);
 }
 
 BENCHMARK(BM_NewDelete16);
@@ -117,5 +101,14 @@ BENCHMARK(BM_IntegerToChars);
 BENCHMARK(BM_IntegerToString);
 BENCHMARK(BM_FloatToChars);
 BENCHMARK(BM_FloatToString);
+
+using quon_bench::Sense;
+const bool rows = quon_bench::DeclareRatios({
+    {"new cell + release, host's runtime vs new/delete", "BM_CellEvaluateNew", "BM_NewDelete16",
+     Sense::Faster},
+    {"ToString of an integer cell vs std::to_chars", "BM_IntegerToString", "BM_IntegerToChars",
+     Sense::TimeOf},
+    {"ToString of a float cell vs std::to_chars", "BM_FloatToString", "BM_FloatToChars", Sense::TimeOf},
+});
 
 }  // namespace

@@ -1,86 +1,92 @@
-// Allocation costs of the pools, each as a ratio against malloc + free measured in the same
-// run. Prints the ratios after the benchmark table.
+// Allocation costs of the pools, each against malloc + free of the same size:
+// - cell pool 1 through the inline hot path, in a loop compiled into a shared module with its
+//   own runtime copy (bench/modules), as the library's own code inlines it;
+// - string bodies through the loaded library's exported allocFnImp / freeFnImp (the locked pool).
+// Each iteration is one call of kPairsPerCall pairs.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
 
-#include <cstdio>
+#include <cstdint>
 #include <cstdlib>
-#include <map>
-#include <string>
-#include <vector>
+#include <exception>
+
+#include "bench/RatioTable.h"
+#include "bench/ResidentLibrary.h"
 
 namespace {
 
-constexpr std::size_t kPairsPerCall = 1000;
-
-void* Open(const char* path) {
-    void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) {
-        std::fprintf(stderr, "cannot load %s: %s\n", path, dlerror());
-        std::exit(1);
-    }
-    return module;
-}
-
-template <class Fn>
-Fn Resolve(void* module, const char* name) {
-    void* symbol = dlsym(module, name);
-    if (symbol == nullptr) {
-        std::fprintf(stderr, "missing symbol %s\n", name);
-        std::exit(1);
-    }
-    return reinterpret_cast<Fn>(symbol);
-}
+constexpr std::int64_t kPairsPerCall = 1000;
 
 using LoopFn = void (*)(std::size_t);
 
-void RunLoop(benchmark::State& state, LoopFn loop) {
+// A loop of the benchmark module, or null with the loader's message in `error`.
+LoopFn ModuleLoop(const char* name, const char*& error) {
+    static void* module = dlopen(QUON_CELL_BENCH_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (module == nullptr) {
+        error = "cannot load the cell benchmark module";
+        return nullptr;
+    }
+    auto loop = reinterpret_cast<LoopFn>(dlsym(module, name));
+    if (loop == nullptr) error = "the cell benchmark module lacks a loop";
+    return loop;
+}
+
+void RunModuleLoop(benchmark::State& state, const char* name) {
+    const char* error = nullptr;
+    const LoopFn loop = ModuleLoop(name, error);
+    if (loop == nullptr) {
+        state.SkipWithError(error);
+        return;
+    }
     for (auto _ : state) loop(kPairsPerCall);
-    state.SetItemsProcessed(state.iterations() * kPairsPerCall);
+    quon_bench::RecordWork(state, kPairsPerCall);
 }
 
 void BM_CellPoolPair(benchmark::State& state) {
-    static LoopFn loop = Resolve<LoopFn>(Open(QUON_CELL_BENCH_MODULE_PATH), "QuonBenchCellPairs");
-    RunLoop(state, loop);
+    RunModuleLoop(state, "QuonBenchCellPairs");
 }
 
 void BM_CellPoolPairDefaultTls(benchmark::State& state) {
-    static LoopFn loop = Resolve<LoopFn>(Open(QUON_CELL_BENCH_MODULE_PATH), "QuonBenchCellPairsDefaultTls");
-    RunLoop(state, loop);
+    RunModuleLoop(state, "QuonBenchCellPairsDefaultTls");
 }
 
 void BM_Malloc16Pair(benchmark::State& state) {
-    static LoopFn loop = Resolve<LoopFn>(Open(QUON_CELL_BENCH_MODULE_PATH), "QuonBenchMallocPairs");
-    RunLoop(state, loop);
+    RunModuleLoop(state, "QuonBenchMallocPairs");
 }
 
-// String bodies through the built library's exported allocFnImp / freeFnImp (the locked pool).
-void BM_StringBodyPair(benchmark::State& state) {
-    static void* library = Open(QUON_LIBRARY_PATH);
-    static auto alloc = Resolve<void* (*)()>(library, "_ZN3zul12zulStdString11tBaseString10allocFnImpEv");
-    static auto release =
-        Resolve<void (*)(void*)>(library, "_ZN3zul12zulStdString11tBaseString9freeFnImpEPv");
-    for (auto _ : state) {
-        for (std::size_t i = 0; i < kPairsPerCall; ++i) {
-            void* body = alloc();
-            benchmark::DoNotOptimize(body);
-            benchmark::ClobberMemory();
-            release(body);
-        }
+// `count` string-body pairs through the library's exported pair of functions.
+[[gnu::noinline]] void StringBodyPairs(void* (*alloc)(), void (*release)(void*), std::int64_t count) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        void* body = alloc();
+        benchmark::DoNotOptimize(body);
+        release(body);
     }
-    state.SetItemsProcessed(state.iterations() * kPairsPerCall);
+}
+
+// The baseline, of the same structure: malloc(40) + free.
+[[gnu::noinline]] void Malloc40Pairs(std::int64_t count) {
+    for (std::int64_t i = 0; i < count; ++i) {
+        void* block = std::malloc(40);
+        benchmark::DoNotOptimize(block);
+        std::free(block);
+    }
+}
+
+void BM_StringBodyPair(benchmark::State& state) {
+    const quon_host::StringAllocApi* strings = nullptr;
+    try {
+        strings = &quon_bench::ResidentLibrary::Get().Loaded().Strings();
+    } catch (const std::exception& failure) {
+        state.SkipWithError(failure.what());
+        return;
+    }
+    for (auto _ : state) StringBodyPairs(strings->allocFnImp, strings->freeFnImp, kPairsPerCall);
+    quon_bench::RecordWork(state, kPairsPerCall);
 }
 
 void BM_Malloc40Pair(benchmark::State& state) {
-    for (auto _ : state) {
-        for (std::size_t i = 0; i < kPairsPerCall; ++i) {
-            void* block = std::malloc(40);
-            benchmark::DoNotOptimize(block);
-            benchmark::ClobberMemory();
-            std::free(block);
-        }
-    }
-    state.SetItemsProcessed(state.iterations() * kPairsPerCall);
+    for (auto _ : state) Malloc40Pairs(kPairsPerCall);
+    quon_bench::RecordWork(state, kPairsPerCall);
 }
 
 BENCHMARK(BM_Malloc16Pair);
@@ -89,52 +95,14 @@ BENCHMARK(BM_CellPoolPairDefaultTls);
 BENCHMARK(BM_Malloc40Pair);
 BENCHMARK(BM_StringBodyPair);
 
-// Keeps each run's time per pair (nanoseconds), by benchmark name, for the ratios.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-            // Adjusted real time is per iteration, in the run's time unit; an iteration is one call.
-            const double seconds =
-                run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
-            nanosecondsPerPair[run.run_name.function_name] = seconds * 1e9 / kPairsPerCall;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    double PerPair(const std::string& name) const {
-        auto found = nanosecondsPerPair.find(name);
-        return found != nanosecondsPerPair.end() ? found->second : 0.0;
-    }
-
-private:
-    std::map<std::string, double> nanosecondsPerPair;
-};
+using quon_bench::Sense;
+const bool rows = quon_bench::DeclareRatios({
+    {"cell pool pair, inlined in a module, vs malloc(16)", "BM_CellPoolPair", "BM_Malloc16Pair",
+     Sense::Faster, 3},
+    {"same, pools found via a default-model thread_local", "BM_CellPoolPairDefaultTls", "BM_Malloc16Pair",
+     Sense::Faster},
+    {"string body allocFnImp+freeFnImp vs malloc(40)", "BM_StringBodyPair", "BM_Malloc40Pair",
+     Sense::TimeOf, 2},
+});
 
 }  // namespace
-
-int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RecordingReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    benchmark::Shutdown();
-
-    auto ratio = [&](const char* subject, const char* baseline) {
-        const double s = reporter.PerPair(subject);
-        const double b = reporter.PerPair(baseline);
-        return s > 0 && b > 0 ? s / b : 0.0;
-    };
-    std::printf("\nRatios against the baseline measured in this run (time per pair):\n");
-    if (double r = ratio("BM_CellPoolPair", "BM_Malloc16Pair"); r > 0)
-        std::printf("  cell pool alloc+free vs malloc(16)+free:           %.2fx faster (target >= 3)\n",
-                    1 / r);
-    if (double r = ratio("BM_CellPoolPairDefaultTls", "BM_Malloc16Pair"); r > 0)
-        std::printf("  same, pools found via default-model thread_local:  %.2fx faster (for comparison)\n",
-                    1 / r);
-    if (double r = ratio("BM_StringBodyPair", "BM_Malloc40Pair"); r > 0)
-        std::printf(
-            "  string body allocFnImp+freeFnImp vs malloc(40)+free: %.2fx malloc's time (target <= 2)\n",
-            r);
-    return 0;
-}

@@ -1,0 +1,34 @@
+// The built library, loaded once through the host's loader for the benchmarks that run its code,
+// bound to the host's operation table and asked for its descriptor, as the host does.
+//
+// It is loaded from a private copy of the file, removed again once loaded: a module whose cell
+// pools a thread has used stays loaded until that thread ends, and the host's loader never
+// unloads, while the load benchmark must load and unload the built file itself.
+#pragma once
+
+#include <string>
+
+#include "host/ElfImage.h"
+#include "host/LibraryLoader.h"
+
+namespace quon_bench {
+
+class ResidentLibrary {
+public:
+    // The process's resident library, loaded on first use; throws std::runtime_error naming what
+    // failed.
+    static const ResidentLibrary& Get();
+
+    const quon_host::LoadedLibrary& Loaded() const { return loaded; }
+    // The run-time address of a symbol of the file's full symbol table (hidden symbols
+    // included), or null when the file has no such symbol, as when it was stripped.
+    void* HiddenSymbol(const std::string& name) const;
+
+private:
+    explicit ResidentLibrary(const std::string& copyPath);
+
+    quon_host::LoadedLibrary loaded;  // the private copy, loaded until the process ends
+    quon_host::ElfImage image;        // the same file, read before it was removed
+};
+
+}  // namespace quon_bench
