@@ -11,9 +11,12 @@
 #include "bench/RatioTable.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
-#include "hostabi/LibraryDescriptor.h"
 
 namespace {
+
+// The two entry points as the load calls them; the descriptor itself is not read.
+using BindFn = void (*)(ParentContext*);
+using DataFn = const void* (*)();
 
 bool IsLoaded(const char* path) {
     void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD);
@@ -29,8 +32,8 @@ bool IsLoaded(const char* path) {
         error = dlerror();
         return false;
     }
-    const auto bind = reinterpret_cast<BindToParentContextFn>(dlsym(module, "BindToParentContext"));
-    const auto data = reinterpret_cast<LibraryDataFn>(dlsym(module, "LibraryData"));
+    const auto bind = reinterpret_cast<BindFn>(dlsym(module, "BindToParentContext"));
+    const auto data = reinterpret_cast<DataFn>(dlsym(module, "LibraryData"));
     if (bind != nullptr && data != nullptr) {
         bind(quon_host::HostContext());
         benchmark::DoNotOptimize(data());
