@@ -4,8 +4,8 @@
 
 #include "diagnostics/DiagnosticChannel.h"
 #include "diagnostics/EvException.h"
-#include "evaluator/Evaluator.h"
-#include "evaluator/HostThreadWords.h"
+#include "hostabi/Evaluator.h"
+#include "hostabi/HostThreadWords.h"
 
 namespace QUON_Evaluator {
 

@@ -2,8 +2,8 @@
 // the thread's evaluator word points to.
 #pragma once
 
-#include "evaluator/Evaluator.h"
-#include "evaluator/HostThreadWords.h"
+#include "hostabi/Evaluator.h"
+#include "hostabi/HostThreadWords.h"
 
 namespace QUON_Evaluator {
 

@@ -73,14 +73,39 @@ public:
     // The payload of element `index` read as T (its low bytes for a narrower T).
     T operator[](std::int64_t index) const { return ValueOf(ElementCell(index)); }
 
-    // Walks the elements from first to last, without normalising.
     static T ValueOf(const EvCell* element) {
         T value;
         std::memcpy(&value, reinterpret_cast<const char*>(element) + 8, sizeof value);
         return value;
     }
-    const EvCell* begin() const { return Object()->elements; }
-    const EvCell* end() const { return Object()->elements + Object()->count; }
+
+    // Walks the element values (as T) from first to last, without normalising:
+    // `for (std::int32_t v : *array)`.
+    class ValueIterator {
+    public:
+        using value_type = T;
+        using difference_type = std::ptrdiff_t;
+        ValueIterator() = default;
+        explicit ValueIterator(const EvCell* element) : element(element) {}
+        T operator*() const { return ValueOf(element); }
+        ValueIterator& operator++() { return ++element, *this; }
+        ValueIterator operator++(int) { return ValueIterator(element++); }
+        bool operator==(const ValueIterator&) const = default;
+
+    private:
+        const EvCell* element = nullptr;
+    };
+    ValueIterator begin() const { return ValueIterator(Object()->elements); }
+    ValueIterator end() const { return ValueIterator(Object()->elements + Count()); }
+
+    // The element cells themselves, first to last.
+    struct CellRange {
+        EvCell* first;
+        EvCell* last;
+        EvCell* begin() const { return first; }
+        EvCell* end() const { return last; }
+    };
+    CellRange Cells() const { return CellRange{Object()->elements, Object()->elements + Count()}; }
 
 private:
     fArrayOfPrimitiveValues() = delete;  // only ever a view of an existing cell

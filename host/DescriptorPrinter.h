@@ -3,7 +3,7 @@
 
 #include <ostream>
 
-#include "interface/LibraryDescriptor.h"
+#include "hostabi/LibraryDescriptor.h"
 
 namespace quon_host {
 

@@ -1,7 +1,7 @@
 // The stand-in host's operation table, handed to the library by BindToParentContext.
 #pragma once
 
-#include "interface/ParentContext.h"
+#include "hostabi/ParentContext.h"
 
 namespace quon_host {
 

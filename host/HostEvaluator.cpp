@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "evaluator/HostThreadWords.h"
+#include "hostabi/HostThreadWords.h"
 #include "host/HostContext.h"
 
 namespace quon_host {

@@ -6,7 +6,7 @@
 #include <memory>
 
 #include "diagnostics/DiagnosticChannel.h"
-#include "evaluator/Evaluator.h"
+#include "hostabi/Evaluator.h"
 
 namespace quon_host {
 

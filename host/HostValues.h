@@ -26,7 +26,7 @@
 
 #include "evaluator/EvValueCell.h"
 #include "evaluator/utilRecordNames.h"
-#include "interface/LibraryDescriptor.h"
+#include "hostabi/LibraryDescriptor.h"
 
 namespace quon_host {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "interface/LibraryDescriptor.h"
+#include "hostabi/LibraryDescriptor.h"
 
 namespace quon_host {
 

@@ -23,6 +23,7 @@ LibraryObject::LibraryObject() {
     descriptor.functionCount = 0;
     descriptor.frameworkVersion = zul::VersionInfo(0, 6, 12, "26071");
     descriptor.frameworkMinVersion = zul::VersionInfo(0, 6, 12, "26000");
+    TheLibraryContext().typeRegistry = &typeRegistry;
 }
 
 LibraryDescriptor* LibraryObject::Data() {
@@ -52,8 +53,7 @@ void LibraryObject::RegisterCustomType(std::type_index nativeType, const CustomT
 }
 
 const CustomTypeEntry* LibraryObject::FindCustomType(std::type_index nativeType) const {
-    auto found = typeRegistry.find(nativeType);
-    return found == typeRegistry.end() ? nullptr : &found->second;
+    return TheLibraryContext().FindCustomType(nativeType);
 }
 
 namespace {

@@ -3,12 +3,12 @@
 // the library uses.
 #pragma once
 
-#include <map>
 #include <typeindex>
 #include <vector>
 
-#include "interface/LibraryDescriptor.h"
-#include "interface/ParentContext.h"
+#include "hostabi/LibraryContext.h"
+#include "hostabi/LibraryDescriptor.h"
+#include "hostabi/ParentContext.h"
 #include "strings/tString.h"
 
 namespace QUON_ExternLib {
@@ -22,7 +22,11 @@ public:
     // The descriptor, built on the first call; later calls return the same one unchanged.
     LibraryDescriptor* Data();
 
-    void Bind(ParentContext* context) { parentContext = context; }
+    // Stores the host's table, here (where the host may read it) and in the binding context.
+    void Bind(ParentContext* context) {
+        parentContext = context;
+        TheLibraryContext().parentContext = context;
+    }
     ParentContext* Context() const { return parentContext; }
     bool IsBuilt() const { return built; }
 
@@ -37,13 +41,13 @@ private:
     void Build();
     void Publish();
 
-    std::vector<FunctionEntry> functionTable;                 // rows in registration order
-    std::vector<CustomTypeEntry> customTypeTable;             // rows in registration order
-    std::map<std::type_index, CustomTypeEntry> typeRegistry;  // native type -> copy of its row
-    LibraryDescriptor descriptor;                             // what the host reads
-    ParentContext* parentContext = nullptr;                   // set by BindToParentContext
-    bool built = false;                                       // the tables are published
-    zul::zulStdString::tString ownedString;                   // empty body owned by the library
+    std::vector<FunctionEntry> functionTable;      // rows in registration order
+    std::vector<CustomTypeEntry> customTypeTable;  // rows in registration order
+    CustomTypeRegistry typeRegistry;               // native type -> copy of its row
+    LibraryDescriptor descriptor;                  // what the host reads
+    ParentContext* parentContext = nullptr;        // set by BindToParentContext
+    bool built = false;                            // the tables are published
+    zul::zulStdString::tString ownedString;        // empty body owned by the library
 
     friend struct LibraryObjectLayout;
 };

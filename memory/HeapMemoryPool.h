@@ -27,6 +27,7 @@
 #include "memory/MemoryPoolInfo.h"
 #include "memory/MemoryPoolZoneManager.h"
 #include "memory/PoolPoisoning.h"
+#include "platform/Invariant.h"
 #include "platform/Platform.h"
 
 namespace zmm {
@@ -63,6 +64,9 @@ public:
     // Pushes a block (of any pool of the same size) on this free list.
     void Free(void* block) {
         std::lock_guard<Mutex> guard(mutex);
+        QUON_INVARIANT(block != nullptr && reinterpret_cast<std::uintptr_t>(block) % 8 == 0,
+                       "a pool takes back only blocks it could have handed out");
+        QUON_INVARIANT(block != head, "a block freed twice in a row");
         WriteLink(block, head);
         PoisonBlocks(block, kBlockSize);
         head = block;

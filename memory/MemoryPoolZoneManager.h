@@ -26,6 +26,7 @@
 
 #include "memory/MakeSharedProtected.h"
 #include "memory/PoolPoisoning.h"
+#include "platform/Invariant.h"
 
 namespace zmm {
 
@@ -75,6 +76,7 @@ public:
         const std::vector<std::uint64_t> home = CountBlocksAtHome();
         for (std::size_t i = 0; i < zones.size(); ++i) {
             Zone* zone = zones[i];
+            QUON_INVARIANT(home[i] <= zone->blockCount, "a block is stored twice (freed twice?)");
             if (home[i] == zone->blockCount) {
                 UnpoisonBlocks(zone->memory, zone->blockSize * zone->blockCount);
                 ::operator delete(zone->memory);

@@ -8,8 +8,11 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/Invariant.h"
 
 namespace zul::platform {
 
@@ -81,6 +84,15 @@ std::string ApplicationDataFolder() {
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0')
         return std::string(home) + kPathSeparator + ".local" + kPathSeparator + "state";
     return {};
+}
+
+}  // namespace zul::platform
+
+namespace zul::platform {
+
+void InvariantBroken(const char* what, const char* file, int line) noexcept {
+    std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", what, file, line);
+    std::abort();
 }
 
 }  // namespace zul::platform

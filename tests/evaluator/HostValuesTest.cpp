@@ -7,13 +7,15 @@
 #include <string>
 
 #include "diagnostics/EvException.h"
+#include "evaluator/PooledCell.h"
 #include "evaluator/PrimitiveCells.h"
+#include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
 #include "evaluator/utilRecordNames.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
 #include "host/HostValues.h"
-#include "interface/LibraryDescriptor.h"
+#include "hostabi/LibraryDescriptor.h"
 #include "memory/ThreadCellPools.h"
 #include "strings/StringMemoryPool.h"
 #include "tests/evaluator/CellTestSupport.h"
@@ -32,17 +34,9 @@ ParentContext& Host() {
     return *quon_host::HostContext();
 }
 
-// The attribute cell of `name` in a record cell, reached as the library reaches it: the
-// 16-bit distance before the first attribute leads to the block, whose word 8 is the table.
+// The attribute cell of `name` in a record cell, reached as the library reaches it.
 EvCell* Attribute(EvCell* record, const char* name) {
-    char* first;
-    std::memcpy(&first, reinterpret_cast<char*>(record) + 8, sizeof first);
-    std::uint16_t distance;
-    std::memcpy(&distance, first - 8, sizeof distance);
-    const utilRecordNames* names;
-    std::memcpy(&names, first - distance + 8, sizeof names);
-    const int index = names->Find(name);
-    return index < 0 ? nullptr : reinterpret_cast<EvCell*>(first) + index;
+    return RecordView(*record).Find(name);
 }
 
 TEST(HostValues, EverySetterWritesACellTheAccessorsReadBack) {
@@ -87,14 +81,14 @@ TEST(HostValues, ArraysMadeByTheHostAreReadThroughTheArrayView) {
     ASSERT_EQ(view->Count(), 4);
     for (int i = 0; i < 4; ++i) Host().setInt(view->ElementCell(i), 10 * (i + 1));
     Slot result;
-    CopyCellWords(result.bytes, *carrier);  // the array moves into the result slot
-    FreeCell(carrier);
+    PooledCell(carrier).MoveImageTo(result.bytes);  // the array moves into the result slot
 
     auto* array = fArrayOfPrimitiveValues<long long>::Of(result.Cell());
-    long long sum = 0;
-    for (const EvCell* element = array->begin(); element != array->end(); ++element)
-        sum += fArrayOfPrimitiveValues<long long>::ValueOf(element);
-    EXPECT_EQ(sum, 100) << "walk from first to last";
+    long long sum = 0, weighted = 0, position = 0;
+    for (long long value : *array) sum += value, weighted += value * ++position;
+    EXPECT_EQ(sum, 100) << "walk the values from first to last";
+    EXPECT_EQ(weighted, 300) << "in order";
+    EXPECT_EQ(array->Cells().end() - array->Cells().begin(), 4) << "the element cells";
     EXPECT_EQ((*array)[-1], 40) << "negative index from the end";
     EXPECT_EQ((*array)[5], 20) << "index past the end wraps";
     EXPECT_EQ((*fArrayOfPrimitiveValues<int>::Of(result.Cell()))[0], 10)
@@ -130,6 +124,11 @@ TEST(HostValues, RecordsMadeByTheHostAreReadByAttributeName) {
     Host().setInt(Attribute(record.Cell(), "intAttr1"), 1);
     Host().setString(Attribute(record.Cell(), "name"), "n", 1);
     EXPECT_EQ(names.use_count(), 2) << "the record shares the names table";
+    const RecordView view(*record.Cell());
+    EXPECT_EQ(&view.Names(), names.get()) << "the block's word 8 is the table";
+    EXPECT_EQ(static_cast<const char*>(view.Block()) + view.Distance(),
+              reinterpret_cast<const char*>(view.Attribute(0)))
+        << "the distance leads from the block to the first attribute";
     EXPECT_EQ(Attribute(record.Cell(), "intAttr2")->GetInteger(), 2) << "by name";
     EXPECT_EQ(Attribute(record.Cell(), "intAttr3"), nullptr) << "absent name";
     EXPECT_EQ(cell_tests::Plain(*record.Cell()), "{intAttr1: 1, intAttr2: 2, name: 'n'}");

@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "evaluator/HostThreadWords.h"
+#include "hostabi/HostThreadWords.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
 

@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "interface/ParentContext.h"
+#include "hostabi/ParentContext.h"
 #include "strings/VersionInfo.h"
 
 namespace zul {

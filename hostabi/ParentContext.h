@@ -29,10 +29,10 @@ struct ParentContext {
     void* (*getCustom)(EvCell* cell);                                 // 6: the object set by setCustom
     void (*makeRecord)(EvCell* cell,
                        const std::shared_ptr<QUON_Evaluator::utilRecordNames>* recordNames);  // 7
-    EvCell* (*makeArray)(std::uint64_t count);                        // 8: a pooled carrier cell
-    QUON_Evaluator::Evaluator* (*currentEvaluator)();                 // 9: the thread's evaluator
-    void (*prepareCall)(std::uint64_t count, std::uint64_t flag);     // 10: after pushing count cells
-    void (*reserved11)();                                             // 11-13: not called
+    EvCell* (*makeArray)(std::uint64_t count);                     // 8: a pooled carrier cell
+    QUON_Evaluator::Evaluator* (*currentEvaluator)();              // 9: the thread's evaluator
+    void (*prepareCall)(std::uint64_t count, std::uint64_t flag);  // 10: after pushing count cells
+    void (*reserved11)();                                          // 11-13: not called
     void (*reserved12)();
     void (*reserved13)();
     void (*enterStackExtension)();  // 14: more stack for recursion

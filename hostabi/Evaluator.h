@@ -16,6 +16,8 @@
 #include <deque>
 #include <vector>
 
+#include "platform/Invariant.h"
+
 namespace zul {
 class DiagnosticChannel;
 }
@@ -60,14 +62,22 @@ public:
         return stack.end++;
     }
 
-    void PopSlot() { --stack.end; }
+    void PopSlot() {
+        QUON_INVARIANT(stack.end > stack.begin, "pop from an empty value stack");
+        --stack.end;
+    }
 
     // Closes the current call frame: pops the frame's cells from the top, handing each to
     // `release` first, then restores the caller's frame base and limit.
     template <class ReleaseFn>
     void CloseCallFrame(ReleaseFn&& release) {
+        QUON_INVARIANT(frameSizes.size() >= 3, "frame close without an open call frame");
         const std::uint8_t argumentCount = PopFrameByte();
         const std::ptrdiff_t cells = (stack.end - frameBase) - 1 + argumentCount;
+        QUON_INVARIANT(cells >= 0 && cells <= stack.end - stack.begin,
+                       "frame close pops outside the stack");
+        QUON_INVARIANT(frameBase - frameSizes.back() >= stack.begin,
+                       "frame close moves the base below the stack");
         for (std::ptrdiff_t i = 0; i < cells; ++i) {
             release(stack.end - 1);
             PopSlot();

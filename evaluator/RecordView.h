@@ -1,0 +1,51 @@
+// Records as the library sees them, once the host's makeRecord has filled a record cell:
+//
+//   record cell:   [class identity | first attribute ---------------------------+
+//                                                                                v
+//   record block:  0 host's | 8 names table | ... | 16-bit distance D | attribute 0 | attribute 1 ...
+//                  ^                                 (8 bytes before      ^ block + D
+//                  +------------------ D bytes -------- attribute 0) -----+
+//
+// Attribute i is the 16-byte cell at first attribute + 16 * i, in the index order of the
+// record's names table. Nothing else of the block belongs to the library.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "evaluator/cell.h"
+#include "evaluator/utilRecordNames.h"
+
+namespace QUON_Evaluator {
+
+class RecordView {
+public:
+    // The view of a record cell (one the host's makeRecord filled).
+    explicit RecordView(const EvCell& record) : first(reinterpret_cast<EvCell*>(record.Word())) {}
+
+    // Bytes from the record block to the first attribute cell.
+    std::uint16_t Distance() const {
+        std::uint16_t distance;
+        std::memcpy(&distance, reinterpret_cast<const char*>(first) - 8, sizeof distance);
+        return distance;
+    }
+    const void* Block() const { return reinterpret_cast<const char*>(first) - Distance(); }
+    const utilRecordNames& Names() const {
+        const utilRecordNames* names;
+        std::memcpy(&names, static_cast<const char*>(Block()) + 8, sizeof names);
+        return *names;
+    }
+
+    // Attribute cell by index (the caller keeps it within the names table's size).
+    EvCell* Attribute(std::int64_t index) const { return first + index; }
+    // Attribute cell by name, or null when the record has no such attribute.
+    EvCell* Find(const char* name) const {
+        const int index = Names().Find(name);
+        return index < 0 ? nullptr : Attribute(index);
+    }
+
+private:
+    EvCell* first;  // attribute 0
+};
+
+}  // namespace QUON_Evaluator

@@ -1,0 +1,7 @@
+#include "hostabi/LibraryContext.h"
+
+namespace QUON_ExternLib {
+
+constinit LibraryContext theLibraryContext;
+
+}  // namespace QUON_ExternLib

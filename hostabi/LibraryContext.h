@@ -1,0 +1,40 @@
+// What the library's binding code needs of the library object: the host's operation table
+// bound by BindToParentContext, and the custom types registered by native type. The library
+// object fills it; adapters and conversions read it without reaching up into interface/.
+#pragma once
+
+#include <map>
+#include <typeindex>
+
+#include "hostabi/LibraryDescriptor.h"
+#include "hostabi/ParentContext.h"
+
+namespace QUON_ExternLib {
+
+using CustomTypeRegistry = std::map<std::type_index, CustomTypeEntry>;
+
+struct LibraryContext {
+    ParentContext* parentContext = nullptr;            // the host's table; null until bound
+    const CustomTypeRegistry* typeRegistry = nullptr;  // the library object's registry
+
+    // The row registered for a native type, or null.
+    const CustomTypeEntry* FindCustomType(std::type_index nativeType) const {
+        if (typeRegistry == nullptr) return nullptr;
+        auto found = typeRegistry->find(nativeType);
+        return found == typeRegistry->end() ? nullptr : &found->second;
+    }
+};
+
+// This module's context: one word-sized load away from every adapter.
+extern constinit LibraryContext theLibraryContext;
+
+inline LibraryContext& TheLibraryContext() {
+    return theLibraryContext;
+}
+
+// The bound host table (entries are called directly, without passing the table).
+inline ParentContext& Host() {
+    return *theLibraryContext.parentContext;
+}
+
+}  // namespace QUON_ExternLib
