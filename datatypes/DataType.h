@@ -123,6 +123,8 @@ public:
     std::int32_t TypeCode() const noexcept { return typeCode; }
     std::uint32_t ReferenceCount() const noexcept { return refCount.load(std::memory_order_relaxed); }
     void AddReference() noexcept { refCount.fetch_add(1, std::memory_order_relaxed); }
+    // True when the caller holds the only reference: no other thread can reach the object.
+    bool IsSolelyOwned() const noexcept { return refCount.load(std::memory_order_acquire) == 1; }
     // Drops one reference; the last one destroys the object.
     void Release() noexcept;
 

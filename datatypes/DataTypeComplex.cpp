@@ -40,20 +40,28 @@ bool DataTypeComplex::Traverse(DataTypeVisitor& visitor, std::uint32_t depth) {
 }
 
 bool ContainsSlot(const DataTypeImp& type, const DataType* slot) {
-    auto& mutableType = const_cast<DataTypeImp&>(type);
-    // Only complex classes have sub-types; the one leaf-like complex type, a combined type
-    // narrowed to one prime, still has its instance slot.
-    if (!type.HasSubTypes()) return &mutableType.GetInstanceType() == slot;
-    for (const DataType& subType : static_cast<const DataTypeComplex&>(type).SubTypes()) {
-        if (&subType == slot || ContainsSlot(*subType, slot)) return true;
+    // The last sub-type is followed by the loop, not by a call: along a tuple chain the tail is
+    // the last sub-type, so the stack grows with nesting only.
+    for (const DataTypeImp* current = &type;;) {
+        auto& mutableType = const_cast<DataTypeImp&>(*current);
+        // Only complex classes have sub-types; the one leaf-like complex type, a combined type
+        // narrowed to one prime, still has its instance slot.
+        if (!current->HasSubTypes()) return &mutableType.GetInstanceType() == slot;
+        if (TypeCode::IsRecordCode(current->TypeCode())) {
+            if (const auto* record = dynamic_cast<const DataTypeRecord*>(current)) {
+                for (const auto& entry : record->Attributes()) {
+                    if (&entry.second == slot || ContainsSlot(*entry.second, slot)) return true;
+                }
+            }
+        }
+        const auto& subTypes = static_cast<const DataTypeComplex*>(current)->SubTypes();
+        if (subTypes.empty()) return false;
+        for (std::size_t i = 0; i + 1 < subTypes.size(); ++i) {
+            if (&subTypes[i] == slot || ContainsSlot(*subTypes[i], slot)) return true;
+        }
+        if (&subTypes.back() == slot) return true;
+        current = subTypes.back().Get();
     }
-    if (!TypeCode::IsRecordCode(type.TypeCode())) return false;
-    const auto* record = dynamic_cast<const DataTypeRecord*>(&type);
-    if (record == nullptr) return false;
-    for (const auto& entry : record->Attributes()) {
-        if (&entry.second == slot || ContainsSlot(*entry.second, slot)) return true;
-    }
-    return false;
 }
 
 }  // namespace QUON_DataTypes

@@ -16,15 +16,20 @@ bool EndsChain(const DataType& tail) {
     return tail->TypeCode() <= 0;
 }
 
-DataTypeImp* CreateChain(std::int32_t code, std::uint32_t n, std::uint32_t f) {
+// Only DataTypeTuple objects carry the tuple codes.
+DataTypeTuple* AsTuple(DataTypeImp* type) {
+    const std::int32_t code = type->TypeCode();
+    return code == TypeCode::kTuple || code == TypeCode::kTupleX ? static_cast<DataTypeTuple*>(type)
+                                                                 : nullptr;
+}
+
+DataTypeImp* CreateVariableChain(std::int32_t code, std::uint32_t n, std::uint32_t f) {
     if (n < 1) return nullptr;
-    DataType tail;
-    if (n >= 2) {
-        tail = CreateChain(code, n - 1, f + 1);
-    } else if (code == TypeCode::kTupleX) {
-        tail = CreateTypeVariable(f + 1);
-    }
-    return new (std::nothrow) DataTypeTuple(code, DataType(CreateTypeVariable(f)), std::move(tail));
+    std::vector<DataType> elements;
+    elements.reserve(n);
+    for (std::uint32_t i = 0; i < n; ++i) elements.emplace_back(CreateTypeVariable(f + i));
+    DataType end(code == TypeCode::kTupleX ? CreateTypeVariable(f + n) : nullptr);
+    return CreateTupleChain(code, std::move(elements), std::move(end));
 }
 
 }  // namespace
@@ -32,62 +37,130 @@ DataTypeImp* CreateChain(std::int32_t code, std::uint32_t n, std::uint32_t f) {
 DataTypeTuple::DataTypeTuple(std::int32_t code, DataType head, DataType tail)
     : DataTypeComplex(code, MoveSubTypes(head, tail)) {}
 
+DataTypeTuple::~DataTypeTuple() {
+    // Each following node that this one alone holds is unlinked before it goes, so that it dies
+    // with an Undefined tail instead of destroying the rest of the chain from its destructor.
+    DataTypeImp* rest = Tail().Take();
+    while (AsTuple(rest) != nullptr && rest->IsSolelyOwned()) {
+        DataTypeImp* after = AsTuple(rest)->Tail().Take();
+        rest->Release();
+        rest = after;
+    }
+    rest->Release();
+}
+
+DataTypeTuple* DataTypeTuple::Next() const {
+    return AsTuple(Tail().Get());
+}
+
+DataTypeTuple* DataTypeTuple::Continuation() const {
+    DataTypeTuple* next = Next();
+    if (next == nullptr) return nullptr;
+    const DataType& after = next->Tail();
+    return EndsChain(after) || AsTuple(after.Get()) != nullptr ? next : nullptr;
+}
+
 DataTypeImp* DataTypeTuple::Clone() const {
-    return new (std::nothrow) DataTypeTuple(TypeCode(), subTypes[0], subTypes[1]);
+    // A clone copies head and tail, and copying a polymorphic tail clones it in turn. The nodes
+    // from the first whose rest of the chain holds no variable on are shared, not cloned.
+    std::vector<const DataTypeTuple*> nodes{this};
+    while (const DataTypeTuple* next = nodes.back()->Next()) nodes.push_back(next);
+    std::size_t cloned = nodes.size();
+    bool polymorphic = nodes.back()->Tail()->IsPolymorphic();
+    for (std::size_t k = nodes.size() - 1; k >= 1 && !polymorphic; --k) {
+        polymorphic = nodes[k]->Head()->IsPolymorphic();
+        if (!polymorphic) cloned = k;
+    }
+    DataTypeImp* rest = cloned < nodes.size() ? Shared(const_cast<DataTypeTuple*>(nodes[cloned]))
+                                              : DataType(nodes.back()->Tail()).Take();
+    for (std::size_t k = cloned; k-- > 0;) {
+        DataType head(nodes[k]->Head());
+        DataType tail(rest);
+        rest = new (std::nothrow) DataTypeTuple(nodes[k]->TypeCode(), std::move(head), std::move(tail));
+        if (rest == nullptr) return nullptr;
+    }
+    return rest;
 }
 
 std::int32_t DataTypeTuple::GetTupleSize() const {
-    return EndsChain(Tail()) ? 1 : 1 + Tail()->GetTupleSize();
+    std::int32_t size = 1;
+    for (const DataTypeTuple* node = this; !EndsChain(node->Tail()); ++size) {
+        node = node->Next();
+        // A tail of any other class reports -1 for itself, so its node counts none.
+        if (node == nullptr) return size - 1;
+    }
+    return size;
 }
 
 DataType& DataTypeTuple::GetTupleElement(std::uint32_t i) {
-    if (i == 0) return Head();
-    return EndsChain(Tail()) ? UndefinedHandle() : Tail()->GetTupleElement(i - 1);
+    DataTypeTuple* node = this;
+    for (; i > 0; --i) {
+        node = EndsChain(node->Tail()) ? nullptr : node->Next();
+        if (node == nullptr) return UndefinedHandle();
+    }
+    return node->Head();
 }
 
 DataType& DataTypeTuple::GetTupleRest(std::uint32_t i) {
-    if (i == 1) return Tail();
-    if (i == 0 || EndsChain(Tail())) return UndefinedHandle();
-    return Tail()->GetTupleRest(i - 1);
+    if (i == 0) return UndefinedHandle();
+    DataTypeTuple* node = this;
+    for (; i > 1; --i) {
+        node = EndsChain(node->Tail()) ? nullptr : node->Next();
+        if (node == nullptr) return UndefinedHandle();
+    }
+    return node->Tail();
 }
 
 DataType& DataTypeTuple::GetTupleExtension() {
-    if (TypeCode() != TypeCode::kTupleX) return UndefinedHandle();
-    return Tail()->TypeCode() < 0 ? Tail() : Tail()->GetTupleExtension();
+    for (DataTypeTuple* node = this; node->TypeCode() == TypeCode::kTupleX;) {
+        if (node->Tail()->TypeCode() < 0) return node->Tail();
+        node = node->Next();
+        if (node == nullptr) break;
+    }
+    return UndefinedHandle();
 }
 
 bool DataTypeTuple::AllSubTypes(const SubTypePredicate& predicate) const {
-    if (!predicate(subTypes[0])) return false;
-    if (Tail()->GetTupleSize() > 0) return Tail()->AllSubTypes(predicate);
-    if (Tail()->TypeCode() == TypeCode::kUndefined) return true;
-    return predicate(Tail());
+    const DataTypeTuple* node = this;
+    for (;;) {
+        if (!predicate(node->Head())) return false;
+        const DataTypeTuple* next = node->Continuation();
+        if (next == nullptr) break;
+        node = next;
+    }
+    if (node->Tail()->TypeCode() == TypeCode::kUndefined) return true;
+    return predicate(node->Tail());
 }
 
 bool DataTypeTuple::Traverse(DataTypeVisitor& visitor, std::uint32_t depth) {
-    if (!TraverseStep(Head(), visitor, depth)) return false;
-    if (Tail()->GetTupleSize() >= 1) return Tail()->Traverse(visitor, depth);
-    if (Tail()->TypeCode() == TypeCode::kUndefined) return true;
-    return TraverseStep(Tail(), visitor, depth);
+    DataTypeTuple* node = this;
+    for (;;) {
+        if (!TraverseStep(node->Head(), visitor, depth)) return false;
+        DataTypeTuple* next = node->Continuation();
+        if (next == nullptr) break;
+        node = next;
+    }
+    if (node->Tail()->TypeCode() == TypeCode::kUndefined) return true;
+    return TraverseStep(node->Tail(), visitor, depth);
 }
 
 bool DataTypeTuple::IsEssentiallyNonPolymorphic() const {
-    auto* self = const_cast<DataTypeTuple*>(this);
     const std::int32_t n = GetTupleSize();
-    for (std::int32_t i = 0; i < n; ++i) {
-        if (!self->GetTupleElement(static_cast<std::uint32_t>(i))->IsEssentiallyNonPolymorphic()) {
-            return false;
-        }
+    const DataTypeTuple* node = this;
+    for (std::int32_t i = 0; i < n; ++i, node = node->Next()) {
+        if (!node->Head()->IsEssentiallyNonPolymorphic()) return false;
     }
     return true;
 }
 
 tString DataTypeTuple::ToString() const {
-    auto* self = const_cast<DataTypeTuple*>(this);
+    // The elements are the heads of the first GetTupleSize nodes.
     const std::int32_t n = GetTupleSize();
     tString list;
-    for (std::int32_t i = 0; i < n; ++i) {
+    const DataTypeTuple* node = this;
+    for (std::int32_t i = 0; i < n; ++i, node = node->Next()) {
         if (i > 0) list.Append(", ");
-        list.Append(self->GetTupleElement(static_cast<std::uint32_t>(i))->ToString());
+        list.Append(node->Head()->ToString());
     }
     const DataTypeImp* extension = UndefinedHandle().Get();
     if (TypeCode() == TypeCode::kTupleX) {
@@ -100,12 +173,23 @@ tString DataTypeTuple::ToString() const {
     return std::move(tString("Tuple[").Append(list).Append("]"));
 }
 
+DataTypeImp* CreateTupleChain(std::int32_t code, std::vector<DataType> elements, DataType end) {
+    if (elements.empty()) return nullptr;
+    DataTypeImp* rest = end.Take();
+    for (std::size_t i = elements.size(); i-- > 0;) {
+        DataType tail(rest);
+        rest = new (std::nothrow) DataTypeTuple(code, std::move(elements[i]), std::move(tail));
+        if (rest == nullptr) return nullptr;
+    }
+    return rest;
+}
+
 DataTypeImp* CreateTupleType(std::uint32_t n, std::uint32_t f) {
-    return CreateChain(TypeCode::kTuple, n, f);
+    return CreateVariableChain(TypeCode::kTuple, n, f);
 }
 
 DataTypeImp* CreateTupleXType(std::uint32_t n, std::uint32_t f) {
-    return CreateChain(TypeCode::kTupleX, n, f);
+    return CreateVariableChain(TypeCode::kTupleX, n, f);
 }
 
 }  // namespace QUON_DataTypes

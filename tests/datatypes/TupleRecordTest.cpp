@@ -1,7 +1,10 @@
 // Tuples and records: element and attribute lookups, binding extensions, flattening,
 // record comparison and record clones.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
+#include <functional>
+#include <string>
 #include <typeinfo>
 #include <vector>
 
@@ -13,6 +16,22 @@ namespace {
 
 using namespace type_tests;
 using QUON_DataTypes::UndefinedHandle;
+
+// Runs `work` on a thread with a 512 KiB stack, which a walk recursing once per node of a long
+// tuple chain overflows.
+void OnSmallStack(const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, 512 * 1024);
+    pthread_t thread;
+    auto run = [](void* argument) -> void* {
+        (*static_cast<const std::function<void()>*>(argument))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
+}
 
 TEST(Tuples, ElementsRestsAndExtensionsOfAClosedTuple) {
     DataType tuple = Parse("Tuple[Int, Bool, String]");
@@ -40,6 +59,37 @@ TEST(Tuples, BindingTheExtensionAppendsElements) {
     std::vector<DataType*> subTypes;
     chained->GetSubTypes(subTypes);
     EXPECT_EQ(subTypes.size(), 3u) << "sub-types flatten the chain: Int, Bool, '7";
+}
+
+TEST(Tuples, LongChainsKeepTheStackAndShareWhatNeedsNoClone) {
+    OnSmallStack([] {
+        constexpr std::uint32_t n = 30000;
+        DataType chain(QUON_DataTypes::CreateTupleXType(n, 1));
+        chain->GetTupleExtension() = Parse("TupleX[Int]['9]");
+        EXPECT_EQ(chain->GetTupleSize(), static_cast<std::int32_t>(n + 1)) << "the bound tuple joined";
+        EXPECT_EQ(Print(chain->GetTupleElement(n)), "Int") << "the last element";
+        EXPECT_EQ(Print(chain->GetTupleRest(n + 1)), "'9") << "the slot after it";
+        const std::string printed = Print(chain);
+        EXPECT_EQ(printed.substr(printed.rfind(", '")), ", '30000, Int]['9]") << "the printed end";
+        const DataType copy(chain);
+        EXPECT_EQ(copy->Compare(*chain), 0) << "a polymorphic chain's clone equals it";
+        EXPECT_FALSE(chain->IsEssentiallyNonPolymorphic()) << "its elements are variables";
+        std::uint32_t min = 0, max = 0;
+        chain.FindMinMaxPolyTypesContinue(min, max);
+        EXPECT_EQ(max, n) << "the largest variable";
+        chain->GetTupleElement(0) = chain;  // cloned first, then checked for a cycle along the chain
+        EXPECT_EQ(chain->GetTupleElement(0)->GetTupleSize(), static_cast<std::int32_t>(n + 1)) << "bound";
+    });
+
+    const DataType mixed = Parse("Tuple['1, Int, String]");
+    const DataType clone(mixed);
+    EXPECT_NE(clone.Get(), mixed.Get()) << "the polymorphic first node is cloned";
+    EXPECT_EQ(clone->GetTupleRest(1).Get(), mixed->GetTupleRest(1).Get()) << "the rest holds no variable";
+
+    DataType badEnd = Parse("TupleX[Int, Bool]['3]");
+    badEnd->GetTupleExtension() = Parse("Int");
+    EXPECT_EQ(badEnd->GetTupleSize(), 1) << "a node whose tail is neither tuple nor variable counts none";
+    EXPECT_EQ(Print(badEnd), "Tuple[Int]") << "and is not printed";
 }
 
 TEST(Records, LookupsAndFlatteningThroughBoundExtensions) {
