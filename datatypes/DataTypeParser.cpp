@@ -157,6 +157,8 @@ DataTypeImp* DataTypeParser::Type(std::uint32_t depth) {
     const bool read = Advance();
     SkipBlanks();
     if (depth >= kMaxNesting) return Fail("Type nesting too deep!");
+    if (partsLeft == 0) return Fail("Type too large! Too many parts!");
+    --partsLeft;
     // At the text end the current character is a byte already passed over; reading a
     // function from it again would never end.
     if (!HasCurrent() || (!read && CurrentIs('('))) return Fail("Unknown type!");
@@ -293,11 +295,9 @@ DataTypeImp* DataTypeParser::FunctionType(std::uint32_t depth) {
 
 DataTypeImp* DataTypeParser::TupleType(bool extendable, std::uint32_t depth) {
     if (!Expect('[')) return Fail("Invalid type! No open '['!");
-    // The chain of n nodes nests n deep; each element counts towards the nesting limit.
     std::vector<DataType> elements;
     for (;;) {
-        if (depth + elements.size() >= kMaxNesting) return Fail("Type nesting too deep!");
-        Owned element(Type(depth + 1 + static_cast<std::uint32_t>(elements.size())));
+        Owned element(Type(depth + 1));
         if (!element) return nullptr;
         elements.emplace_back(element.release());
         SkipBlanks();
@@ -307,20 +307,15 @@ DataTypeImp* DataTypeParser::TupleType(bool extendable, std::uint32_t depth) {
         break;
     }
     if (!ErrorMessage().empty()) return nullptr;
-    const auto n = static_cast<std::uint32_t>(elements.size());
-    Owned tuple;
+    // The chain is built around the parsed elements and extension: the same type as a tuple of
+    // fresh variables with each slot bound in turn, without a walk along the chain per binding.
+    Owned extension;
     if (extendable) {
-        Owned extension(BracketedType(depth));
+        extension.reset(BracketedType(depth));
         if (!extension || !ErrorMessage().empty()) return nullptr;
-        tuple.reset(CreateTupleXType(n, 1));
-        if (!tuple) return nullptr;
-        tuple->GetTupleExtension() = extension.release();
-    } else {
-        tuple.reset(CreateTupleType(n, 1));
-        if (!tuple) return nullptr;
     }
-    for (std::uint32_t i = 0; i < n; ++i) tuple->GetTupleElement(i) = std::move(elements[i]);
-    return tuple.release();
+    return CreateTupleChain(extendable ? TypeCode::kTupleX : TypeCode::kTuple, std::move(elements),
+                            Handle(std::move(extension)));
 }
 
 DataTypeImp* DataTypeParser::RecordType(bool extendable, std::uint32_t depth) {

@@ -22,6 +22,9 @@ public:
     // Types nested deeper than this fail with "Type nesting too deep!", so that a hostile
     // string cannot exhaust the stack of the parser or of the walks over its result.
     static constexpr std::uint32_t kMaxNesting = 200;
+    // Texts with more types than this, every element and every nested type counting one, fail
+    // with "Type too large! Too many parts!", so that a text cannot build an unbounded type.
+    static constexpr std::uint32_t kMaxParts = 10000;
 
 private:
     DataTypeImp* Type(std::uint32_t depth);
@@ -35,6 +38,8 @@ private:
     DataTypeImp* TupleType(bool extendable, std::uint32_t depth);
     DataTypeImp* RecordType(bool extendable, std::uint32_t depth);
     DataTypeImp* Fail(const char* message);
+
+    std::uint32_t partsLeft = kMaxParts;  // types the text may still hold
 };
 
 // Parses the NUL-terminated `text`; null when it does not start with a valid type (or is null).

@@ -105,22 +105,42 @@ TEST(TypeParser, ExternalTypesComeFromTheRegistry) {
     EXPECT_GE(code, TypeCode::kFirstExternal) << "external codes start at 0x400000";
 }
 
+// `count` copies of `item` joined by `separator`.
+std::string Repeat(const std::string& item, int count, const std::string& separator) {
+    std::string text = item;
+    for (int i = 1; i < count; ++i) text += separator + item;
+    return text;
+}
+
 TEST(TypeParser, HostileInputEndsWithAMessage) {
-    // Nesting is bounded so that the parser and the walks over its result keep their stack.
-    std::string deep;
-    for (int i = 0; i < 5000; ++i) deep += "Map[Int][";
-    EXPECT_EQ(ParseResult(deep.c_str()), "null: Type nesting too deep!") << "5000 nested maps";
+    // Nesting is bounded so that the parser and the walks over its result keep their stack, the
+    // number of parts so that a text cannot build an unbounded type.
+    EXPECT_EQ(ParseResult(Repeat("Map[Int][", 5000, "").c_str()), "null: Type nesting too deep!")
+        << "5000 nested maps";
     std::string functions(100000, '(');
     EXPECT_EQ(ParseResult(functions.c_str()), "null: Invalid functional type argument!")
         << "a long run of '(' fails";
-    std::string tuple = "Tuple[Int";
-    for (int i = 0; i < 5000; ++i) tuple += ",Int";
-    EXPECT_EQ(ParseResult((tuple + "]").c_str()), "null: Type nesting too deep!") << "a 5001-element tuple";
-    std::string nested;
-    for (int i = 0; i < 100; ++i) nested += "List[";
-    nested += "Int" + std::string(100, ']');
+    const std::string nested = Repeat("List[", 100, "") + "Int" + std::string(100, ']');
     EXPECT_EQ(ParseResult(nested.c_str()), nested) << "100 nested lists are fine";
     EXPECT_EQ(QUON_DataTypes::ParseDataType(nullptr), nullptr) << "a null text is no type";
+
+    // Elements are width, not depth: a wide tuple nests one level.
+    const std::string wide = "Tuple[" + Repeat("Int", 200, ", ") + "]";
+    EXPECT_EQ(ParseResult(wide.c_str()), wide) << "200 elements";
+    const std::string deepWide = Repeat("List[", 190, "") + wide + std::string(190, ']');
+    EXPECT_EQ(ParseResult(deepWide.c_str()), deepWide) << "200 elements 190 levels down";
+    EXPECT_EQ(Parse(("Tuple[" + Repeat("Int", 9999, ",") + "]").c_str())->GetTupleSize(), 9999)
+        << "a tuple and 9999 elements are as many parts as a text may hold";
+    EXPECT_EQ(ParseResult(("Tuple[" + Repeat("Int", 10000, ",") + "]").c_str()),
+              "null: Type too large! Too many parts!")
+        << "one more is too many";
+    // Each extension nests one level deeper, but its elements start again: 199 of them, each as
+    // wide as the nesting allows, hold about 20,000 parts.
+    std::string chain;
+    for (int level = 0; level < 199; ++level) chain += "TupleX[" + Repeat("Int", 199 - level, ",") + "][";
+    chain += "'1" + std::string(199, ']');
+    EXPECT_EQ(ParseResult(chain.c_str()), "null: Type too large! Too many parts!")
+        << "a chain of extensions";
 }
 
 }  // namespace

@@ -79,6 +79,15 @@ TEST(Tuples, LongChainsKeepTheStackAndShareWhatNeedsNoClone) {
         EXPECT_EQ(max, n) << "the largest variable";
         chain->GetTupleElement(0) = chain;  // cloned first, then checked for a cycle along the chain
         EXPECT_EQ(chain->GetTupleElement(0)->GetTupleSize(), static_cast<std::int32_t>(n + 1)) << "bound";
+
+        std::string text;
+        for (int level = 0; level < 10; ++level) {
+            text += "TupleX[Int";
+            for (int i = 1; i < 800; ++i) text += ",Int";
+            text += "][";
+        }
+        const DataType parsed = Parse((text + "'1" + std::string(10, ']')).c_str());
+        EXPECT_EQ(parsed->GetTupleSize(), 8000) << "ten extensions of 800 elements each";
     });
 
     const DataType mixed = Parse("Tuple['1, Int, String]");
