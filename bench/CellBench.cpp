@@ -61,6 +61,20 @@ std::uint64_t CellWords(const void* cell) {
     return sum;
 }
 
+// The floor of the pair: the same two calls into the library, to operations that do nothing
+// (SelfReference returns the cell, HookA is empty). What the pair costs above this is the
+// allocation and release themselves.
+[[gnu::noinline]] std::uint64_t LibraryEmptyCallPairs(EvCell* cell, std::int64_t count) {
+    std::uint64_t sum = 0;
+    for (std::int64_t i = 0; i < count; ++i) {
+        EvCell* same = cell->SelfReference();
+        benchmark::DoNotOptimize(same);
+        sum += CellWords(same);
+        same->HookA();
+    }
+    return sum;
+}
+
 // The baseline, of the same structure: malloc(16), the cell's two words copied in, free.
 [[gnu::noinline]] std::uint64_t MallocCellPairs(const void* cell, std::int64_t count) {
     std::uint64_t sum = 0;
@@ -116,6 +130,19 @@ void BM_LibraryCellPair(benchmark::State& state) {
     EvCell* cell = Opaque(image.Cell());
     std::uint64_t checksum = 0;
     for (auto _ : state) checksum = LibraryCellPairs(cell, image.release, kPairsPerIteration);
+    quon_bench::RecordWork(state, kPairsPerIteration, checksum);
+}
+
+void BM_LibraryCallFloor(benchmark::State& state) {
+    LibraryIntegerCell image;
+    std::string error;
+    if (!image.Make(error)) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    EvCell* cell = Opaque(image.Cell());
+    std::uint64_t checksum = 0;
+    for (auto _ : state) checksum = LibraryEmptyCallPairs(cell, kPairsPerIteration);
     quon_bench::RecordWork(state, kPairsPerIteration, checksum);
 }
 
@@ -206,6 +233,7 @@ void BM_FloatToChars(benchmark::State& state) {
 
 BENCHMARK(BM_MallocCellPair);
 BENCHMARK(BM_LibraryCellPair);
+BENCHMARK(BM_LibraryCallFloor);
 BENCHMARK(BM_NewDelete16);
 BENCHMARK(BM_CellEvaluateNew);
 BENCHMARK(BM_IntegerToChars);
@@ -217,6 +245,8 @@ using quon_bench::Sense;
 const bool rows = quon_bench::DeclareRatios({
     {"new cell + release, library path vs malloc(16)", "BM_LibraryCellPair", "BM_MallocCellPair",
      Sense::Faster, 3},
+    {"the same two calls doing nothing (the floor) vs malloc(16)", "BM_LibraryCallFloor",
+     "BM_MallocCellPair", Sense::Faster},
     {"new cell + release, host's runtime vs new/delete", "BM_CellEvaluateNew", "BM_NewDelete16",
      Sense::Faster},
     {"ToString of an integer cell vs std::to_chars", "BM_IntegerToString", "BM_IntegerToChars",

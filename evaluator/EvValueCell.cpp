@@ -46,9 +46,24 @@ void EvPrimitiveValueCell::EvaluateInto(void* place) {
     CopyCellWords(place, *this);
 }
 
-EvCell* EvPrimitiveValueCell::EvaluateNew() {
+namespace {
+
+// The rare path of EvaluateNew: a refill, or the thread's first cell. Takes the image by value,
+// so the fast path reaches it with a tail call and saves no register of its own.
+[[gnu::noinline]] EvCell* NewPooledCellSlow(CellImage image) {
     void* block = AllocateCell();
-    CopyCellWords(block, *this);
+    image.WriteTo(block);
+    return std::launder(static_cast<EvCell*>(block));
+}
+
+}  // namespace
+
+EvCell* EvPrimitiveValueCell::EvaluateNew() {
+    const CellImage image = CellImage::Of(*this);
+    void* block = TryAllocateCell();
+    if (block == nullptr) [[unlikely]]
+        return NewPooledCellSlow(image);
+    image.WriteTo(block);
     return std::launder(static_cast<EvCell*>(block));
 }
 
