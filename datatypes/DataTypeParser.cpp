@@ -150,10 +150,17 @@ DataTypeImp* SharedVariableSetType() {
 
 DataTypeImp* DataTypeParser::Fail(const char* message) {
     SetError(message);
+    partFailed = true;
     return nullptr;
 }
 
 DataTypeImp* DataTypeParser::Type(std::uint32_t depth) {
+    DataTypeImp* type = OneType(depth);
+    if (type == nullptr) partFailed = true;
+    return type;
+}
+
+DataTypeImp* DataTypeParser::OneType(std::uint32_t depth) {
     const bool read = Advance();
     SkipBlanks();
     if (depth >= kMaxNesting) return Fail("Type nesting too deep!");

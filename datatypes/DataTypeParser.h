@@ -19,6 +19,11 @@ public:
     // One type from the text: a new object carrying one reference for the caller, or null.
     DataTypeImp* ParseType() { return Type(0); }
 
+    // True when some step of the parse failed, also where the parse went on or left no message:
+    // List, Array and Recursive stand in Undefined for a failed part, and a combined type over a
+    // type that is not a variable fails without a message.
+    bool PartFailed() const { return partFailed; }
+
     // Types nested deeper than this fail with "Type nesting too deep!", so that a hostile
     // string cannot exhaust the stack of the parser or of the walks over its result.
     static constexpr std::uint32_t kMaxNesting = 200;
@@ -28,6 +33,7 @@ public:
 
 private:
     DataTypeImp* Type(std::uint32_t depth);
+    DataTypeImp* OneType(std::uint32_t depth);
     DataTypeImp* Keyword(std::string_view name, std::uint32_t depth);
     DataTypeImp* BracketedType(std::uint32_t depth);
     DataTypeImp* CombinedType(std::int32_t code, std::uint32_t depth);
@@ -40,6 +46,7 @@ private:
     DataTypeImp* Fail(const char* message);
 
     std::uint32_t partsLeft = kMaxParts;  // types the text may still hold
+    bool partFailed = false;              // a step failed or a production yielded no type
 };
 
 // Parses the NUL-terminated `text`; null when it does not start with a valid type (or is null).

@@ -1,6 +1,7 @@
 #include "host/TypeCommand.h"
 
 #include <cstring>
+#include <string>
 
 #include "datatypes/DataType.h"
 #include "datatypes/DataTypeParser.h"
@@ -13,13 +14,20 @@ const char* YesNo(bool value) {
     return value ? "yes" : "no";
 }
 
+// Why the parse failed. The parser leaves no message for a combined type over a type that is
+// not a variable (nor when memory runs out).
+std::string FailureMessage(const QUON_DataTypes::DataTypeParser& parser) {
+    const std::string& message = parser.ErrorMessage().Text();
+    return message.empty() ? "Invalid combined type! It takes a type variable, as in Numeric['1]!"
+                           : message;
+}
+
 // Prints one text's result; false when it is not a type or a part of it failed to parse.
 bool DescribeType(const char* text, std::ostream& out, std::ostream& err) {
     QUON_DataTypes::DataTypeParser parser(text, std::strlen(text));
     QUON_DataTypes::DataTypeImp* parsed = parser.ParseType();
-    const std::string& message = parser.ErrorMessage().Text();
     if (parsed == nullptr) {
-        err << "quon-host type: '" << text << "': " << (message.empty() ? "Not a type!" : message) << "\n";
+        err << "quon-host type: '" << text << "': " << FailureMessage(parser) << "\n";
         return false;
     }
     const QUON_DataTypes::DataType type(parsed);
@@ -29,8 +37,8 @@ bool DescribeType(const char* text, std::ostream& out, std::ostream& err) {
         << ", essentially non-polymorphic: " << YesNo(type->IsEssentiallyNonPolymorphic()) << "\n";
     // A part that failed inside List, Array or Recursive becomes Undefined: the text still
     // parses, but it is not the type its author meant, so it counts as a failure.
-    if (!message.empty()) {
-        err << "quon-host type: '" << text << "': " << message << "\n";
+    if (parser.PartFailed()) {
+        err << "quon-host type: '" << text << "': " << FailureMessage(parser) << "\n";
         return false;
     }
     return true;

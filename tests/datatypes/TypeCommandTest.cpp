@@ -50,9 +50,20 @@ TEST(QuonHostType, PrintsCanonicalFormsPredicatesAndErrors) {
         << "the parser's message names the text: " << bad.output;
     EXPECT_NE(bad.output.find("Int\n"), std::string::npos) << "the good text is still printed";
 
-    const CommandRun partly = RunTypeCommand({"List[Lst[Int]]"});
-    EXPECT_EQ(partly.status, 1) << "a part that failed is a failure, though List stands in Undefined";
-    EXPECT_NE(partly.output.find("'List[Lst[Int]]': Unknown type!"), std::string::npos) << partly.output;
+    // A failed part fails the text, also where List, Array or Recursive stood in Undefined for
+    // it, and where the parser left no message (a combined type over a non-variable).
+    const std::initializer_list<std::string> broken = {
+        "List[Lst[Int]]",        "List Int",     "List[Numeric[Int]]",     "Array[Value[String]]",
+        "Recursive[Prime[Int]]", "Numeric[Int]", "Record[a:Numeric[Int]]", "Tuple[List[?]]"};
+    const CommandRun partly = RunTypeCommand(broken);
+    EXPECT_EQ(partly.status, 1) << "the texts failed";
+    for (const std::string& text : broken) {
+        EXPECT_NE(partly.output.find("quon-host type: '" + text + "': "), std::string::npos)
+            << text << " fails with a message: " << partly.output;
+    }
+    EXPECT_NE(partly.output.find("'List[Lst[Int]]': Unknown type!"), std::string::npos) << "the parser's";
+    EXPECT_NE(partly.output.find("'List[Numeric[Int]]': Invalid combined type!"), std::string::npos)
+        << "one for a failure the parser gives no message for";
 
     EXPECT_EQ(RunTypeCommand({}).status, 2) << "no text is a usage error";
 }
