@@ -16,6 +16,7 @@
 #include "datatypes/DataTypeSimple.h"
 #include "datatypes/DataTypeTuple.h"
 #include "datatypes/ExternalTypeRegistry.h"
+#include "datatypes/TypeNameTable.h"
 
 namespace QUON_DataTypes {
 
@@ -69,40 +70,44 @@ struct Keyword {
     std::int32_t code;  // the prime or combined type's code
 };
 
-// Grouped by first byte (the lookup depends on it), the common ones first in each group.
-constexpr Keyword kKeywords[] = {
-    {"Int", Construct::kPrime, TypeCode::kInt},
-    {"Integer", Construct::kPrime, TypeCode::kInt},
-    {"Indexable", Construct::kIndexable, 0},
-    {"String", Construct::kPrime, TypeCode::kString},
-    {"Sequence", Construct::kSequence, 0},
-    {"SequenceStr", Construct::kSequenceStr, 0},
-    {"Float", Construct::kPrime, TypeCode::kFloat},
-    {"Bool", Construct::kPrime, TypeCode::kBool},
-    {"Bitmap", Construct::kPrime, TypeCode::kBitmap},
-    {"Array", Construct::kArray, 0},
-    {"Record", Construct::kRecord, 0},
-    {"RecordX", Construct::kRecordX, 0},
+// The keywords besides the names of kNamedPrimeTypes.
+constexpr Keyword kConstructorKeywords[] = {
+    {"Integer", Construct::kPrime, TypeCode::kInt},  // another name for Int
+    {"VariableSet", Construct::kVariableSet, 0},
     {"Recursive", Construct::kRecursive, 0},
     {"List", Construct::kList, 0},
-    {"Library", Construct::kPrime, TypeCode::kLibrary},
+    {"Array", Construct::kArray, 0},
+    {"Sequence", Construct::kSequence, 0},
+    {"SequenceStr", Construct::kSequenceStr, 0},
     {"Map", Construct::kMap, 0},
-    {"MimeResource", Construct::kPrime, TypeCode::kMimeResource},
-    {"MetaType", Construct::kPrime, TypeCode::kMetaType},
-    {"Numeric", Construct::kCombined, TypeCode::kNumeric},
-    {"Value", Construct::kCombined, TypeCode::kValue},
-    {"VariableSet", Construct::kVariableSet, 0},
-    {"DateTime", Construct::kPrime, TypeCode::kDateTime},
-    {"Duration", Construct::kPrime, TypeCode::kDuration},
-    {"Drawing", Construct::kPrime, TypeCode::kDrawing},
+    {"Indexable", Construct::kIndexable, 0},
     {"Tuple", Construct::kTuple, 0},
     {"TupleX", Construct::kTupleX, 0},
-    {"Prime", Construct::kCombined, TypeCode::kPrime},
-    {"PrimeNotInt", Construct::kCombined, TypeCode::kPrimeNotInt},
-    {"PrimeNotFloat", Construct::kCombined, TypeCode::kPrimeNotFloat},
-    {"PrimeNotString", Construct::kCombined, TypeCode::kPrimeNotString},
-    {"XmlTag", Construct::kPrime, TypeCode::kXmlTag},
+    {"Record", Construct::kRecord, 0},
+    {"RecordX", Construct::kRecordX, 0},
 };
+
+constexpr std::size_t kKeywordCount = std::size(kNamedPrimeTypes) + std::size(kConstructorKeywords);
+
+// Every keyword, grouped by first byte (the lookup depends on it); within a group the prime
+// types come first, in the order of kNamedPrimeTypes.
+constexpr std::array<Keyword, kKeywordCount> kKeywords = [] {
+    std::array<Keyword, kKeywordCount> all{};
+    std::size_t n = 0;
+    for (const NamedPrimeType& type : kNamedPrimeTypes) {
+        const bool combined = (type.code & ~0xF) == TypeCode::kCombinedPrime;
+        all[n++] = {type.name, combined ? Construct::kCombined : Construct::kPrime, type.code};
+    }
+    for (const Keyword& keyword : kConstructorKeywords) all[n++] = keyword;
+    std::array<Keyword, kKeywordCount> grouped{};
+    n = 0;
+    for (int first = 0; first < 128; ++first) {
+        for (const Keyword& keyword : all) {
+            if (keyword.name[0] == first) grouped[n++] = keyword;
+        }
+    }
+    return grouped;
+}();
 
 // For each first byte, the range of kKeywords starting with it.
 struct KeywordRange {

@@ -1,32 +1,13 @@
 #include "datatypes/TypeNameTable.h"
 
-#include "datatypes/DataTypeCodes.h"
-
 namespace QUON_DataTypes {
 
 const std::map<std::int32_t, std::string_view>& TypeNameTable() {
-    using namespace TypeCode;
-    static const std::map<std::int32_t, std::string_view> table{
-        {kUndefined, "Undefined"},
-        {kBool, "Bool"},
-        {kInt, "Int"},
-        {kFloat, "Float"},
-        {kString, "String"},
-        {kLibrary, "Library"},
-        {kDateTime, "DateTime"},
-        {kDuration, "Duration"},
-        {kMimeResource, "MimeResource"},
-        {kMetaType, "MetaType"},
-        {kXmlTag, "XmlTag"},
-        {kDrawing, "Drawing"},
-        {kBitmap, "Bitmap"},
-        {kNumeric, "Numeric"},
-        {kValue, "Value"},
-        {kPrime, "Prime"},
-        {kPrimeNotInt, "PrimeNotInt"},
-        {kPrimeNotFloat, "PrimeNotFloat"},
-        {kPrimeNotString, "PrimeNotString"},
-    };
+    static const std::map<std::int32_t, std::string_view> table = [] {
+        std::map<std::int32_t, std::string_view> names{{TypeCode::kUndefined, "Undefined"}};
+        for (const NamedPrimeType& type : kNamedPrimeTypes) names.emplace(type.code, type.name);
+        return names;
+    }();
     return table;
 }
 
