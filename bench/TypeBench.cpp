@@ -1,12 +1,13 @@
-// Cost of parsing type strings, as a ratio against Clone of the same types already parsed,
-// measured in the same run. The texts are the built-in constants' and the library's function
-// type strings. The ratio is printed after the benchmark table.
+// Cost of parsing type strings, as parse time per type node, the counter "time_per_node": the
+// built-in constants' and the library's function type strings, parsed and released, the CPU time
+// divided by the nodes of the parsed types. Its operations (the counter "ops") are those nodes.
 #include <benchmark/benchmark.h>
 
-#include <chrono>
-#include <cstdio>
+#include <cstdint>
+#include <iterator>
 #include <vector>
 
+#include "bench/RatioTable.h"
 #include "datatypes/BuiltInTypes.h"
 #include "datatypes/DataType.h"
 #include "datatypes/DataTypeParser.h"
@@ -16,7 +17,6 @@ namespace {
 
 using QUON_DataTypes::DataType;
 using QUON_DataTypes::DataTypeImp;
-using Clock = std::chrono::steady_clock;
 
 // The type strings of the library's 45 functions, in table order.
 constexpr const char* kFunctionTypeTexts[] = {
@@ -81,32 +81,22 @@ std::vector<const char*> AllTexts() {
     return texts;
 }
 
-// Nanoseconds per pass over all texts, of each benchmark's last (reported) run.
-class TypeRatios {
-public:
-    void Record(const char* name, const benchmark::State& state, Clock::time_point start) {
-        const double ns = std::chrono::duration<double, std::nano>(Clock::now() - start).count();
-        if (state.iterations() != 0) (name[0] == 'P' ? parse : clone) = ns / state.iterations();
-    }
-    ~TypeRatios() {
-        if (parse <= 0 || clone <= 0) return;
-        std::printf("\nType ratios against the baseline measured in this run (time per pass):\n");
-        std::printf(
-            "  parsing 83 type strings vs Clone of the parsed types:   %6.2fx the baseline's time"
-            " (target <= 3)\n",
-            parse / clone);
-    }
-
-private:
-    double parse = 0;  // ns per pass of ParseDataType + release
-    double clone = 0;  // ns per pass of Clone + release
-};
-
-TypeRatios ratios;
+// The nodes of a type: the type and every sub-type below it, as the walks see them (a tuple's
+// elements, a record's attributes).
+std::int64_t NodeCount(const DataType& type) {
+    std::int64_t nodes = 1;
+    QUON_DataTypes::DataTypeVisitorFunction count([&nodes](DataType*) -> QUON_DataTypes::VisitResult {
+        ++nodes;
+        return QUON_DataTypes::kDescend;
+    });
+    type->Traverse(count, 0xFFFFFFFEu);
+    return nodes;
+}
 
 void BM_ParseTypeStrings(benchmark::State& state) {
     const std::vector<const char*> texts = AllTexts();
-    const auto start = Clock::now();
+    std::int64_t nodes = 0;
+    for (const char* text : texts) nodes += NodeCount(DataType(QUON_DataTypes::ParseDataType(text)));
     for (auto _ : state) {
         for (const char* text : texts) {
             DataTypeImp* type = QUON_DataTypes::ParseDataType(text);
@@ -114,26 +104,13 @@ void BM_ParseTypeStrings(benchmark::State& state) {
             type->Release();
         }
     }
-    ratios.Record("Parse", state, start);
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(texts.size()));
-}
-
-void BM_CloneParsedTypes(benchmark::State& state) {
-    std::vector<DataType> types;
-    for (const char* text : AllTexts()) types.emplace_back(QUON_DataTypes::ParseDataType(text));
-    const auto start = Clock::now();
-    for (auto _ : state) {
-        for (const DataType& type : types) {
-            DataTypeImp* copy = type->Clone();
-            benchmark::DoNotOptimize(copy);
-            copy->Release();
-        }
-    }
-    ratios.Record("Clone", state, start);
-    state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(types.size()));
+    quon_bench::RecordWork(state, nodes);
+    // The time of an iteration over its nodes, in seconds: the console shows e.g. "71.7ns".
+    state.counters["time_per_node"] =
+        benchmark::Counter(static_cast<double>(nodes),
+                           benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 
 BENCHMARK(BM_ParseTypeStrings);
-BENCHMARK(BM_CloneParsedTypes);
 
 }  // namespace
