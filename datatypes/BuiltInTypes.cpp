@@ -27,13 +27,6 @@ DataType Variable(std::uint32_t k) {
     return DataType(CreateTypeVariable(k));
 }
 
-using ArityFactory = DataTypeImp* (*)(std::uint32_t n);
-std::array<DataType, kArityTableSize> ArityTable(ArityFactory make, std::uint32_t first) {
-    std::array<DataType, kArityTableSize> table;
-    for (std::uint32_t n = first; n < kArityTableSize; ++n) table[n] = make(n);
-    return table;
-}
-
 DataTypeImp* Tuple(std::uint32_t n) {
     return CreateTupleType(n, 1);
 }
@@ -123,11 +116,19 @@ QUON_TYPE_CONSTANT DataType BitmapType(Prime(kBitmap));
 QUON_TYPE_CONSTANT DataType LibraryType(Prime(kLibrary));
 QUON_TYPE_CONSTANT DataType ListOfVariableSetType(ParseDataType(ParsedTypeTexts[kCollectionIndex]));
 
-QUON_TYPE_CONSTANT std::array<DataType, kArityTableSize> TupleTypes = ArityTable(Tuple, 1);
-QUON_TYPE_CONSTANT std::array<DataType, kArityTableSize> TupleXTypes = ArityTable(TupleX, 1);
-QUON_TYPE_CONSTANT std::array<DataType, kArityTableSize> FunctionTypes = ArityTable(CreateFunctionType, 0);
-QUON_TYPE_CONSTANT std::array<DataType, kArityTableSize> FunctionApplicationTypes =
-    ArityTable(CreateFunctionApplicationType, 0);
+const std::array<DataType, kArityTableSize>& ArityTypeTable::Entries() const {
+    std::call_once(built, [this] {
+        std::array<DataType, kArityTableSize> table;
+        for (std::uint32_t n = first; n < kArityTableSize; ++n) table[n] = make(n);
+        entries.emplace(std::move(table));
+    });
+    return *entries;
+}
+
+QUON_TYPE_CONSTANT constinit ArityTypeTable TupleTypes(Tuple, 1);
+QUON_TYPE_CONSTANT constinit ArityTypeTable TupleXTypes(TupleX, 1);
+QUON_TYPE_CONSTANT constinit ArityTypeTable FunctionTypes(CreateFunctionType, 0);
+QUON_TYPE_CONSTANT constinit ArityTypeTable FunctionApplicationTypes(CreateFunctionApplicationType, 0);
 
 QUON_TYPE_CONSTANT std::array<DataType, 3> BoolOperatorTypes = ParseGroup<3>(0);
 QUON_TYPE_CONSTANT std::array<DataType, 3> IntOperatorTypes = ParseGroup<3>(3);

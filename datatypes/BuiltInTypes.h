@@ -1,10 +1,13 @@
 // The built-in type constants, made while the module loads: the prime types, a few generic
-// collection types, the signatures of the elementary operators, and tables of generic
-// function, function-application and tuple types by arity.
+// collection types and the signatures of the elementary operators; and tables of generic
+// function, function-application and tuple types by arity, made on first use.
 #pragma once
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
+#include <mutex>
+#include <optional>
 
 #include "datatypes/DataType.h"
 
@@ -51,11 +54,35 @@ extern DataType ListOfVariableSetType;  // List[Map[String][String]]
 // The constant parsed from ParsedTypeTexts[i].
 const DataType& ParsedTypeConstant(std::size_t i);
 
-// Tables by arity n = 0 ... 16.
+// Tables by arity n = 0 ... 16. Their 68 types (and some 600 type variables) are built on the
+// first lookup in a table, not while the module loads: nothing needs them at load, and building
+// them then made loading the library several times dearer. Lookups are thread-safe.
 inline constexpr std::size_t kArityTableSize = 17;
-extern std::array<DataType, kArityTableSize> FunctionTypes;             // ('2 * ... -> '1)
-extern std::array<DataType, kArityTableSize> FunctionApplicationTypes;  // applications of those
-extern std::array<DataType, kArityTableSize> TupleTypes;                // Tuple['1, ... 'n]; 0: Undefined
-extern std::array<DataType, kArityTableSize> TupleXTypes;  // TupleX['1, ... 'n]['(n+1)]; 0: Undefined
+
+class ArityTypeTable {
+public:
+    using Factory = DataTypeImp* (*)(std::uint32_t n);
+
+    // Entries below `first` hold the Undefined type.
+    constexpr ArityTypeTable(Factory make, std::uint32_t first) : make(make), first(first) {}
+    ArityTypeTable(const ArityTypeTable&) = delete;
+    ArityTypeTable& operator=(const ArityTypeTable&) = delete;
+
+    const DataType& operator[](std::size_t n) const { return Entries()[n]; }
+    static constexpr std::size_t size() { return kArityTableSize; }
+
+private:
+    const std::array<DataType, kArityTableSize>& Entries() const;
+
+    Factory make;                                                          // builds entry n
+    std::uint32_t first;                                                   // first entry it builds
+    mutable std::once_flag built;                                          // entries are built once
+    mutable std::optional<std::array<DataType, kArityTableSize>> entries;  // empty until first use
+};
+
+extern ArityTypeTable FunctionTypes;             // ('2 * ... -> '1)
+extern ArityTypeTable FunctionApplicationTypes;  // applications of those
+extern ArityTypeTable TupleTypes;                // Tuple['1, ... 'n]; 0: Undefined
+extern ArityTypeTable TupleXTypes;               // TupleX['1, ... 'n]['(n+1)]; 0: Undefined
 
 }  // namespace QUON_DataTypes
