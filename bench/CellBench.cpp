@@ -118,7 +118,10 @@ struct LibraryIntegerCell {
     EvCell* Cell() { return std::launder(reinterpret_cast<EvCell*>(bytes)); }
 };
 
-void BM_LibraryCellPair(benchmark::State& state) {
+// Runs `loop` (pairs over the library's integer cell image) as the benchmark's iterations, or
+// skips the benchmark when the library's symbols cannot be found.
+template <class Loop>
+void RunOnLibraryCell(benchmark::State& state, Loop loop) {
     LibraryIntegerCell image;
     std::string error;
     if (!image.Make(error)) {
@@ -127,35 +130,26 @@ void BM_LibraryCellPair(benchmark::State& state) {
     }
     // Library code runs on a thread with the host's evaluator installed, as under the host.
     quon_host::EvaluatorScope evaluator;
-    EvCell* cell = Opaque(image.Cell());
     std::uint64_t checksum = 0;
-    for (auto _ : state) checksum = LibraryCellPairs(cell, image.release, kPairsPerIteration);
+    for (auto _ : state) checksum = loop(image);
     quon_bench::RecordWork(state, kPairsPerIteration, checksum);
+}
+
+void BM_LibraryCellPair(benchmark::State& state) {
+    RunOnLibraryCell(state, [](LibraryIntegerCell& image) {
+        return LibraryCellPairs(Opaque(image.Cell()), image.release, kPairsPerIteration);
+    });
 }
 
 void BM_LibraryCallFloor(benchmark::State& state) {
-    LibraryIntegerCell image;
-    std::string error;
-    if (!image.Make(error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    EvCell* cell = Opaque(image.Cell());
-    std::uint64_t checksum = 0;
-    for (auto _ : state) checksum = LibraryEmptyCallPairs(cell, kPairsPerIteration);
-    quon_bench::RecordWork(state, kPairsPerIteration, checksum);
+    RunOnLibraryCell(state, [](LibraryIntegerCell& image) {
+        return LibraryEmptyCallPairs(Opaque(image.Cell()), kPairsPerIteration);
+    });
 }
 
 void BM_MallocCellPair(benchmark::State& state) {
-    LibraryIntegerCell image;
-    std::string error;
-    if (!image.Make(error)) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    std::uint64_t checksum = 0;
-    for (auto _ : state) checksum = MallocCellPairs(image.bytes, kPairsPerIteration);
-    quon_bench::RecordWork(state, kPairsPerIteration, checksum);
+    RunOnLibraryCell(
+        state, [](LibraryIntegerCell& image) { return MallocCellPairs(image.bytes, kPairsPerIteration); });
 }
 
 // The same pair in this program's own copy of the runtime, one per iteration.
