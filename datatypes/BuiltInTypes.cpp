@@ -1,5 +1,5 @@
-// The constants are built in this file's definition order: all carry the same load priority,
-// and objects of one priority in one file are constructed in the order they are defined.
+// The load-time constants are built in this file's definition order: all carry the same load
+// priority, and objects of one priority in one file are constructed in the order they are defined.
 #include "datatypes/BuiltInTypes.h"
 
 #include <new>
@@ -35,14 +35,8 @@ DataTypeImp* TupleX(std::uint32_t n) {
     return CreateTupleXType(n, 1);
 }
 
-template <std::size_t... I>
-std::array<DataType, sizeof...(I)> ParseGroup(std::size_t first, std::index_sequence<I...>) {
-    return {DataType(ParseDataType(ParsedTypeTexts[first + I]))...};
-}
-
-template <std::size_t N>
-std::array<DataType, N> ParseGroup(std::size_t first) {
-    return ParseGroup(first, std::make_index_sequence<N>());
+DataTypeImp* ParsedText(std::uint32_t k) {
+    return ParseDataType(ParsedTypeTexts[k]);
 }
 
 constexpr std::size_t kConversionsFirst = 18;
@@ -116,34 +110,25 @@ QUON_TYPE_CONSTANT DataType BitmapType(Prime(kBitmap));
 QUON_TYPE_CONSTANT DataType LibraryType(Prime(kLibrary));
 QUON_TYPE_CONSTANT DataType ListOfVariableSetType(ParseDataType(ParsedTypeTexts[kCollectionIndex]));
 
-const std::array<DataType, kArityTableSize>& ArityTypeTable::Entries() const {
-    std::call_once(built, [this] {
-        std::array<DataType, kArityTableSize> table;
-        for (std::uint32_t n = first; n < kArityTableSize; ++n) table[n] = make(n);
-        entries.emplace(std::move(table));
-    });
-    return *entries;
-}
-
-QUON_TYPE_CONSTANT constinit ArityTypeTable TupleTypes(Tuple, 1);
-QUON_TYPE_CONSTANT constinit ArityTypeTable TupleXTypes(TupleX, 1);
+QUON_TYPE_CONSTANT constinit ArityTypeTable TupleTypes(Tuple, 0, 1);
+QUON_TYPE_CONSTANT constinit ArityTypeTable TupleXTypes(TupleX, 0, 1);
 QUON_TYPE_CONSTANT constinit ArityTypeTable FunctionTypes(CreateFunctionType, 0);
 QUON_TYPE_CONSTANT constinit ArityTypeTable FunctionApplicationTypes(CreateFunctionApplicationType, 0);
 
-QUON_TYPE_CONSTANT std::array<DataType, 3> BoolOperatorTypes = ParseGroup<3>(0);
-QUON_TYPE_CONSTANT std::array<DataType, 3> IntOperatorTypes = ParseGroup<3>(3);
-QUON_TYPE_CONSTANT std::array<DataType, 3> FloatOperatorTypes = ParseGroup<3>(6);
-QUON_TYPE_CONSTANT std::array<DataType, 3> StringOperatorTypes = ParseGroup<3>(9);
-QUON_TYPE_CONSTANT std::array<DataType, 3> DateTimeOperatorTypes = ParseGroup<3>(12);
-QUON_TYPE_CONSTANT std::array<DataType, 3> DurationOperatorTypes = ParseGroup<3>(15);
-QUON_TYPE_CONSTANT std::array<DataType, 12> ConversionTypes = ParseGroup<12>(kConversionsFirst);
-QUON_TYPE_CONSTANT std::array<DataType, 7> PolymorphicOperatorTypes = ParseGroup<7>(kPolymorphicFirst);
+QUON_TYPE_CONSTANT constinit TypeTable<3> BoolOperatorTypes(ParsedText, 0);
+QUON_TYPE_CONSTANT constinit TypeTable<3> IntOperatorTypes(ParsedText, 3);
+QUON_TYPE_CONSTANT constinit TypeTable<3> FloatOperatorTypes(ParsedText, 6);
+QUON_TYPE_CONSTANT constinit TypeTable<3> StringOperatorTypes(ParsedText, 9);
+QUON_TYPE_CONSTANT constinit TypeTable<3> DateTimeOperatorTypes(ParsedText, 12);
+QUON_TYPE_CONSTANT constinit TypeTable<3> DurationOperatorTypes(ParsedText, 15);
+QUON_TYPE_CONSTANT constinit TypeTable<12> ConversionTypes(ParsedText, kConversionsFirst);
+QUON_TYPE_CONSTANT constinit TypeTable<7> PolymorphicOperatorTypes(ParsedText, kPolymorphicFirst);
 
 const DataType& ParsedTypeConstant(std::size_t i) {
     if (i < kConversionsFirst) {
-        const std::array<DataType, 3>* operators[] = {&BoolOperatorTypes,     &IntOperatorTypes,
-                                                      &FloatOperatorTypes,    &StringOperatorTypes,
-                                                      &DateTimeOperatorTypes, &DurationOperatorTypes};
+        const TypeTable<3>* operators[] = {&BoolOperatorTypes,     &IntOperatorTypes,
+                                           &FloatOperatorTypes,    &StringOperatorTypes,
+                                           &DateTimeOperatorTypes, &DurationOperatorTypes};
         return (*operators[i / 3])[i % 3];
     }
     if (i < kPolymorphicFirst) return ConversionTypes[i - kConversionsFirst];

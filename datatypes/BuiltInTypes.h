@@ -1,6 +1,6 @@
-// The built-in type constants, made while the module loads: the prime types, a few generic
-// collection types and the signatures of the elementary operators; and tables of generic
-// function, function-application and tuple types by arity, made on first use.
+// The built-in type constants: the prime types and a few generic collection types, made while
+// the module loads; the signatures of the elementary operators and tables of generic function,
+// function-application and tuple types by arity, made on first use.
 #pragma once
 
 #include <array>
@@ -34,51 +34,63 @@ extern DataType MapOfVariablesType;     // Map['1]['2]
 extern DataType RecursiveVariableType;  // Recursive['1]
 extern DataType VariableSetType;        // Map[String][String]
 
+// A table of type constants built on its first lookup rather than while the module loads:
+// nothing needs them at load, and building them then made loading the library several times
+// dearer. Entry i (from `first` on) is make(base + i); entries below `first` hold Undefined.
+// Lookups are thread-safe; the entries are released at unload like every other constant.
+template <std::size_t N>
+class TypeTable {
+public:
+    using Factory = DataTypeImp* (*)(std::uint32_t k);
+
+    constexpr TypeTable(Factory make, std::uint32_t base, std::uint32_t first = 0)
+        : make(make), base(base), first(first) {}
+    TypeTable(const TypeTable&) = delete;
+    TypeTable& operator=(const TypeTable&) = delete;
+
+    const DataType& operator[](std::size_t i) const { return Entries()[i]; }
+    static constexpr std::size_t size() { return N; }
+
+private:
+    const std::array<DataType, N>& Entries() const {
+        std::call_once(built, [this] {
+            std::array<DataType, N> table;
+            for (std::uint32_t i = first; i < N; ++i) table[i] = make(base + i);
+            entries.emplace(std::move(table));
+        });
+        return *entries;
+    }
+
+    Factory make;                                            // builds entry i from base + i
+    std::uint32_t base;                                      // see make
+    std::uint32_t first;                                     // first entry made
+    mutable std::once_flag built;                            // entries are built once
+    mutable std::optional<std::array<DataType, N>> entries;  // empty until the first lookup
+};
+
 // The constants parsed from type strings, in the order of ParsedTypeTexts.
 inline constexpr std::size_t kParsedTypeCount = 38;
 extern const std::array<const char*, kParsedTypeCount> ParsedTypeTexts;
 // Operators with zero, one and two operands of one type, indexed by the operand count.
-extern std::array<DataType, 3> BoolOperatorTypes;
-extern std::array<DataType, 3> IntOperatorTypes;
-extern std::array<DataType, 3> FloatOperatorTypes;
-extern std::array<DataType, 3> StringOperatorTypes;
-extern std::array<DataType, 3> DateTimeOperatorTypes;
-extern std::array<DataType, 3> DurationOperatorTypes;
+extern TypeTable<3> BoolOperatorTypes;
+extern TypeTable<3> IntOperatorTypes;
+extern TypeTable<3> FloatOperatorTypes;
+extern TypeTable<3> StringOperatorTypes;
+extern TypeTable<3> DateTimeOperatorTypes;
+extern TypeTable<3> DurationOperatorTypes;
 // Conversions between Bool, Float, Int and String, in the order ParsedTypeTexts lists them.
-extern std::array<DataType, 12> ConversionTypes;
+extern TypeTable<12> ConversionTypes;
 // ( '1 -> '1 ), ( List['1] -> List['1] ), ( List['1] -> '1 ), ( Numeric['1] -> Numeric['1] ),
 // ( Numeric['1] * Numeric['1] -> Numeric['1] ), ( Value['1] * Value['1] -> Bool ),
 // ( Value['1] * Value['1] -> Value['1] )
-extern std::array<DataType, 7> PolymorphicOperatorTypes;
+extern TypeTable<7> PolymorphicOperatorTypes;
 extern DataType ListOfVariableSetType;  // List[Map[String][String]]
 // The constant parsed from ParsedTypeTexts[i].
 const DataType& ParsedTypeConstant(std::size_t i);
 
-// Tables by arity n = 0 ... 16. Their 68 types (and some 600 type variables) are built on the
-// first lookup in a table, not while the module loads: nothing needs them at load, and building
-// them then made loading the library several times dearer. Lookups are thread-safe.
+// Tables by arity n = 0 ... 16.
 inline constexpr std::size_t kArityTableSize = 17;
-
-class ArityTypeTable {
-public:
-    using Factory = DataTypeImp* (*)(std::uint32_t n);
-
-    // Entries below `first` hold the Undefined type.
-    constexpr ArityTypeTable(Factory make, std::uint32_t first) : make(make), first(first) {}
-    ArityTypeTable(const ArityTypeTable&) = delete;
-    ArityTypeTable& operator=(const ArityTypeTable&) = delete;
-
-    const DataType& operator[](std::size_t n) const { return Entries()[n]; }
-    static constexpr std::size_t size() { return kArityTableSize; }
-
-private:
-    const std::array<DataType, kArityTableSize>& Entries() const;
-
-    Factory make;                                                          // builds entry n
-    std::uint32_t first;                                                   // first entry it builds
-    mutable std::once_flag built;                                          // entries are built once
-    mutable std::optional<std::array<DataType, kArityTableSize>> entries;  // empty until first use
-};
+using ArityTypeTable = TypeTable<kArityTableSize>;
 
 extern ArityTypeTable FunctionTypes;             // ('2 * ... -> '1)
 extern ArityTypeTable FunctionApplicationTypes;  // applications of those
