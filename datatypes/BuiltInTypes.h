@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
@@ -53,18 +54,25 @@ public:
 
 private:
     const std::array<DataType, N>& Entries() const {
-        std::call_once(built, [this] {
-            std::array<DataType, N> table;
-            for (std::uint32_t i = first; i < N; ++i) table[i] = make(base + i);
-            entries.emplace(std::move(table));
-        });
+        if (!built.load(std::memory_order_acquire)) [[unlikely]]
+            Build();
         return *entries;
+    }
+
+    void Build() const {
+        std::lock_guard<std::mutex> guard(building);
+        if (built.load(std::memory_order_relaxed)) return;
+        std::array<DataType, N> table;
+        for (std::uint32_t i = first; i < N; ++i) table[i] = make(base + i);
+        entries.emplace(std::move(table));
+        built.store(true, std::memory_order_release);
     }
 
     Factory make;                                            // builds entry i from base + i
     std::uint32_t base;                                      // see make
     std::uint32_t first;                                     // first entry made
-    mutable std::once_flag built;                            // entries are built once
+    mutable std::atomic<bool> built{false};                  // entries are ready to read
+    mutable std::mutex building;                             // one builder at a time
     mutable std::optional<std::array<DataType, N>> entries;  // empty until the first lookup
 };
 
