@@ -1,0 +1,73 @@
+// The generated adapter and the derived type string of a native function, both from its
+// signature through the casters (externlib/Caster.h):
+//
+//   Bind<&maxint>::Adapter      an AdapterFn: reads argument i from the cell at frame offset
+//                               16 + 16 i, calls maxint, writes the result through its caster
+//   Bind<&maxint>::TypeString() "( Int * Int -> Int )", one cached text per native signature
+//
+// The native function is a template argument: nothing is stored and nothing is dispatched at
+// run time. Temporaries of the arguments (string copies, ...) live until the call returns and
+// are released on every way out; adapters catch nothing.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "externlib/Caster.h"
+
+namespace QUON_ExternLib {
+
+// The derived type text of a signature: "( P1 * P2 -> R )", "(  -> R )" without parameters.
+// Built on first use; every derivation of the same native signature returns the same text.
+template <class R, class... P>
+struct Signature {
+    static const std::string& Text() {
+        static const std::string text = Build();
+        return text;
+    }
+
+private:
+    static std::string Build() {
+        const char* names[] = {Caster<P>::Name()..., nullptr};
+        std::string out = "( ";
+        for (std::size_t i = 0; i < sizeof...(P); ++i) {
+            if (i != 0) out += " * ";
+            out += names[i];
+        }
+        out += " -> ";
+        out += Caster<R>::Name();
+        out += " )";
+        return out;
+    }
+};
+
+// Argument i of a generated adapter: the cell at frame offset 16 + 16 i.
+inline EvCell* ArgumentCell(EvCell* frame, std::size_t i) {
+    return frame + 1 + i;
+}
+
+template <auto Function>
+struct Bind;
+
+template <class R, class... P, R (*Function)(P...)>
+struct Bind<Function> {
+    static void Adapter(EvCell* result, EvCell* frame) {
+        Call(result, frame, std::index_sequence_for<P...>());
+    }
+
+    static const char* TypeString() { return Signature<R, P...>::Text().c_str(); }
+
+private:
+    template <std::size_t... I>
+    static void Call(EvCell* result, [[maybe_unused]] EvCell* frame, std::index_sequence<I...>) {
+        // Braced initialisation converts the arguments in order; what was converted is released
+        // if a later conversion, the call or the result's conversion throws.
+        std::tuple<typename Caster<P>::Argument...> arguments{
+            typename Caster<P>::Argument(ArgumentCell(frame, I))...};
+        Caster<R>::SetResult(result, Function(std::get<I>(arguments).Get()...));
+    }
+};
+
+}  // namespace QUON_ExternLib
