@@ -128,6 +128,8 @@ struct Caster<const char*> {
 template <>
 struct Caster<std::string> {
     static constexpr const char* Name() { return "String"; }
+    // Reads a String attribute of a record into a structure's field.
+    static std::string Read(const EvCell* cell) { return BodyOf(cell); }
     static void SetResult(EvCell* result, const std::string& value) {
         Host().setString(result, value.data(), value.size());
     }

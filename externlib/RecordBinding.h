@@ -1,0 +1,122 @@
+// Native structures exchanged as Quon records. A structure is declared once, as an ordered list
+// of (attribute name, field) pairs, by specialising RecordBinding:
+//
+//   template <> struct RecordBinding<IntPair> {
+//       static constexpr auto kFields = std::make_tuple(RecordField("intAttr1", &IntPair::intAttr1),
+//                                                       RecordField("intAttr2", &IntPair::intAttr2));
+//       static constexpr const char* kTypeText = "Record[ intAttr1: Int, intAttr2: Int ]";  // or nullptr
+//   };
+//
+// Everything else comes from that list: the shared names table (the k-th name gets index k), the
+// type text (the literal one, or "Record[ name: Type, ... ]" assembled from the fields' casters),
+// reading a record argument (by attribute name, an absent attribute reads as 0) and building a
+// record result (makeRecord, then each field into its attribute cell; a nested record is built
+// into its attribute cell the same way).
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <tuple>
+#include <type_traits>
+
+#include "evaluator/RecordView.h"
+#include "evaluator/utilRecordNames.h"
+#include "externlib/Caster.h"
+
+namespace QUON_ExternLib {
+
+template <class Struct>
+struct RecordBinding;
+
+// One attribute of a record binding: its name and the structure's field that holds it.
+template <class Struct, class Field>
+struct RecordField {
+    constexpr RecordField(const char* name, Field Struct::*member) : name(name), member(member) {}
+    const char* name;
+    Field Struct::*member;
+};
+
+template <class Struct>
+concept BoundRecord = requires {
+    RecordBinding<Struct>::kFields;
+};
+
+template <BoundRecord Struct>
+struct Caster<Struct> {
+    static constexpr auto& kFields = RecordBinding<Struct>::kFields;
+
+    // The binding's names table, made on first use and kept until unload.
+    static const QUON_Evaluator::utilRecordNames::Handle& Names() {
+        static const QUON_Evaluator::utilRecordNames::Handle names = [] {
+            auto handle = QUON_Evaluator::utilRecordNames::Make();
+            std::apply(
+                [&](const auto&... field) {
+                    (QUON_Evaluator::utilRecordNames::AddName(handle, field.name), ...);
+                },
+                kFields);
+            return handle;
+        }();
+        return names;
+    }
+
+    static const char* Name() {
+        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
+            return RecordBinding<Struct>::kTypeText;
+        } else {
+            static const std::string text = [] {
+                std::string out = "Record[ ";
+                bool first = true;
+                std::apply(
+                    [&](const auto&... field) {
+                        ((out += first ? "" : ", ", first = false, out += field.name, out += ": ",
+                          out += Caster<FieldType<decltype(field)>>::Name()),
+                         ...);
+                    },
+                    kFields);
+                return out + " ]";
+            }();
+            return text.c_str();
+        }
+    }
+
+    // A record argument, read attribute by attribute through the record's own names table.
+    static Struct Read(const EvCell* cell) {
+        const QUON_Evaluator::RecordView record(*cell);
+        Struct value{};
+        std::apply(
+            [&](const auto&... field) {
+                ((value.*field.member = ReadAttribute<FieldType<decltype(field)>>(record, field.name)),
+                 ...);
+            },
+            kFields);
+        return value;
+    }
+    using Argument = detail::PayloadArgument<Struct, &Read>;
+
+    // A record result: makeRecord with the binding's table, then field k into attribute k.
+    static void SetResult(EvCell* result, const Struct& value) {
+        Host().makeRecord(result, &Names());
+        const QUON_Evaluator::RecordView record(*result);
+        std::size_t index = 0;
+        std::apply(
+            [&](const auto&... field) {
+                (Caster<FieldType<decltype(field)>>::SetResult(record.Attribute(index++),
+                                                               value.*field.member),
+                 ...);
+            },
+            kFields);
+    }
+
+private:
+    template <class FieldRef>
+    using FieldType =
+        std::remove_cvref_t<decltype(std::declval<Struct&>().*(std::declval<FieldRef>().member))>;
+
+    template <class Field>
+    static Field ReadAttribute(const QUON_Evaluator::RecordView& record, const char* name) {
+        const EvCell* attribute = record.Find(name);
+        return attribute != nullptr ? Caster<Field>::Read(attribute) : Field{};
+    }
+};
+
+}  // namespace QUON_ExternLib
