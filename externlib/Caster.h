@@ -17,6 +17,7 @@
 #include <cstring>
 #include <string>
 #include <type_traits>
+#include <typeinfo>
 #include <utility>
 
 #include "evaluator/PooledCell.h"
@@ -164,6 +165,25 @@ struct Caster<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
     static void SetResult(EvCell* result, View* carrier) {
         QUON_Evaluator::PooledCell(carrier->Cell()).MoveImageTo(result);
     }
+};
+
+// Registered custom classes travel as objects the host holds: an argument is the object
+// getCustom gives for the cell, a result goes to setCustom with the class's registered row (a
+// null row when the class is not registered). The name is the row's type name, looked up by the
+// class's run-time type identity.
+template <class T>
+requires std::is_class_v<T>
+struct Caster<T*> {
+    static const CustomTypeEntry* Entry() { return TheLibraryContext().FindCustomType(typeid(T)); }
+    static const char* Name() {
+        const CustomTypeEntry* entry = Entry();
+        return entry != nullptr ? entry->typeName : "Undefined";
+    }
+    static T* Read(const EvCell* cell) {
+        return static_cast<T*>(Host().getCustom(const_cast<EvCell*>(cell)));
+    }
+    using Argument = detail::PayloadArgument<T*, &Read>;
+    static void SetResult(EvCell* result, T* object) { Host().setCustom(result, object, Entry()); }
 };
 
 }  // namespace QUON_ExternLib
