@@ -1,5 +1,6 @@
 // The static type of every cell class: the built-in prime type constants. GetStaticType hands
-// out the constant's own handle; GetType a copy of it (one more reference).
+// out the constant's own handle; GetType, inherited by every class, a copy of it (one more
+// reference).
 #include "datatypes/BuiltInTypes.h"
 #include "evaluator/EvStringCell.h"
 #include "evaluator/PrimitiveCells.h"
@@ -18,36 +19,21 @@ DataType EvCell::GetType() const {
 const DataType* EvIntegerCell::GetStaticType() const {
     return &QUON_DataTypes::IntType;
 }
-DataType EvIntegerCell::GetType() const {
-    return QUON_DataTypes::IntType;
-}
 
 const DataType* EvFloatCell::GetStaticType() const {
     return &QUON_DataTypes::FloatType;
-}
-DataType EvFloatCell::GetType() const {
-    return QUON_DataTypes::FloatType;
 }
 
 const DataType* EvBoolCell::GetStaticType() const {
     return &QUON_DataTypes::BoolType;
 }
-DataType EvBoolCell::GetType() const {
-    return QUON_DataTypes::BoolType;
-}
 
 const DataType* EvDateTimeCell::GetStaticType() const {
     return &QUON_DataTypes::DateTimeType;
 }
-DataType EvDateTimeCell::GetType() const {
-    return QUON_DataTypes::DateTimeType;
-}
 
 const DataType* EvStringCell::GetStaticType() const {
     return &QUON_DataTypes::StringType;
-}
-DataType EvStringCell::GetType() const {
-    return QUON_DataTypes::StringType;
 }
 
 }  // namespace QUON_Evaluator

@@ -37,7 +37,6 @@ public:
     void GetString(tString& out) override;
     const DataType* GetStaticType() const override;
     bool IsStringCell() const override;
-    DataType GetType() const override;
     void ReleaseData() override;
     void Accept(EvCellVisitor& visitor) override;
     // Replaces the payload by a copy of the body; the payload is null while the copy is made,

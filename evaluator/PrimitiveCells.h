@@ -26,7 +26,6 @@ public:
     std::uint64_t GetDateTime(std::uint64_t& packed) override;
     void GetString(tString& out) override;
     const DataType* GetStaticType() const override;
-    DataType GetType() const override;
     void Accept(EvCellVisitor& visitor) override;
     std::int64_t Compare(const EvCell& other) const override;
     void ToString(tString& out, bool quoted) const override;
@@ -43,7 +42,6 @@ public:
     std::uint64_t GetDateTime(std::uint64_t& packed) override;
     void GetString(tString& out) override;
     const DataType* GetStaticType() const override;
-    DataType GetType() const override;
     void Accept(EvCellVisitor& visitor) override;
     // NaN orders after every number and equal to NaN, so sorting sees a strict weak order.
     std::int64_t Compare(const EvCell& other) const override;
@@ -61,7 +59,6 @@ public:
     std::uint64_t GetDateTime(std::uint64_t& packed) override;
     void GetString(tString& out) override;
     const DataType* GetStaticType() const override;
-    DataType GetType() const override;
     void Accept(EvCellVisitor& visitor) override;
     void ToString(tString& out, bool quoted) const override;
 };
@@ -77,7 +74,6 @@ public:
     std::uint64_t GetDateTime(std::uint64_t& packed) override;
     void GetString(tString& out) override;
     const DataType* GetStaticType() const override;
-    DataType GetType() const override;
     void Accept(EvCellVisitor& visitor) override;
     std::int64_t Compare(const EvCell& other) const override;
     void ToString(tString& out, bool quoted) const override;

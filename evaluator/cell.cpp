@@ -29,6 +29,12 @@ auto ReadEvaluated(EvCell& source, Read read) {
     return read(*result);
 }
 
+// The default numeric accessors: the evaluated result's payload word, read as T.
+template <bool Alt, class T>
+T ReadEvaluatedWord(EvCell& source) {
+    return ReadEvaluated<Alt>(source, [](EvCell& r) { return std::bit_cast<T>(r.Word()); });
+}
+
 }  // namespace
 
 Evaluator& CurrentEvaluator() {
@@ -65,19 +71,19 @@ EvCell* EvCell::EvaluateNew() {
 // GetString asks the result. The result's data is released with it either way, so a result
 // that owns data (a string) leaks nothing.
 std::int64_t EvCell::GetInteger() {
-    return ReadEvaluated<false>(*this, [](EvCell& r) { return static_cast<std::int64_t>(r.Word()); });
+    return ReadEvaluatedWord<false, std::int64_t>(*this);
 }
 
 double EvCell::GetFloat() {
-    return ReadEvaluated<false>(*this, [](EvCell& r) { return std::bit_cast<double>(r.Word()); });
+    return ReadEvaluatedWord<false, double>(*this);
 }
 
 std::uint64_t EvCell::GetBool() {
-    return ReadEvaluated<false>(*this, [](EvCell& r) { return r.Word(); });
+    return ReadEvaluatedWord<false, std::uint64_t>(*this);
 }
 
 std::uint64_t EvCell::GetDateTime(std::uint64_t& packed) {
-    return ReadEvaluated<false>(*this, [&packed](EvCell& r) { return packed = r.Word(); });
+    return packed = ReadEvaluatedWord<false, std::uint64_t>(*this);
 }
 
 void EvCell::GetString(tString& out) {
@@ -97,19 +103,19 @@ EvCell* EvCell::EvaluateNewAlt() {
 }
 
 std::int64_t EvCell::GetIntegerAlt() {
-    return ReadEvaluated<true>(*this, [](EvCell& r) { return static_cast<std::int64_t>(r.Word()); });
+    return ReadEvaluatedWord<true, std::int64_t>(*this);
 }
 
 double EvCell::GetFloatAlt() {
-    return ReadEvaluated<true>(*this, [](EvCell& r) { return std::bit_cast<double>(r.Word()); });
+    return ReadEvaluatedWord<true, double>(*this);
 }
 
 std::uint64_t EvCell::GetBoolAlt() {
-    return ReadEvaluated<true>(*this, [](EvCell& r) { return r.Word(); });
+    return ReadEvaluatedWord<true, std::uint64_t>(*this);
 }
 
 std::uint64_t EvCell::GetDateTimeAlt(std::uint64_t& packed) {
-    return ReadEvaluated<true>(*this, [&packed](EvCell& r) { return packed = r.Word(); });
+    return packed = ReadEvaluatedWord<true, std::uint64_t>(*this);
 }
 
 void EvCell::GetStringAlt(tString& out) {

@@ -1,6 +1,5 @@
 #include "host/HostValues.h"
 
-#include <cstring>
 #include <new>
 #include <string>
 #include <string_view>
@@ -10,6 +9,7 @@
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/EvStringCell.h"
 #include "evaluator/PrimitiveCells.h"
+#include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
 #include "memory/InterModuleProxy.h"
 #include "memory/ThreadCellPools.h"
@@ -108,10 +108,7 @@ EvCell* MakeArray(std::uint64_t count) {
 // Records.
 HostRecordBlock* HostRecordCell::Block() const {
     if (word == 0) return nullptr;
-    const char* first = reinterpret_cast<const char*>(word);
-    std::uint16_t distance;
-    std::memcpy(&distance, first - 8, sizeof distance);
-    return reinterpret_cast<HostRecordBlock*>(const_cast<char*>(first) - distance);
+    return static_cast<HostRecordBlock*>(const_cast<void*>(QUON_Evaluator::RecordView(*this).Block()));
 }
 
 void HostRecordCell::ReleaseData() {

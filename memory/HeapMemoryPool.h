@@ -53,24 +53,16 @@ public:
     // One block; never null. Throws std::bad_alloc when a refill finds no memory.
     void* Allocate() {
         std::lock_guard<Mutex> guard(mutex);
-        void* block = head;
-        if (block == nullptr) [[unlikely]]
-            return AllocateUntouched();
-        head = ReadLink(block);
-        UnpoisonBlocks(block, kBlockSize);
-        return block;
+        if (void* block = PopHead()) [[likely]]
+            return block;
+        return AllocateUntouched();
     }
 
     // The head of the free list when there is one, else null (no refill, no untouched block):
     // the whole fast path, for callers that keep their slow path out of line.
     void* TryAllocate() {
         static_assert(!Locked, "a locked pool has no lock-free fast path");
-        void* block = head;
-        if (block != nullptr) [[likely]] {
-            head = ReadLink(block);
-            UnpoisonBlocks(block, kBlockSize);
-        }
-        return block;
+        return PopHead();
     }
 
     // Pushes a block (of any pool of the same size) on this free list.
@@ -114,17 +106,23 @@ private:
                kBlockSize;
     }
 
-    // Called with an empty list (and the lock held): the next untouched block, refilling first
-    // when none is left.
-    [[gnu::noinline]] void* AllocateUntouched() {
-        if (untouched.begin == untouched.end) Refill();
+    // The pop: the head block, unpoisoned, or null when the list is empty.
+    void* PopHead() {
         void* block = head;
         if (block != nullptr) {
             head = ReadLink(block);
-        } else {
-            block = untouched.begin;
-            untouched.begin = static_cast<unsigned char*>(block) + kBlockSize;
+            UnpoisonBlocks(block, kBlockSize);
         }
+        return block;
+    }
+
+    // Called with an empty list (and the lock held): the next untouched block, refilling first
+    // when none is left (a refill may install a chain instead).
+    [[gnu::noinline]] void* AllocateUntouched() {
+        if (untouched.begin == untouched.end) Refill();
+        if (void* block = PopHead()) return block;
+        void* block = untouched.begin;
+        untouched.begin = static_cast<unsigned char*>(block) + kBlockSize;
         UnpoisonBlocks(block, kBlockSize);
         return block;
     }
