@@ -52,10 +52,6 @@ void LibraryObject::RegisterCustomType(std::type_index nativeType, const CustomT
     typeRegistry.insert_or_assign(nativeType, row);
 }
 
-const CustomTypeEntry* LibraryObject::FindCustomType(std::type_index nativeType) const {
-    return TheLibraryContext().FindCustomType(nativeType);
-}
-
 namespace {
 __attribute__((init_priority(QUON_LOAD_ORDER_LIBRARY_OBJECT))) LibraryObject theLibrary;
 }

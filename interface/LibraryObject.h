@@ -33,7 +33,6 @@ public:
     // Builder steps used by the Data() builder and the rows it appends.
     void AppendFunction(const FunctionEntry& row) { functionTable.push_back(row); }
     void RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row);
-    const CustomTypeEntry* FindCustomType(std::type_index nativeType) const;
 
     const LibraryDescriptor& Descriptor() const { return descriptor; }
 
