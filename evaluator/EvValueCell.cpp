@@ -10,7 +10,7 @@ namespace QUON_Evaluator {
 // This cell may itself lie on the value stack, which a push can move: its image is taken before
 // the push, and the copy's data is cloned from that image (the payload's data is not on the stack).
 void EvValueCell::PushEvaluated() {
-    const CellImage image = CellImage::Of(*this);
+    const CellSlot image = CellSlot::Of(this);
     Evaluator& evaluator = CurrentEvaluator();
     void* slot = evaluator.PushSlot();
     image.WriteTo(slot);
@@ -38,7 +38,7 @@ EvCell* EvValueCell::EvaluateNew() {
 }
 
 void EvPrimitiveValueCell::PushEvaluated() {
-    const CellImage image = CellImage::Of(*this);  // before the push can move this cell
+    const CellSlot image = CellSlot::Of(this);  // before the push can move this cell
     image.WriteTo(PushValueSlot());
 }
 
@@ -50,7 +50,7 @@ namespace {
 
 // The rare path of EvaluateNew: a refill, or the thread's first cell. Takes the image by value,
 // so the fast path reaches it with a tail call and saves no register of its own.
-[[gnu::noinline]] EvCell* NewPooledCellSlow(CellImage image) {
+[[gnu::noinline]] EvCell* NewPooledCellSlow(CellSlot image) {
     void* block = AllocateCell();
     image.WriteTo(block);
     return std::launder(static_cast<EvCell*>(block));
@@ -59,7 +59,7 @@ namespace {
 }  // namespace
 
 EvCell* EvPrimitiveValueCell::EvaluateNew() {
-    const CellImage image = CellImage::Of(*this);
+    const CellSlot image = CellSlot::Of(this);
     void* block = TryAllocateCell();
     if (block == nullptr) [[unlikely]]
         return NewPooledCellSlow(image);

@@ -18,6 +18,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "hostabi/CellSlot.h"
 #include "strings/tString.h"
 
 namespace QUON_DataTypes {
@@ -39,7 +40,7 @@ public:
     // A default cell: the root class's identity over a raw payload word.
     explicit EvCell(CellWord payload = 0) : word(payload) {}
     // A C++ copy would take the payload but keep the target's class: cells are copied only as
-    // whole images (CopyCellWords, CellImage).
+    // whole images (CopyCellWords, CellSlot).
     EvCell(const EvCell&) = delete;
     EvCell& operator=(const EvCell&) = delete;
 
@@ -136,26 +137,12 @@ struct CellLayout {
 };
 
 static_assert(CellLayout::IsTwoWordCell<EvCell>(), "a cell is two words, the payload second");
-
-// A cell's two words held as a value: taken before anything can move or overwrite the cell
-// (a push onto the value stack, a write into the slot it came from), written whole afterwards.
-struct CellImage {
-    const void* classIdentity;
-    CellWord word;
-
-    static CellImage Of(const EvCell& cell) {
-        CellImage image;
-        std::memcpy(&image, static_cast<const void*>(&cell), sizeof image);
-        return image;
-    }
-    void WriteTo(void* place) const { std::memcpy(place, this, sizeof *this); }
-};
-static_assert(sizeof(CellImage) == sizeof(EvCell));
+static_assert(sizeof(CellSlot) == sizeof(EvCell));
 
 // Copies the two words of `cell` to `place`, as every slot copy does: the one way a cell image
 // is copied.
 inline void CopyCellWords(void* place, const EvCell& cell) {
-    CellImage::Of(cell).WriteTo(place);
+    CellSlot::Of(&cell).WriteTo(place);
 }
 
 // Releases a pooled cell: ReleaseData, then its 16 bytes go back to the calling thread's pool.

@@ -39,8 +39,8 @@ template <class T>
 struct CallbackValue<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
     using View = QUON_Evaluator::fArrayOfPrimitiveValues<T>;
     static void Push(QUON_Evaluator::Evaluator& evaluator, View* array) {
-        const QUON_Evaluator::CellImage image =
-            QUON_Evaluator::CellImage::Of(*array->Cell());  // before the push
+        const QUON_Evaluator::CellSlot image =
+            QUON_Evaluator::CellSlot::Of(array->Cell());  // before the push
         void* slot = evaluator.PushSlot();
         image.WriteTo(slot);
         reinterpret_cast<EvCell*>(slot)->CloneData();

@@ -16,6 +16,7 @@
 #include <deque>
 #include <vector>
 
+#include "hostabi/CellSlot.h"
 #include "platform/Invariant.h"
 
 namespace zul {
@@ -23,12 +24,6 @@ class DiagnosticChannel;
 }
 
 namespace QUON_Evaluator {
-
-// One slot of the value stack: the two words of a cell, copied by value.
-struct CellSlot {
-    void* words[2];
-};
-static_assert(sizeof(CellSlot) == 16);
 
 // One entry of the evaluator's mode queue; bit 0x20 of `flags` asks for a time-seeded random generator.
 struct EvaluatorMode {
