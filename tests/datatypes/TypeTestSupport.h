@@ -3,6 +3,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "datatypes/DataType.h"
 #include "datatypes/DataTypeParser.h"
@@ -18,6 +19,15 @@ inline DataType Parse(const char* text) {
 
 inline std::string Print(const DataType& type) {
     return type.ToString().Text();
+}
+
+// The printed sub-types of `type`, separated by spaces.
+inline std::string SubTypes(const DataType& type) {
+    std::vector<DataType*> subTypes;
+    type->GetSubTypes(subTypes);
+    std::string text;
+    for (const DataType* subType : subTypes) text += (text.empty() ? "" : " ") + Print(*subType);
+    return text;
 }
 
 // The printed parse result followed by " (<message>)" when a part failed on the way, or
