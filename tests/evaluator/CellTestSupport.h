@@ -30,25 +30,21 @@ private:
     Slot slot;
 };
 
-inline std::string Plain(const QUON_Evaluator::EvCell& cell) {
+// The text that `write` appends to an empty string.
+template <class Write>
+std::string Text(Write write) {
     zul::zulStdString::tString out;
-    cell.ToString(out, false);
+    write(out);
     return out.Text();
+}
+inline std::string Plain(const QUON_Evaluator::EvCell& cell) {
+    return Text([&](auto& out) { cell.ToString(out, false); });
 }
 inline std::string Quoted(const QUON_Evaluator::EvCell& cell) {
-    zul::zulStdString::tString out;
-    cell.ToQuotedString(out);
-    return out.Text();
-}
-inline std::string Short(const QUON_Evaluator::EvCell& cell, bool quoted) {
-    zul::zulStdString::tString out;
-    cell.ToShortString(out, quoted);
-    return out.Text();
+    return Text([&](auto& out) { cell.ToQuotedString(out); });
 }
 inline std::string Value(QUON_Evaluator::EvCell& cell) {
-    zul::zulStdString::tString out;
-    cell.GetString(out);
-    return out.Text();
+    return Text([&](auto& out) { cell.GetString(out); });
 }
 
 // A packed date-time word from its fields.

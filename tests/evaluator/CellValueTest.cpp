@@ -1,10 +1,12 @@
-// Conversions between the value kinds, the order of cells, and date-time texts.
+// Conversions between the value kinds, the printed forms of cells, their order and their classes.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
 #include <iterator>
 #include <limits>
+#include <string>
+#include <vector>
 
 #include "datatypes/BuiltInTypes.h"
 #include "evaluator/CellClassTable.h"
@@ -16,11 +18,20 @@ namespace {
 
 using namespace QUON_Evaluator;
 using cell_tests::PackDateTime;
+using cell_tests::Plain;
+using cell_tests::Quoted;
 using cell_tests::StringCell;
 using cell_tests::Value;
 
 constexpr std::int64_t kMin = std::numeric_limits<std::int64_t>::min();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+std::string Print(const QUON_DataTypes::DataType& type) {
+    return type.ToString().Text();
+}
+std::string Short(const EvCell& cell, bool quoted) {
+    return cell_tests::Text([&](auto& out) { cell.ToShortString(out, quoted); });
+}
 
 TEST(CellConversions, FloatsBecomeIntegersAndBoolsWithoutUndefinedResults) {
     struct Row {
@@ -32,8 +43,6 @@ TEST(CellConversions, FloatsBecomeIntegersAndBoolsWithoutUndefinedResults) {
                         {-2.9, -2, true},
                         {0.5, 0, false},
                         {-0.5, 0, false},
-                        {1.0, 1, true},
-                        {-1.0, -1, true},
                         {1e19, kMin, true},
                         {-1e19, kMin, true},
                         {-9.223372036854775808e18, kMin, true},
@@ -61,9 +70,7 @@ TEST(CellConversions, StringsAreScannedUpToTheirFirstNul) {
                         {"  -7 apples", -7, -7.0, 0},
                         {"2.5e3x", 2, 2500.0, 0},
                         {"99999999999999999999", std::numeric_limits<std::int64_t>::max(), 1e20, 0},
-                        {"4\0"
-                         "5"sv,
-                         4, 4.0, 0},
+                        {"4\0005"sv, 4, 4.0, 0},
                         {"true", 0, 0.0, 1},
                         {"T", 0, 0.0, 1},
                         {"True", 0, 0.0, 0},
@@ -84,20 +91,27 @@ TEST(CellConversions, NumbersBoolsAndDateTimesConvertAsTheirWordsSay) {
     EvIntegerCell minusFive(-5);
     EXPECT_EQ(minusFive.GetFloat(), -5.0) << "integer to float";
     EXPECT_NE(minusFive.GetBool(), 0u) << "non-zero integer is true";
-    EXPECT_EQ(Value(minusFive), "-5") << "integer text";
-    EvBoolCell yes(1), no(0);
-    EXPECT_EQ(yes.GetFloat(), 1.0) << "bool to float";
-    EXPECT_EQ(Value(yes), "true");
-    EXPECT_EQ(Value(no), "false");
-    EvFloatCell tenth(0.1), two(2.0);
-    EXPECT_EQ(Value(tenth), "0.1") << "shortest round-trip text";
-    EXPECT_EQ(Value(two), "2") << "GetString has no forced point";
+    EXPECT_EQ(EvBoolCell(1).GetFloat(), 1.0) << "bool to float";
     std::uint64_t packed = 0;
     EXPECT_EQ(minusFive.GetDateTime(packed), static_cast<std::uint64_t>(-5)) << "payload word unchanged";
     EXPECT_EQ(packed, static_cast<std::uint64_t>(-5)) << "out-parameter written";
-    EvDateTimeCell dateTime(0xFFFFFFFF00000001u);
-    EXPECT_EQ(dateTime.GetInteger(), static_cast<std::int64_t>(0xFFFFFFFF00000001u)) << "word as signed";
-    EXPECT_EQ(dateTime.GetFloat(), static_cast<double>(static_cast<std::int64_t>(0xFFFFFFFF00000001u)));
+    constexpr std::uint64_t kWord = 0xFFFFFFFF00000001u;
+    EXPECT_EQ(EvDateTimeCell(kWord).GetInteger(), static_cast<std::int64_t>(kWord)) << "word as signed";
+    EXPECT_EQ(EvDateTimeCell(kWord).GetFloat(), static_cast<double>(static_cast<std::int64_t>(kWord)));
+
+    EvBoolCell yes(1), no(0);
+    EvFloatCell tenth(0.1), two(2.0);
+    EXPECT_EQ(Value(minusFive) + " " + Value(yes) + " " + Value(no) + " " + Value(tenth) + " " + Value(two),
+              "-5 true false 0.1 2")
+        << "GetString: shortest round-trip texts, no forced point";
+    EXPECT_EQ(Plain(EvFloatCell(3.0)) + " " + Plain(EvFloatCell(0.1)) + " " + Plain(EvFloatCell(1e20)) +
+                  " " + Plain(EvFloatCell(std::numeric_limits<double>::infinity())) + " " +
+                  Quoted(EvFloatCell(3.0)),
+              "3. 0.1 1e+20. inf. 3.")
+        << "ToString and ToQuotedString force a point into a float's text";
+    EXPECT_EQ(Plain(EvIntegerCell(-42)) + " " + Quoted(EvBoolCell(1)) + " " + Short(EvIntegerCell(7), true),
+              "-42 true 7")
+        << "integers and bools print their plain text in every form";
 }
 
 TEST(CellConversions, DateTimesPrintAsTheirPackedFieldsSay) {
@@ -119,12 +133,12 @@ TEST(CellConversions, DateTimesPrintAsTheirPackedFieldsSay) {
     for (const Row& row : rows) {
         EvDateTimeCell cell(row.word);
         EXPECT_EQ(Value(cell), row.text) << "GetString of " << std::hex << row.word;
-        EXPECT_EQ(cell_tests::Plain(cell), row.text) << "ToString";
-        EXPECT_EQ(cell_tests::Quoted(cell), row.text) << "ToQuotedString";
+        EXPECT_EQ(Plain(cell), row.text) << "ToString";
+        EXPECT_EQ(Quoted(cell), row.text) << "ToQuotedString";
     }
 }
 
-TEST(CellOrder, CellsOfDifferentClassesNeverCompareEqual) {
+TEST(CellOrder, CellsOfOneClassCompareByValueAndOfDifferentClassesNeverEqual) {
     EvIntegerCell one(1);
     EvFloatCell oneFloat(1.0);
     EXPECT_NE(one.Compare(oneFloat), 0) << "integer against float";
@@ -132,11 +146,10 @@ TEST(CellOrder, CellsOfDifferentClassesNeverCompareEqual) {
     EXPECT_NE(one.CompareRaw(oneFloat), 0) << "raw order";
     EXPECT_EQ(one.CompareRaw(EvIntegerCell(1)), 0) << "raw order of equal words";
     EXPECT_EQ(EvIntegerCell(2).CompareRaw(EvIntegerCell(-1)), -1) << "raw payloads compare unsigned";
-}
 
-TEST(CellOrder, CellsOfOneClassCompareByValue) {
     EXPECT_EQ(EvIntegerCell(-1).Compare(EvIntegerCell(1)), -1) << "integers signed";
     EXPECT_EQ(EvBoolCell(2).Compare(EvBoolCell(1)), 1) << "bools unsigned";
+    EXPECT_EQ(EvCell(3).Compare(EvCell(5)), -1) << "root cells compare their words";
     EXPECT_EQ(EvFloatCell(-0.5).Compare(EvFloatCell(0.25)), -1) << "floats";
     EXPECT_EQ(EvFloatCell(0.0).Compare(EvFloatCell(-0.0)), 0) << "signed zeros";
     EXPECT_EQ(EvFloatCell(kNaN).Compare(EvFloatCell(kNaN)), 0) << "NaN equals NaN";
@@ -159,89 +172,102 @@ TEST(CellOrder, CellsOfOneClassCompareByValue) {
         EvDateTimeCell(PackDateTime(7024, 2, 28, 23)).Compare(EvDateTimeCell(PackDateTime(7024, 2, 29))),
         -1)
         << "date half first";
-    EXPECT_EQ(EvCell(3).Compare(EvCell(5)), -1) << "root cells compare their words";
 }
 
-TEST(CellClasses, StaticTypesAndIdentitiesAreThoseOfTheBuiltInTypes) {
-    EXPECT_EQ(EvIntegerCell(0).GetStaticType(), &QUON_DataTypes::IntType);
-    EXPECT_EQ(EvFloatCell(0).GetType().Get(), QUON_DataTypes::FloatType.Get());
-    EXPECT_EQ(EvBoolCell(0).GetType()->TypeCode(), 1) << "Bool code";
-    EXPECT_EQ(EvDateTimeCell(0).GetType()->TypeCode(), 131073) << "DateTime code";
+TEST(CellPrinting, QuotedStringsEscapeControlHighQuoteAndBackslashBytes) {
+    struct Row {
+        std::string text;
+        const char* quoted;
+    };
+    const Row rows[] = {{"it's", "'it\\'s'"},
+                        {"a\nb", "'a\\012b'"},
+                        {"caf\xE9", "'caf\\351'"},
+                        {"\x7F", "'\x7F'"},
+                        {"say \"hi\"", "'say \\\"hi\\\"'"},
+                        {"C:\\dir", "'C:\\\\dir'"},
+                        {std::string("\0x", 2), "'\\000x'"},
+                        {"", "''"}};
+    for (const Row& row : rows) {
+        StringCell cell(row.text);
+        EXPECT_EQ(Quoted(cell.Get()), row.quoted) << "ToQuotedString of '" << row.text << "'";
+        EXPECT_EQ(cell_tests::Text([&](auto& out) { cell.Get().ToString(out, true); }), row.quoted)
+            << "ToString quoted";
+        EXPECT_EQ(Plain(cell.Get()), row.text) << "plain text is the text itself";
+    }
+}
+
+TEST(CellPrinting, ShortTextsAbbreviateLongStringsAndShowTheNullString) {
+    const std::string fifty(50, 'x');
+    StringCell at50(fifty);
+    EXPECT_EQ(Short(at50.Get(), false), fifty) << "50 bytes stay whole";
+    EXPECT_EQ(Short(at50.Get(), true), "'" + fifty + "'") << "50 bytes quoted, no suffix";
+    std::string fiftyOne;
+    for (int i = 0; i < 51; ++i) fiftyOne += static_cast<char>('a' + i % 26);
+    EXPECT_EQ(Short(StringCell(fiftyOne).Get(), false),
+              fiftyOne.substr(0, 30) + " ... " + fiftyOne.substr(41) + " (len=51)")
+        << "51 bytes abbreviated";
+    EXPECT_EQ(Short(StringCell(std::string(59, 'q') + "'").Get(), true),
+              "'" + std::string(30, 'q') + " ... " + std::string(9, 'q') + "\\'' (len=60)")
+        << "quoted after the cut, suffix after the quote";
+
+    const std::string nullText = zul::zulStdString::tString::NullString().Text();
+    StringCell null(nullText);
+    EXPECT_EQ(Quoted(null.Get()), "'NULL'") << "the null string quoted";
+    EXPECT_EQ(Short(null.Get(), true), "'NULL'") << "short, quoted";
+    EXPECT_EQ(Short(null.Get(), false), nullText) << "short, plain: its own text";
+}
+
+TEST(CellPrinting, CellsWithoutAValueFormPrintTheGenericText) {
+    cell_tests::Slot slot;
+    EvCell* invalid = EvInvalidCell::MakeAt(slot.bytes);
+    EXPECT_EQ(Plain(*invalid),
+              "*EvCell[" + std::to_string(reinterpret_cast<std::uintptr_t>(invalid->ClassIdentity())) +
+                  ":" + std::to_string(reinterpret_cast<std::intptr_t>(slot.bytes)) + "]*")
+        << "identity and own address";
+    const std::string root = Plain(EvCell(static_cast<CellWord>(-3)));
+    EXPECT_TRUE(root.starts_with("*EvCell[") && root.ends_with(":-3]*")) << "a root cell's payload, signed";
+}
+
+TEST(CellClasses, TypesAndClassesOfTheCells) {
     StringCell text("x");
-    EXPECT_EQ(text.Get().GetType()->TypeCode(), 8) << "String code";
-    EXPECT_TRUE(text.Get().IsStringCell());
-    EXPECT_FALSE(EvIntegerCell(0).IsStringCell());
-    EXPECT_EQ(EvCell().GetStaticType()->Get(), QUON_DataTypes::UndefinedType.Get()) << "root is undefined";
-
+    EXPECT_EQ(EvIntegerCell(0).GetStaticType(), &QUON_DataTypes::IntType) << "the Int constant itself";
+    EXPECT_EQ(Print(EvDateTimeCell(0).GetType()) + " " + Print(*EvCell().GetStaticType()),
+              "DateTime Undefined")
+        << "a date-time's and a root cell's type";
     const CellClassTable& table = CellClasses();
-    EXPECT_TRUE(table.IsA(EvIntegerCell(7), CellClass::kInteger));
-    EXPECT_TRUE(table.IsA(EvDateTimeCell(7), CellClass::kDateTime));
-    EXPECT_TRUE(table.IsA(text.Get(), CellClass::kString));
-    EXPECT_TRUE(table.IsA(EvCell(), CellClass::kCell));
-    EXPECT_FALSE(table.IsA(EvBoolCell(1), CellClass::kInteger));
+    EXPECT_TRUE(table.IsA(text.Get(), CellClass::kString) && table.IsA(EvCell(), CellClass::kCell))
+        << "IsA of a cell's own class";
+    EXPECT_FALSE(table.IsA(EvBoolCell(1), CellClass::kInteger)) << "IsA of another class";
 }
 
-// The table slot of a virtual operation: an Itanium pointer to a virtual member holds
+// The table slots of virtual operations: an Itanium pointer to a virtual member holds
 // 1 + the slot's byte offset in the table.
-template <class Member>
-std::size_t Slot(Member member) {
-    std::uintptr_t raw;
-    std::memcpy(&raw, &member, sizeof raw);
-    return (raw - 1) / sizeof(void*);
+template <class... Members>
+std::vector<std::size_t> Slots(Members... members) {
+    const auto slot = [](auto member) {
+        std::uintptr_t raw;
+        std::memcpy(&raw, &member, sizeof raw);
+        return (raw - 1) / sizeof(void*);
+    };
+    return {slot(members)...};
 }
 
 TEST(CellClasses, TheOperationTableKeepsTheOrderBothModulesShare) {
+    using E = EvCell;
     // Operation n (from 1) takes slot n - 1 up to the destructor (30), which takes two slots;
     // operation n after it takes slot n.
-    const std::size_t slots[] = {Slot(&EvCell::PushEvaluated),
-                                 Slot(&EvCell::EvaluateInto),
-                                 Slot(&EvCell::EvaluateIntoVariant),
-                                 Slot(&EvCell::EvaluateNew),
-                                 Slot(&EvCell::GetInteger),
-                                 Slot(&EvCell::GetFloat),
-                                 Slot(&EvCell::GetBool),
-                                 Slot(&EvCell::GetDateTime),
-                                 Slot(&EvCell::GetString),
-                                 Slot(&EvCell::PushEvaluatedAlt),
-                                 Slot(&EvCell::EvaluateIntoAlt),
-                                 Slot(&EvCell::EvaluateNewAlt),
-                                 Slot(&EvCell::GetIntegerAlt),
-                                 Slot(&EvCell::GetFloatAlt),
-                                 Slot(&EvCell::GetBoolAlt),
-                                 Slot(&EvCell::GetDateTimeAlt),
-                                 Slot(&EvCell::GetStringAlt),
-                                 Slot(&EvCell::GetElement),
-                                 Slot(&EvCell::DelegatedActionA),
-                                 Slot(&EvCell::DelegatedActionB),
-                                 Slot(&EvCell::SelfReference),
-                                 Slot(&EvCell::DelegatedCallA),
-                                 Slot(&EvCell::KindFlagA),
-                                 Slot(&EvCell::DelegatedCallB),
-                                 Slot(&EvCell::GetStaticType),
-                                 Slot(&EvCell::IsStringCell),
-                                 Slot(&EvCell::KindFlagB),
-                                 Slot(&EvCell::GetType),
-                                 Slot(&EvCell::CompareRaw),
-                                 Slot(&EvCell::ReleaseData),
-                                 Slot(&EvCell::HookA),
-                                 Slot(&EvCell::Accept),
-                                 Slot(&EvCell::CopyTo),
-                                 Slot(&EvCell::SelfReferenceAlt),
-                                 Slot(&EvCell::KindFlagC),
-                                 Slot(&EvCell::GetAuxiliaryA),
-                                 Slot(&EvCell::CloneData),
-                                 Slot(&EvCell::HookB),
-                                 Slot(&EvCell::Compare),
-                                 Slot(&EvCell::ToString),
-                                 Slot(&EvCell::ToShortString),
-                                 Slot(&EvCell::ToQuotedString),
-                                 Slot(&EvCell::KindFlagD),
-                                 Slot(&EvCell::GetAuxiliaryB),
-                                 Slot(&EvCell::KindFlagE),
-                                 Slot(&EvCell::KindFlagF),
-                                 Slot(&EvCell::KindFlagG)};
-    ASSERT_EQ(std::size(slots), 47u) << "every operation but the destructor";
-    for (std::size_t i = 0; i < std::size(slots); ++i) {
+    const std::vector<std::size_t> slots = Slots(
+        &E::PushEvaluated, &E::EvaluateInto, &E::EvaluateIntoVariant, &E::EvaluateNew, &E::GetInteger,
+        &E::GetFloat, &E::GetBool, &E::GetDateTime, &E::GetString, &E::PushEvaluatedAlt,
+        &E::EvaluateIntoAlt, &E::EvaluateNewAlt, &E::GetIntegerAlt, &E::GetFloatAlt, &E::GetBoolAlt,
+        &E::GetDateTimeAlt, &E::GetStringAlt, &E::GetElement, &E::DelegatedActionA, &E::DelegatedActionB,
+        &E::SelfReference, &E::DelegatedCallA, &E::KindFlagA, &E::DelegatedCallB, &E::GetStaticType,
+        &E::IsStringCell, &E::KindFlagB, &E::GetType, &E::CompareRaw, &E::ReleaseData, &E::HookA,
+        &E::Accept, &E::CopyTo, &E::SelfReferenceAlt, &E::KindFlagC, &E::GetAuxiliaryA, &E::CloneData,
+        &E::HookB, &E::Compare, &E::ToString, &E::ToShortString, &E::ToQuotedString, &E::KindFlagD,
+        &E::GetAuxiliaryB, &E::KindFlagE, &E::KindFlagF, &E::KindFlagG);
+    ASSERT_EQ(slots.size(), 47u) << "every operation but the destructor";
+    for (std::size_t i = 0; i < slots.size(); ++i) {
         const std::size_t operation = i < 29 ? i + 1 : i + 2;
         EXPECT_EQ(slots[i], operation < 30 ? operation - 1 : operation) << "operation " << operation;
     }
