@@ -1,9 +1,12 @@
-// Scratch folders and log redirection for the diagnostics tests. Nothing here writes into the
-// user's real application-data folder: the test program points APPDATA at a scratch folder
-// before its first test, and each test forwards the process-wide log manager to its own.
+// Scratch folders and log redirection for the diagnostics tests. The test program points APPDATA
+// at a scratch folder before its first test; each test forwards the log to a folder of its own.
 #pragma once
 
-#include <memory>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -11,32 +14,49 @@
 
 namespace diagtest {
 
-// A fresh temporary folder, removed with everything in it at the end of its scope.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    const std::string& Path() const { return path_; }
-
-private:
-    std::string path_;
+// A fresh temporary folder, removed with its contents at the end of its scope.
+struct ScratchFolder {
+    ScratchFolder() : path((std::filesystem::temp_directory_path() / "quon-diag-XXXXXX").string()) {
+        if (::mkdtemp(path.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
+    }
+    ~ScratchFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path, ignored);
+    }
+    const std::string& Path() const { return path; }
+    std::string path;
 };
+
+// The scratch folder that APPDATA names for the whole test program, set before main.
+struct ProgramFolder : ScratchFolder {
+    ProgramFolder() { ::setenv("APPDATA", Path().c_str(), 1); }
+};
+inline const std::string& ProgramAppData() {
+    static ProgramFolder folder;
+    return folder.Path();
+}
+inline const bool kAppDataReady = !ProgramAppData().empty();
 
 // A log manager rooted at the given folder that receives every record while it lives.
-class RedirectedLog {
-public:
-    explicit RedirectedLog(const std::string& logDirectory);
-    ~RedirectedLog();
-    zul::LogManager& Manager() { return *manager_; }
-    std::string PathOf(const std::string& type) { return manager_->GetLogger(type)->FilePath(); }
-
-private:
-    std::unique_ptr<zul::LogManager> manager_;
+struct RedirectedLog {
+    explicit RedirectedLog(const std::string& folder) : manager(folder) {
+        zul::LogManager::Local().SetForwardTarget(&manager);
+    }
+    ~RedirectedLog() { zul::LogManager::Local().SetForwardTarget(nullptr); }
+    zul::LogManager& Manager() { return manager; }
+    std::string PathOf(const std::string& type) { return manager.GetLogger(type)->FilePath(); }
+    zul::LogManager manager;
 };
 
-std::vector<std::string> ReadLines(const std::string& path);
+inline std::vector<std::string> ReadLines(const std::string& path) {
+    std::vector<std::string> lines;
+    std::ifstream in(path);
+    for (std::string line; std::getline(in, line);) lines.push_back(line);
+    return lines;
+}
 
-// The scratch folder that APPDATA names for the whole test program.
-const std::string& ProgramAppData();
+inline bool Matches(const std::string& text, const std::string& pattern) {
+    return std::regex_match(text, std::regex(pattern));
+}
 
 }  // namespace diagtest

