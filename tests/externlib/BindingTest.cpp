@@ -18,48 +18,45 @@ using namespace QUON_ExternLib;
 using QUON_Evaluator::fArrayOfPrimitiveValues;
 using IntArray = fArrayOfPrimitiveValues<long long>;
 
-std::int64_t MaxInt(std::int64_t a, std::int64_t b) {
-    return a > b ? a : b;
-}
-std::int32_t Digits(std::int32_t a, std::int32_t b, std::int32_t c) {
-    return 100 * a + 10 * b + c;
-}
-std::int64_t Widen(std::uint32_t n) {
-    return n;
-}
-bool Xor(bool a, bool b) {
-    return a != b;
-}
-double Five() {
-    return 5.0;
-}
-std::int64_t Length(const tBaseString& text) {
-    return static_cast<std::int64_t>(text.size());
-}
-std::int64_t LengthToNul(const char* text) {
-    return static_cast<std::int64_t>(std::strlen(text));
-}
-tString Repeat(tString text, std::uint32_t times) {
-    tString out("");
-    for (std::uint32_t i = 0; i < times; ++i) out.Append(text);
-    return out;
-}
-tString Refuse(tString, std::uint32_t) {
-    throw std::runtime_error("refused");
-}
-std::string Describe(std::int32_t n) {
-    return "n=" + std::to_string(n);
-}
-std::int64_t Sum(IntArray* values) {
-    std::int64_t sum = 0;
-    for (long long value : *values) sum += value;
-    return sum;
-}
-IntArray* Sequence(std::int64_t first, std::int64_t count) {
-    IntArray* array = IntArray::Of(Host().makeArray(static_cast<std::uint64_t>(count)));
-    for (std::int64_t i = 0; i < count; ++i) Host().setInt(array->ElementCell(i), first + i);
-    return array;
-}
+struct Counter {
+    std::int32_t value;
+};
+struct Unregistered {};
+
+// The native functions the tests bind.
+struct Native {
+    static Counter* MakeCounter(std::int32_t value) { return new Counter{value}; }
+    static std::int32_t CounterValue(Counter* counter) { return counter->value; }
+    static Unregistered* MakeUnregistered() { return nullptr; }
+    static std::int64_t MaxInt(std::int64_t a, std::int64_t b) { return a > b ? a : b; }
+    static std::int32_t Digits(std::int32_t a, std::int32_t b, std::int32_t c) {
+        return 100 * a + 10 * b + c;
+    }
+    static std::int64_t Widen(std::uint32_t n) { return n; }
+    static bool Xor(bool a, bool b) { return a != b; }
+    static double Five() { return 5.0; }
+    static std::int64_t Length(const tBaseString& text) { return static_cast<std::int64_t>(text.size()); }
+    static std::int64_t LengthToNul(const char* text) {
+        return static_cast<std::int64_t>(std::strlen(text));
+    }
+    static tString Repeat(tString text, std::uint32_t times) {
+        tString out("");
+        for (std::uint32_t i = 0; i < times; ++i) out.Append(text);
+        return out;
+    }
+    static tString Refuse(tString, std::uint32_t) { throw std::runtime_error("refused"); }
+    static std::string Describe(std::int32_t n) { return "n=" + std::to_string(n); }
+    static std::int64_t Sum(IntArray* values) {
+        std::int64_t sum = 0;
+        for (long long value : *values) sum += value;
+        return sum;
+    }
+    static IntArray* Sequence(std::int64_t first, std::int64_t count) {
+        IntArray* array = IntArray::Of(Host().makeArray(static_cast<std::uint64_t>(count)));
+        for (std::int64_t i = 0; i < count; ++i) Host().setInt(array->ElementCell(i), first + i);
+        return array;
+    }
+};
 
 // A call frame as the host builds it: cell 0 is not an argument, argument i is cell 1 + i.
 struct Frame {
@@ -81,17 +78,17 @@ protected:
 };
 
 TEST_F(Binding, TypeStringsAreDerivedOncePerSignature) {
-    EXPECT_STREQ(Bind<&MaxInt>::TypeString(), "( Int * Int -> Int )");
-    EXPECT_STREQ(Bind<&Digits>::TypeString(), "( Int * Int * Int -> Int )");
-    EXPECT_STREQ(Bind<&Five>::TypeString(), "(  -> Float )") << "two blanks without parameters";
-    EXPECT_STREQ(Bind<&Xor>::TypeString(), "( Bool * Bool -> Bool )");
-    EXPECT_STREQ(Bind<&Repeat>::TypeString(), "( String * Int -> String )");
-    EXPECT_STREQ(Bind<&Sequence>::TypeString(), "( Int * Int -> Array[Int] )");
-    EXPECT_EQ(Bind<&Repeat>::TypeString(), Bind<&Refuse>::TypeString()) << "one text per native signature";
-    EXPECT_EQ(Bind<&MaxInt>::TypeString(), Bind<&MaxInt>::TypeString()) << "same address every time";
-    EXPECT_NE(Bind<&Length>::TypeString(), Bind<&LengthToNul>::TypeString())
+    EXPECT_STREQ(Bind<&Native::MaxInt>::TypeString(), "( Int * Int -> Int )");
+    EXPECT_STREQ(Bind<&Native::Digits>::TypeString(), "( Int * Int * Int -> Int )");
+    EXPECT_STREQ(Bind<&Native::Five>::TypeString(), "(  -> Float )") << "two blanks without parameters";
+    EXPECT_STREQ(Bind<&Native::Xor>::TypeString(), "( Bool * Bool -> Bool )");
+    EXPECT_STREQ(Bind<&Native::Repeat>::TypeString(), "( String * Int -> String )");
+    EXPECT_STREQ(Bind<&Native::Sequence>::TypeString(), "( Int * Int -> Array[Int] )");
+    EXPECT_EQ(Bind<&Native::Repeat>::TypeString(), Bind<&Native::Refuse>::TypeString())
+        << "one text per native signature";
+    EXPECT_NE(Bind<&Native::Length>::TypeString(), Bind<&Native::LengthToNul>::TypeString())
         << "signatures that print alike keep their own texts";
-    EXPECT_STREQ(Bind<&Length>::TypeString(), Bind<&LengthToNul>::TypeString());
+    EXPECT_STREQ(Bind<&Native::Length>::TypeString(), Bind<&Native::LengthToNul>::TypeString());
 }
 
 TEST_F(Binding, NumbersAreReadFromPayloadsAndWrittenThroughTheSetters) {
@@ -99,22 +96,22 @@ TEST_F(Binding, NumbersAreReadFromPayloadsAndWrittenThroughTheSetters) {
     Host().setInt(frame.Cells(), 999);  // cell 0 is never an argument
     Host().setInt(frame.Argument(0), 7);
     Host().setInt(frame.Argument(1), -3);
-    Bind<&MaxInt>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::MaxInt>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "7") << "arguments at offsets 16 and 32";
 
     Host().setInt(frame.Argument(0), (std::int64_t{1} << 32) + 5);
     Host().setInt(frame.Argument(1), -1);
     Host().setInt(frame.Argument(2), 0);
-    Bind<&Digits>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::Digits>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(result.Cell()->GetInteger(), 490) << "2^32 + 5 reaches an int32 as 5; -1 stays -1";
-    Bind<&Widen>::Adapter(result.Cell(), frame.Cells() + 1);
+    Bind<&Native::Widen>::Adapter(result.Cell(), frame.Cells() + 1);
     EXPECT_EQ(result.Cell()->GetInteger(), 4294967295) << "-1 reaches a uint32 as 4294967295";
 
     Host().setBool(frame.Argument(0), 2);
     Host().setBool(frame.Argument(1), 0);
-    Bind<&Xor>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::Xor>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "true") << "a Bool payload of 2 is true";
-    Bind<&Five>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::Five>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "5.");
 }
 
@@ -123,21 +120,21 @@ TEST_F(Binding, StringsArriveByReferenceByValueOrAsCharactersAndLeaveThroughSetS
     const char bytes[] = {'a', '\0', 'b'};
     Host().setString(frame.Argument(0), bytes, 3);
     Host().setInt(frame.Argument(1), 2);
-    Bind<&Length>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::Length>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(result.Cell()->GetInteger(), 3) << "by reference: every byte counts";
-    Bind<&LengthToNul>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::LengthToNul>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(result.Cell()->GetInteger(), 1) << "a character pointer ends at the first NUL";
-    Bind<&Repeat>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::Repeat>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(cell_tests::Value(*result.Cell()), std::string("a\0ba\0b", 6)) << "a by-value copy";
     result.Cell()->ReleaseData();
-    Bind<&Describe>::Adapter(result.Cell(), frame.Cells() + 1);
+    Bind<&Native::Describe>::Adapter(result.Cell(), frame.Cells() + 1);
     EXPECT_EQ(cell_tests::Value(*result.Cell()), "n=2") << "a std::string result";
     result.Cell()->ReleaseData();
 
     // A throwing function: the copy made for its by-value argument is released all the same.
     auto& pool = zul::zulStdString::StringMemoryPool().GetAllocator();
     const std::size_t freeBefore = pool.CountFreeBlocks();
-    EXPECT_THROW(Bind<&Refuse>::Adapter(result.Cell(), frame.Cells()), std::runtime_error);
+    EXPECT_THROW(Bind<&Native::Refuse>::Adapter(result.Cell(), frame.Cells()), std::runtime_error);
     EXPECT_EQ(pool.CountFreeBlocks(), freeBefore) << "no body left behind";
 }
 
@@ -145,33 +142,18 @@ TEST_F(Binding, ArraysArriveAsViewsAndLeaveAsTheCarrierCell) {
     Frame frame(2);
     Host().setInt(frame.Argument(0), 10);
     Host().setInt(frame.Argument(1), 4);
-    Bind<&Sequence>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::Sequence>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "[10, 11, 12, 13]") << "the carrier moved into the result";
 
     Frame sum(1);
     QUON_Evaluator::CopyCellWords(sum.Argument(0), *result.Cell());  // the array is now the argument
-    Bind<&Sum>::Adapter(result.Cell(), sum.Cells());
+    Bind<&Native::Sum>::Adapter(result.Cell(), sum.Cells());
     EXPECT_EQ(result.Cell()->GetInteger(), 46);
 
     Host().setInt(frame.Argument(1), 0);
-    Bind<&Sequence>::Adapter(result.Cell(), frame.Cells());
+    Bind<&Native::Sequence>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "[]") << "an empty array still goes through makeArray";
     result.Cell()->ReleaseData();
-}
-
-struct Counter {
-    std::int32_t value;
-};
-struct Unregistered {};
-
-Counter* MakeCounter(std::int32_t value) {
-    return new Counter{value};
-}
-std::int32_t CounterValue(Counter* counter) {
-    return counter->value;
-}
-Unregistered* MakeUnregistered() {
-    return nullptr;
 }
 
 int destroyed = 0;
@@ -187,14 +169,16 @@ TEST_F(Binding, CustomObjectsGoToTheHostWithTheirRowAndComeBack) {
     registry.insert_or_assign(std::type_index(typeid(Counter)), kCounterRow);
     TheLibraryContext().typeRegistry = &registry;
 
-    EXPECT_STREQ(Bind<&MakeCounter>::TypeString(), "( Int -> Counter )") << "the registered name";
-    EXPECT_STREQ(Bind<&CounterValue>::TypeString(), "( Counter -> Int )");
-    EXPECT_STREQ(Bind<&MakeUnregistered>::TypeString(), "(  -> Undefined )") << "an unregistered class";
+    EXPECT_STREQ(Bind<&Native::MakeCounter>::TypeString(), "( Int -> Counter )") << "the registered name";
+    EXPECT_STREQ(Bind<&Native::CounterValue>::TypeString(), "( Counter -> Int )");
+    EXPECT_STREQ(Bind<&Native::MakeUnregistered>::TypeString(), "(  -> Undefined )")
+        << "an unregistered class";
 
     cell_tests::Slot frame[2];
     Host().setInt(frame[1].Cell(), 42);
-    Bind<&MakeCounter>::Adapter(frame[1].Cell(), frame[0].Cell());  // the object becomes the argument
-    Bind<&CounterValue>::Adapter(result.Cell(), frame[0].Cell());
+    Bind<&Native::MakeCounter>::Adapter(frame[1].Cell(),
+                                        frame[0].Cell());  // the object becomes the argument
+    Bind<&Native::CounterValue>::Adapter(result.Cell(), frame[0].Cell());
     EXPECT_EQ(result.Cell()->GetInteger(), 42) << "getCustom gives back the object";
     frame[1].Cell()->ReleaseData();
     EXPECT_EQ(destroyed, 1) << "the host ends the object with the row's destroy";

@@ -31,18 +31,17 @@ public:
     }
 };
 
-std::int32_t Twice(std::function<int(int)> f) {
-    return f(f(3));
-}
-std::int32_t CallNullary(std::function<int()> f) {
-    return f();
-}
-IntArray* ApplyTwice(IntArray* values, std::function<IntArray*(IntArray*)> f) {
-    IntArray* once = f(values);
-    IntArray* twice = f(once);
-    QUON_Evaluator::ReleasePooledCell(once->Cell());
-    return twice;
-}
+// The native functions the tests bind.
+struct Native {
+    static std::int32_t Twice(std::function<int(int)> f) { return f(f(3)); }
+    static std::int32_t CallNullary(std::function<int()> f) { return f(); }
+    static IntArray* ApplyTwice(IntArray* values, std::function<IntArray*(IntArray*)> f) {
+        IntArray* once = f(values);
+        IntArray* twice = f(once);
+        QUON_Evaluator::ReleasePooledCell(once->Cell());
+        return twice;
+    }
+};
 
 struct EvaluatorState {
     std::size_t depth, frameBytes;
@@ -58,9 +57,9 @@ struct EvaluatorState {
 TEST(Callbacks, EachCallPushesEvaluatesAndClosesItsFrame) {
     quon_host::EvaluatorScope scope;
     TheLibraryContext().parentContext = quon_host::HostContext();
-    EXPECT_STREQ(Bind<&Twice>::TypeString(), "( ( Int -> Int ) -> Int )");
-    EXPECT_STREQ(Bind<&CallNullary>::TypeString(), "( (  -> Int ) -> Int )");
-    EXPECT_STREQ(Bind<&ApplyTwice>::TypeString(),
+    EXPECT_STREQ(Bind<&Native::Twice>::TypeString(), "( ( Int -> Int ) -> Int )");
+    EXPECT_STREQ(Bind<&Native::CallNullary>::TypeString(), "( (  -> Int ) -> Int )");
+    EXPECT_STREQ(Bind<&Native::ApplyTwice>::TypeString(),
                  "( Array[Int] * ( Array[Int] -> Array[Int] ) -> Array[Int] )");
 
     int calls = 0;
@@ -73,11 +72,11 @@ TEST(Callbacks, EachCallPushesEvaluatesAndClosesItsFrame) {
     const EvaluatorState before(scope.Get());
 
     ::new (frame[1].bytes) LambdaCell(&square);
-    Bind<&Twice>::Adapter(result.Cell(), frame[0].Cell());
+    Bind<&Native::Twice>::Adapter(result.Cell(), frame[0].Cell());
     EXPECT_EQ(result.Cell()->GetInteger(), 81) << "f(f(3)) with f = x * x";
     EXPECT_EQ(calls, 2);
     ::new (frame[1].bytes) LambdaCell(&wide);
-    Bind<&CallNullary>::Adapter(result.Cell(), frame[0].Cell());
+    Bind<&Native::CallNullary>::Adapter(result.Cell(), frame[0].Cell());
     EXPECT_EQ(result.Cell()->GetInteger(), 7) << "a wide Int reaches the native caller as its low 32 bits";
     EXPECT_TRUE(EvaluatorState(scope.Get()) == before)
         << "stack, frame base, limit and byte stack restored";
@@ -95,7 +94,7 @@ TEST(Callbacks, EachCallPushesEvaluatesAndClosesItsFrame) {
     QUON_Evaluator::PooledCell(input->Cell()).MoveImageTo(frame[1].bytes);
     ::new (frame[2].bytes) LambdaCell(&increment);
     for (int round = 0; round < 100; ++round) {  // repeated calls leave nothing behind
-        Bind<&ApplyTwice>::Adapter(result.Cell(), frame[0].Cell());
+        Bind<&Native::ApplyTwice>::Adapter(result.Cell(), frame[0].Cell());
         EXPECT_EQ(cell_tests::Plain(*result.Cell()), "[3, 7]");
         result.Cell()->ReleaseData();
     }

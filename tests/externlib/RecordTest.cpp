@@ -52,15 +52,12 @@ using namespace QUON_ExternLib;
 using test_records::Described;
 using test_records::IntPair;
 
-IntPair MakePair(std::int32_t a, std::int32_t b) {
-    return {a, b};
-}
-std::int32_t PairSum(IntPair pair) {
-    return pair.intAttr1 + pair.intAttr2;
-}
-Described Describe(std::int32_t a) {
-    return {"described", -1, {a, -a}};
-}
+// The native functions the tests bind.
+struct Native {
+    static IntPair MakePair(std::int32_t a, std::int32_t b) { return {a, b}; }
+    static std::int32_t PairSum(IntPair pair) { return pair.intAttr1 + pair.intAttr2; }
+    static Described Describe(std::int32_t a) { return {"described", -1, {a, -a}}; }
+};
 
 class Records : public ::testing::Test {
 protected:
@@ -70,7 +67,8 @@ protected:
 };
 
 TEST_F(Records, TypeTextsAreLiteralOrAssembledFromTheFields) {
-    EXPECT_STREQ(Bind<&MakePair>::TypeString(), "( Int * Int -> Record[ intAttr1: Int, intAttr2: Int ] )");
+    EXPECT_STREQ(Bind<&Native::MakePair>::TypeString(),
+                 "( Int * Int -> Record[ intAttr1: Int, intAttr2: Int ] )");
     EXPECT_STREQ(Caster<Described>::Name(),
                  "Record[ name: String, version: Int, pair: Record[ intAttr1: Int, intAttr2: Int ] ]")
         << "a nested record's own text, embedded unchanged";
@@ -84,11 +82,11 @@ TEST_F(Records, TypeTextsAreLiteralOrAssembledFromTheFields) {
 TEST_F(Records, ResultsAreBuiltAndArgumentsReadByAttributeName) {
     Host().setInt(frame[1].Cell(), 3);
     Host().setInt(frame[2].Cell(), -7);
-    Bind<&MakePair>::Adapter(result.Cell(), frame[0].Cell());
+    Bind<&Native::MakePair>::Adapter(result.Cell(), frame[0].Cell());
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "{intAttr1: 3, intAttr2: -7}");
 
     QUON_Evaluator::CopyCellWords(frame[1].Cell(), *result.Cell());  // the record becomes the argument
-    Bind<&PairSum>::Adapter(result.Cell(), frame[0].Cell());
+    Bind<&Native::PairSum>::Adapter(result.Cell(), frame[0].Cell());
     EXPECT_EQ(result.Cell()->GetInteger(), -4);
     frame[1].Cell()->ReleaseData();
 
@@ -97,11 +95,11 @@ TEST_F(Records, ResultsAreBuiltAndArgumentsReadByAttributeName) {
     Host().makeRecord(frame[1].Cell(), &names);
     Host().setInt(QUON_Evaluator::RecordView(*frame[1].Cell()).Attribute(0), 100);
     Host().setInt(QUON_Evaluator::RecordView(*frame[1].Cell()).Attribute(1), 5);
-    Bind<&PairSum>::Adapter(result.Cell(), frame[0].Cell());
+    Bind<&Native::PairSum>::Adapter(result.Cell(), frame[0].Cell());
     EXPECT_EQ(result.Cell()->GetInteger(), 5) << "found by name; the missing attribute reads 0";
     frame[1].Cell()->ReleaseData();
 
-    Bind<&Describe>::Adapter(result.Cell(), frame[0].Cell() + 1);
+    Bind<&Native::Describe>::Adapter(result.Cell(), frame[0].Cell() + 1);
     EXPECT_EQ(cell_tests::Plain(*result.Cell()),
               "{name: 'described', version: -1, pair: {intAttr1: -7, intAttr2: 7}}")
         << "a nested record is built into its attribute cell";
