@@ -1,6 +1,9 @@
 #include "host/DescriptorPrinter.h"
 
 #include <iomanip>
+#include <string>
+
+#include "host/TypeCommand.h"
 
 namespace quon_host {
 
@@ -18,7 +21,7 @@ void PrintVersion(std::ostream& out, const char* label, const zul::VersionInfo& 
 
 }  // namespace
 
-void PrintDescriptor(std::ostream& out, const QUON_ExternLib::LibraryDescriptor& descriptor) {
+bool PrintDescriptor(std::ostream& out, const QUON_ExternLib::LibraryDescriptor& descriptor) {
     out << "Library \"" << OrNull(descriptor.libraryName) << "\"\n";
     out << "  interface version    " << descriptor.interfaceVersion << "\n";
     out << "  pointer size         " << descriptor.pointerSize << "\n";
@@ -30,15 +33,28 @@ void PrintDescriptor(std::ostream& out, const QUON_ExternLib::LibraryDescriptor&
     out << "Custom types (" << descriptor.customTypeCount << ")\n";
     for (std::uint64_t i = 0; i < descriptor.customTypeCount; ++i) {
         const auto& row = descriptor.customTypes[i];
-        out << "  " << std::setw(3) << std::right << i + 1 << "  " << OrNull(row.typeName) << "\n";
+        out << "  " << std::setw(3) << std::right << i + 1 << "  " << OrNull(row.typeName) << "  destroy "
+            << reinterpret_cast<const void*>(row.destroy) << "  toText "
+            << reinterpret_cast<const void*>(row.toText) << "\n";
     }
     out << "Functions (" << descriptor.functionCount << ")\n";
+    bool allParsed = true;
     for (std::uint64_t i = 0; i < descriptor.functionCount; ++i) {
         const auto& row = descriptor.functions[i];
         out << "  " << std::setw(3) << std::right << i + 1 << "  " << std::left << std::setw(20)
-            << OrNull(row.name) << " " << OrNull(row.typeString) << "   -- " << OrNull(row.description)
-            << "\n";
+            << OrNull(row.name) << " " << reinterpret_cast<const void*>(row.adapter) << "  -- "
+            << OrNull(row.description) << "\n       published  " << OrNull(row.typeString) << "\n";
+        std::string error;
+        const auto type = row.typeString != nullptr ? ParseTypeText(row.typeString, error) : std::nullopt;
+        if (type) {
+            out << "       canonical  " << (*type).ToString().Text() << "\n";
+        } else {
+            out << "       DOES NOT PARSE: " << (row.typeString != nullptr ? error : "no type string")
+                << "\n";
+            allParsed = false;
+        }
     }
+    return allParsed;
 }
 
 }  // namespace quon_host

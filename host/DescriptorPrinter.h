@@ -1,4 +1,6 @@
-// Renders a library descriptor as the host sees it.
+// Renders a library descriptor as the host sees it: the version records, the custom types and
+// every function row (name, adapter address, type string, description), each type string
+// parsed again with the host's own parser and shown in its canonical form.
 #pragma once
 
 #include <ostream>
@@ -7,6 +9,7 @@
 
 namespace quon_host {
 
-void PrintDescriptor(std::ostream& out, const QUON_ExternLib::LibraryDescriptor& descriptor);
+// False when a row's type string does not parse (the reason is printed under the row).
+bool PrintDescriptor(std::ostream& out, const QUON_ExternLib::LibraryDescriptor& descriptor);
 
 }  // namespace quon_host

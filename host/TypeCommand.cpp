@@ -24,27 +24,37 @@ std::string FailureMessage(const QUON_DataTypes::DataTypeParser& parser) {
 
 // Prints one text's result; false when it is not a type or a part of it failed to parse.
 bool DescribeType(const char* text, std::ostream& out, std::ostream& err) {
-    QUON_DataTypes::DataTypeParser parser(text, std::strlen(text));
-    QUON_DataTypes::DataTypeImp* parsed = parser.ParseType();
-    if (parsed == nullptr) {
-        err << "quon-host type: '" << text << "': " << FailureMessage(parser) << "\n";
+    std::string error;
+    const std::optional<QUON_DataTypes::DataType> type = ParseTypeText(text, error);
+    if (!type) {
+        err << "quon-host type: '" << text << "': " << error << "\n";
         return false;
     }
-    const QUON_DataTypes::DataType type(parsed);
-    out << type.ToString().Text() << "\n"
-        << "  fully defined: " << YesNo(type->IsFullyDefined())
-        << ", polymorphic: " << YesNo(type->IsPolymorphic())
-        << ", essentially non-polymorphic: " << YesNo(type->IsEssentiallyNonPolymorphic()) << "\n";
-    // A part that failed inside List, Array or Recursive becomes Undefined: the text still
-    // parses, but it is not the type its author meant, so it counts as a failure.
-    if (parser.PartFailed()) {
-        err << "quon-host type: '" << text << "': " << FailureMessage(parser) << "\n";
-        return false;
-    }
+    out << (*type).ToString().Text() << "\n"
+        << "  fully defined: " << YesNo((*type)->IsFullyDefined())
+        << ", polymorphic: " << YesNo((*type)->IsPolymorphic())
+        << ", essentially non-polymorphic: " << YesNo((*type)->IsEssentiallyNonPolymorphic()) << "\n";
     return true;
 }
 
 }  // namespace
+
+std::optional<QUON_DataTypes::DataType> ParseTypeText(const char* text, std::string& error) {
+    QUON_DataTypes::DataTypeParser parser(text, std::strlen(text));
+    QUON_DataTypes::DataTypeImp* parsed = parser.ParseType();
+    if (parsed == nullptr) {
+        error = FailureMessage(parser);
+        return std::nullopt;
+    }
+    QUON_DataTypes::DataType type(parsed);
+    // A part that failed inside List, Array or Recursive becomes Undefined: the text still
+    // parses, but it is not the type its author meant, so it counts as a failure.
+    if (parser.PartFailed()) {
+        error = FailureMessage(parser);
+        return std::nullopt;
+    }
+    return type;
+}
 
 int RunTypeCommand(int count, const char* const* texts, std::ostream& out, std::ostream& err) {
     if (count < 1) {

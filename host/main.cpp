@@ -1,5 +1,6 @@
 // quon-host: the stand-in host. Loads the extension library, installs the host's own
-// pooled-string allocator in it, binds the host's operation table and prints the descriptor.
+// pooled-string allocator in it, binds the host's operation table and prints the descriptor,
+// parsing every published type string again; exits non-zero when one does not parse.
 //
 //   quon-host [LIBRARY]
 //   quon-host type 'TEXT'...    parse and print type strings (see TypeCommand.h)
@@ -33,9 +34,10 @@ int main(int argc, char** argv) {
         const auto* descriptor = library.Data();
 
         std::cout << "Loaded " << library.Path() << "\n";
-        quon_host::PrintDescriptor(std::cout, *descriptor);
+        const bool allParsed = quon_host::PrintDescriptor(std::cout, *descriptor);
         library.Release();
-        return 0;
+        if (!allParsed) std::cerr << "quon-host: a published type string does not parse\n";
+        return allParsed ? 0 : 1;
     } catch (const std::exception& error) {
         std::cerr << "quon-host: " << error.what() << "\n";
         return 1;

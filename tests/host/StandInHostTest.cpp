@@ -4,8 +4,10 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
+#include "host/DescriptorPrinter.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
 #include "hostabi/HostThreadWords.h"
@@ -96,6 +98,20 @@ TEST(QuonHostProgram, PrintsTheDescriptorOfTheLibrary) {
          {"Library \"TestExternalLibrary\"", "interface version    400", "build configuration  RELEASE",
           "public \"0.6.5\"  full \"0.6.5 (abc)\"", "full \"0.6.12 (26000)\""})
         EXPECT_NE(output.find(expected), std::string::npos) << "missing: " << expected << "\n" << output;
+}
+
+TEST(QuonHostProgram, EveryPublishedTypeStringIsParsedAgainAndAFailureIsFlagged) {
+    const QUON_ExternLib::FunctionEntry rows[] = {{"good", nullptr, "( Int*Int -> Int )", "d"},
+                                                  {"bad", nullptr, "List[Numeric[Int]]", "d"}};
+    QUON_ExternLib::LibraryDescriptor descriptor;
+    descriptor.functions = rows;
+    descriptor.functionCount = 1;
+    std::ostringstream out;
+    EXPECT_TRUE(quon_host::PrintDescriptor(out, descriptor));
+    EXPECT_NE(out.str().find("canonical  (Int * Int -> Int)"), std::string::npos) << out.str();
+    descriptor.functionCount = 2;
+    EXPECT_FALSE(quon_host::PrintDescriptor(out, descriptor)) << "a part that failed to parse";
+    EXPECT_NE(out.str().find("DOES NOT PARSE"), std::string::npos) << out.str();
 }
 
 TEST(QuonHostProgram, AnEntryTheHostCannotServeStopsTheProcessNamingIt) {
