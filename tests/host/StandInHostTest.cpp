@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "host/CallFrame.h"
 #include "host/DescriptorPrinter.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
@@ -56,6 +57,20 @@ TEST(CallFrames, PrepareCallAndCloseLeaveTheCallerStackIntactAndFollowItsGrowth)
     EXPECT_EQ(evaluator.frameLimit - evaluator.stack.begin, limitIndex) << "limit follows grown storage";
     EXPECT_EQ(evaluator.stack.begin[1].words[0], reinterpret_cast<void*>(1)) << "old cells were moved";
     EXPECT_EQ(evaluator.stack.end[-1].words[0], reinterpret_cast<void*>(1009)) << "top cell";
+}
+
+TEST(CallFrames, ArgumentZeroIsAlsoInCellZeroForTheHandWrittenAdapters) {
+    quon_host::CallFrame frame(2);
+    quon_host::HostContext()->setInt(frame.Argument(0), 5);
+    quon_host::HostContext()->setString(frame.Argument(1), "six", 3);
+    alignas(16) CellSlot result{};
+    auto* resultCell = reinterpret_cast<QUON_Evaluator::EvCell*>(&result);
+    frame.Call(
+        [](QUON_Evaluator::EvCell* out, QUON_Evaluator::EvCell* cells) {
+            quon_host::HostContext()->setInt(out, cells[0].GetInteger() * 10 + cells[1].GetInteger());
+        },
+        resultCell);
+    EXPECT_EQ(resultCell->GetInteger(), 55) << "cell 0 and cell 1 both hold argument 0";
 }
 
 TEST(StackExtension, EnterLowersTheLimitAndLeaveRestoresIt) {
