@@ -3,6 +3,7 @@
 #include <new>
 
 #include "evaluator/EvInvalidCell.h"
+#include "host/HostEvaluator.h"
 
 namespace quon_host {
 
@@ -23,6 +24,7 @@ EvCell* CallFrame::Cell(std::size_t i) {
 
 void CallFrame::Call(QUON_ExternLib::AdapterFn adapter, EvCell* result) {
     if (count > 1) QUON_Evaluator::CopyCellWords(Cell(0), *Cell(1));
+    const StackExtensionScope extensions;
     adapter(result, Cell(0));
 }
 

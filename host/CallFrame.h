@@ -23,7 +23,8 @@ public:
     // The slot of argument i, for the host's setters to fill.
     QUON_Evaluator::EvCell* Argument(std::size_t i) { return Cell(1 + i); }
 
-    // Calls `adapter` with `result` and this frame (cell 0 made an image of argument 0 first).
+    // Calls `adapter` with `result` and this frame (cell 0 made an image of argument 0 first). The
+    // thread's stack limit is restored however the call ends.
     void Call(QUON_ExternLib::AdapterFn adapter, QUON_Evaluator::EvCell* result);
 
 private:

@@ -4,8 +4,9 @@
 
 #include <vector>
 
-#include "hostabi/HostThreadWords.h"
+#include "diagnostics/Exception.h"
 #include "host/HostContext.h"
+#include "hostabi/HostThreadWords.h"
 
 namespace quon_host {
 
@@ -94,9 +95,22 @@ void PrepareCall(std::uint64_t count, std::uint64_t /*flag*/) {
 }
 
 void EnterStackExtension() {
-    savedStackLimits.push_back(quonHostThreadWords.stackLimit);
     const ThreadStack threadStack = CallingThreadStack();
-    if (threadStack.low != nullptr) quonHostThreadWords.stackLimit = threadStack.low + kStackGuardBytes;
+    char* reserveLimit = threadStack.low != nullptr ? threadStack.low + kStackGuardBytes : nullptr;
+    // The reserve is handed out once: a recursion that reaches the limit again would overflow the
+    // thread's stack, so it ends with an error instead.
+    if (reserveLimit == nullptr || static_cast<char*>(quonHostThreadWords.stackLimit) <= reserveLimit)
+        throw zul::Exception("Stack overflow! No stack reserve is left for a deeper recursion!");
+    savedStackLimits.push_back(quonHostThreadWords.stackLimit);
+    quonHostThreadWords.stackLimit = reserveLimit;
+}
+
+StackExtensionScope::StackExtensionScope()
+    : limit(quonHostThreadWords.stackLimit), depth(savedStackLimits.size()) {}
+
+StackExtensionScope::~StackExtensionScope() {
+    if (savedStackLimits.size() > depth) savedStackLimits.resize(depth);
+    quonHostThreadWords.stackLimit = limit;
 }
 
 void LeaveStackExtension() {

@@ -2,6 +2,7 @@
 // thread's per-thread words together with the thread's stack limit.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 
@@ -27,6 +28,21 @@ private:
     QUON_Evaluator::Evaluator evaluator_;
     QUON_Evaluator::Evaluator* previousEvaluator_;
     void* previousStackLimit_;
+};
+
+// Restores the thread's stack limit and drops the stack extensions entered since its start when it
+// ends: an error that unwinds past extensions the library entered (it catches nothing, so it never
+// leaves them) then leaves the next call the normal limit.
+class StackExtensionScope {
+public:
+    StackExtensionScope();
+    ~StackExtensionScope();
+    StackExtensionScope(const StackExtensionScope&) = delete;
+    StackExtensionScope& operator=(const StackExtensionScope&) = delete;
+
+private:
+    void* limit;        // the limit at the start
+    std::size_t depth;  // extensions entered at the start
 };
 
 // The host's own channel, parent of every evaluator's channel: keeps and logs errors.

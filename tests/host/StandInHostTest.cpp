@@ -7,6 +7,7 @@
 #include <sstream>
 #include <string>
 
+#include "diagnostics/Exception.h"
 #include "host/CallFrame.h"
 #include "host/DescriptorPrinter.h"
 #include "host/HostContext.h"
@@ -83,6 +84,14 @@ TEST(StackExtension, EnterLowersTheLimitAndLeaveRestoresIt) {
     EXPECT_LT(QUON_Evaluator::HostStackLimit(), limit) << "extension gives more room";
     quon_host::HostContext()->leaveStackExtension();
     EXPECT_EQ(QUON_Evaluator::HostStackLimit(), limit) << "leave restores the limit";
+    {
+        const quon_host::StackExtensionScope call;
+        quon_host::HostContext()->enterStackExtension();
+        EXPECT_THROW(quon_host::HostContext()->enterStackExtension(), zul::Exception)
+            << "the reserve is handed out once; then an error, not an overflow";
+    }
+    EXPECT_EQ(QUON_Evaluator::HostStackLimit(), limit)
+        << "the call's end restores the limit after an error";
 }
 
 TEST(HostChannels, AnEvaluatorsErrorsReachTheHostChannel) {
