@@ -155,6 +155,22 @@ struct ArrayName<tBaseString*> {
     static constexpr const char* kText = "Array[String]";
 };
 
+using IntArray = QUON_Evaluator::fArrayOfPrimitiveValues<long long>;
+using FloatArray = QUON_Evaluator::fArrayOfPrimitiveValues<double>;
+using StringArray = QUON_Evaluator::fArrayOfPrimitiveValues<tBaseString*>;
+// An array of arrays of Int: its elements are array cells, each viewed through RowOf.
+using IntMatrix = QUON_Evaluator::fArrayOfPrimitiveValues<IntArray*>;
+
+template <>
+struct ArrayName<IntArray*> {
+    static constexpr const char* kText = "Array[Array[Int]]";
+};
+
+// Row `index` of a matrix (normalised), viewed as an array of Int.
+inline IntArray* RowOf(const IntMatrix* matrix, std::int64_t index) {
+    return IntArray::Of(matrix->ElementCell(index));
+}
+
 template <class T>
 struct Caster<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
     using View = QUON_Evaluator::fArrayOfPrimitiveValues<T>;
@@ -165,6 +181,35 @@ struct Caster<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
     static void SetResult(EvCell* result, View* carrier) {
         QUON_Evaluator::PooledCell(carrier->Cell()).MoveImageTo(result);
     }
+};
+
+// A new array from the host's makeArray (the count passed on unchanged) for a native function to
+// fill and return. Until it is handed over, by Take() as the function's result or by MoveInto()
+// an element of an outer array, the guard owns the carrier: leaving by an exception releases
+// the array and gives the cell back to the pool.
+template <class T>
+class NewArray {
+public:
+    using View = QUON_Evaluator::fArrayOfPrimitiveValues<T>;
+
+    explicit NewArray(std::int64_t count) : carrier(Host().makeArray(static_cast<std::uint64_t>(count))) {}
+    NewArray(const NewArray&) = delete;
+    NewArray& operator=(const NewArray&) = delete;
+    ~NewArray() {
+        if (carrier != nullptr) QUON_Evaluator::ReleasePooledCell(carrier);
+    }
+
+    View* operator->() const { return View::Of(carrier); }
+    EvCell* Element(std::int64_t index) const { return View::Of(carrier)->ElementCell(index); }
+
+    View* Take() { return View::Of(std::exchange(carrier, nullptr)); }
+    // The array's image goes into `place` (which then owns the array); the carrier returns to the pool.
+    void MoveInto(EvCell* place) {
+        QUON_Evaluator::PooledCell(std::exchange(carrier, nullptr)).MoveImageTo(place);
+    }
+
+private:
+    EvCell* carrier;  // the pooled cell makeArray gave; null once handed over
 };
 
 // Registered custom classes travel as objects the host holds: an argument is the object

@@ -11,13 +11,15 @@
 // type text (the literal one, or "Record[ name: Type, ... ]" assembled from the fields' casters),
 // reading a record argument (by attribute name, an absent attribute reads as 0) and building a
 // record result (makeRecord, then each field into its attribute cell; a nested record is built
-// into its attribute cell the same way).
+// into its attribute cell the same way). A std::vector of a bound structure is returned as an
+// array of such records, one built in each element cell.
 #pragma once
 
 #include <cstddef>
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <vector>
 
 #include "evaluator/RecordView.h"
 #include "evaluator/utilRecordNames.h"
@@ -116,6 +118,23 @@ private:
     static Field ReadAttribute(const QUON_Evaluator::RecordView& record, const char* name) {
         const EvCell* attribute = record.Find(name);
         return attribute != nullptr ? Caster<Field>::Read(attribute) : Field{};
+    }
+};
+
+// Arrays of records as results: makeArray with the vector's size, each structure built as a
+// record in its element cell, then the carrier moves into the result cell. An element's
+// payload is the record's first attribute cell.
+template <BoundRecord Struct>
+struct Caster<std::vector<Struct>> {
+    static const char* Name() {
+        static const std::string text = std::string("Array[") + Caster<Struct>::Name() + "]";
+        return text.c_str();
+    }
+    static void SetResult(EvCell* result, const std::vector<Struct>& values) {
+        NewArray<EvCell*> array(static_cast<std::int64_t>(values.size()));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            Caster<Struct>::SetResult(array.Element(static_cast<std::int64_t>(i)), values[i]);
+        array.MoveInto(result);
     }
 };
 

@@ -1,6 +1,7 @@
 // What the library's binding code needs of the library object: the host's operation table
-// bound by BindToParentContext, and the custom types registered by native type. The library
-// object fills it; adapters and conversions read it without reaching up into interface/.
+// bound by BindToParentContext, the custom types registered by native type, and the way to the
+// descriptor. The library object fills it; adapters, conversions and the library's functions
+// read it without reaching up into interface/.
 #pragma once
 
 #include <map>
@@ -16,6 +17,7 @@ using CustomTypeRegistry = std::map<std::type_index, CustomTypeEntry>;
 struct LibraryContext {
     ParentContext* parentContext = nullptr;            // the host's table; null until bound
     const CustomTypeRegistry* typeRegistry = nullptr;  // the library object's registry
+    LibraryDescriptor* (*libraryData)() = nullptr;     // the library object's LibraryData
 
     // The row registered for a native type, or null.
     const CustomTypeEntry* FindCustomType(std::type_index nativeType) const {

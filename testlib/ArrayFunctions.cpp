@@ -1,0 +1,172 @@
+#include "testlib/ArrayFunctions.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <ctime>
+#include <iostream>
+#include <new>
+#include <string>
+
+#include "diagnostics/Exception.h"
+#include "hostabi/Evaluator.h"
+#include "hostabi/HostThreadWords.h"
+#include "testlib/NumericFunctions.h"
+
+namespace QUON_TestLib {
+
+using QUON_ExternLib::Host;
+using QUON_ExternLib::NewArray;
+using QUON_ExternLib::RowOf;
+
+namespace {
+
+// On the first call in the process only: seed the generator from the time when the most recent
+// mode record of the calling thread's evaluator asks for it.
+void SeedOnFirstCall() {
+    static std::atomic<bool> firstCallDone{false};
+    if (firstCallDone.exchange(true)) return;
+    const QUON_Evaluator::Evaluator* evaluator = Host().currentEvaluator();
+    if (evaluator == nullptr || evaluator->modes.empty()) return;
+    if (evaluator->modes.back().flags & QUON_Evaluator::kModeSeedRandomFromTime)
+        std::srand(static_cast<unsigned>(std::time(nullptr)));
+}
+
+// rand() % range: 0 to |range| - 1. A range of 0 has no value to give.
+void CheckRange(std::int32_t range) {
+    if (range == 0) throw zul::Exception("random values: the range must not be 0");
+}
+std::int64_t RandomBelow(std::int32_t range) {
+    return std::rand() % range;
+}
+
+// Sums as signed 64-bit with wrap-around.
+std::int64_t WrappingSum(const IntArray* array) {
+    std::uint64_t sum = 0;
+    for (long long value : *array) sum += static_cast<std::uint64_t>(value);
+    return static_cast<std::int64_t>(sum);
+}
+
+void Line(const char* text) {
+    std::cout << text << std::endl;
+}
+
+// Enters the host's stack extension for one scope; leaves it on every way out.
+class StackExtension {
+public:
+    StackExtension() { Host().enterStackExtension(); }
+    ~StackExtension() {
+        if (entered) Host().leaveStackExtension();
+    }
+    void Leave() {
+        entered = false;
+        Host().leaveStackExtension();
+    }
+
+private:
+    bool entered = true;
+};
+
+std::int64_t SumFrom(std::int64_t n, bool onNewExtension);
+
+// Below the stack limit: recurse again on the stack extension the host gives.
+[[gnu::noinline]] std::int64_t SumOnExtension(std::int64_t n) {
+    Line("# recursiveSum : 2a");
+    StackExtension extension;
+    Line("# recursiveSum : 3");
+    const std::int64_t sum = SumFrom(n, true);
+    Line("# recursiveSum : 4");
+    extension.Leave();
+    Line("# recursiveSum : 5");
+    return sum;
+}
+
+[[gnu::noinline]] std::int64_t SumFrom(std::int64_t n, bool onNewExtension) {
+    if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) <
+        reinterpret_cast<std::uintptr_t>(QUON_Evaluator::HostStackLimit())) {
+        // An extension that left this first level below the limit would be asked for again forever.
+        if (onNewExtension) throw zul::Exception("recursiveSum: the stack extension gave no room");
+        return SumOnExtension(n);
+    }
+    if (n <= 0) return 0;
+    std::int64_t rest = SumFrom(n - 1, false);
+    // Opaque to the optimiser: the addition stays after the call instead of becoming a loop.
+    asm volatile("" : "+r"(rest));
+    return static_cast<std::int64_t>(static_cast<std::uint64_t>(n) + static_cast<std::uint64_t>(rest));
+}
+
+}  // namespace
+
+std::int64_t GetArrayLen(IntArray* array) {
+    return array->Count();
+}
+
+std::int64_t GetArrayLenF(FloatArray* array) {
+    return array->Count();
+}
+
+std::int64_t GetArraySum(IntArray* array) {
+    return WrappingSum(array);
+}
+
+IntArray* GetRandomArray(std::int32_t range, std::int32_t count) {
+    SeedOnFirstCall();
+    CheckRange(range);
+    NewArray<long long> out(count);
+    for (std::int64_t i = 0; i < count; ++i) Host().setInt(out.Element(i), RandomBelow(range));
+    return out.Take();
+}
+
+IntArray* GetArraySeq(std::int64_t from, std::int64_t to) {
+    const bool down = to < from;
+    const std::uint64_t distance = down ? static_cast<std::uint64_t>(from) - static_cast<std::uint64_t>(to)
+                                        : static_cast<std::uint64_t>(to) - static_cast<std::uint64_t>(from);
+    // No host could hold 2^63 cells; the check keeps the count from wrapping.
+    if (distance >= static_cast<std::uint64_t>(INT64_MAX)) throw std::bad_array_new_length();
+    const auto count = static_cast<std::int64_t>(distance + 1);
+    NewArray<long long> out(count);
+    const std::uint64_t step = down ? ~std::uint64_t{0} : 1;  // -1 or +1, wrapping arithmetic
+    for (std::int64_t k = 0; k < count; ++k)
+        Host().setInt(out.Element(k), static_cast<std::int64_t>(static_cast<std::uint64_t>(from) +
+                                                                static_cast<std::uint64_t>(k) * step));
+    return out.Take();
+}
+
+std::int64_t RecursiveSum(std::int64_t n) {
+    return SumFrom(n, false);
+}
+
+tString GetArraySumS(StringArray* array) {
+    tString out("");
+    for (const tBaseString* text : *array) AppendPrintable(out, *text);
+    return out;
+}
+
+StringArray* IntArr2strArr(IntArray* array) {
+    NewArray<tBaseString*> out(array->Count());
+    std::int64_t i = 0;
+    for (long long value : *array) {
+        const std::string text = std::to_string(value);
+        Host().setString(out.Element(i++), text.data(), text.size());
+    }
+    return out.Take();
+}
+
+IntMatrix* GetRandomMatrix(std::int32_t range, std::int32_t rows, std::int32_t columns) {
+    CheckRange(range);
+    NewArray<IntArray*> out(rows);
+    for (std::int64_t r = 0; r < rows; ++r) {
+        NewArray<long long> row(columns);
+        for (std::int64_t c = 0; c < columns; ++c) Host().setInt(row.Element(c), RandomBelow(range));
+        row.MoveInto(out.Element(r));
+    }
+    return out.Take();
+}
+
+IntArray* SumMatrixRows(IntMatrix* matrix) {
+    NewArray<long long> out(matrix->Count());
+    for (std::int64_t r = 0; r < matrix->Count(); ++r)
+        Host().setInt(out.Element(r), WrappingSum(RowOf(matrix, r)));
+    return out.Take();
+}
+
+}  // namespace QUON_TestLib
