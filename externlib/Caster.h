@@ -158,7 +158,8 @@ struct ArrayName<tBaseString*> {
 using IntArray = QUON_Evaluator::fArrayOfPrimitiveValues<long long>;
 using FloatArray = QUON_Evaluator::fArrayOfPrimitiveValues<double>;
 using StringArray = QUON_Evaluator::fArrayOfPrimitiveValues<tBaseString*>;
-// An array of arrays of Int: its elements are array cells, each viewed through RowOf.
+// An array of arrays of Int: its elements are array cells, each viewed through RowOf (an
+// element's payload is the row's array object, not a view, so rows are never read by value).
 using IntMatrix = QUON_Evaluator::fArrayOfPrimitiveValues<IntArray*>;
 
 template <>
