@@ -3,6 +3,7 @@
 #include <iomanip>
 #include <string>
 
+#include "datatypes/ExternalTypeRegistry.h"
 #include "host/TypeCommand.h"
 
 namespace quon_host {
@@ -33,6 +34,9 @@ bool PrintDescriptor(std::ostream& out, const QUON_ExternLib::LibraryDescriptor&
     out << "Custom types (" << descriptor.customTypeCount << ")\n";
     for (std::uint64_t i = 0; i < descriptor.customTypeCount; ++i) {
         const auto& row = descriptor.customTypes[i];
+        // The rows' type strings may name the type: the host's parser learns it first.
+        if (row.typeName != nullptr)
+            QUON_DataTypes::ExternalTypeRegistry::Instance().Register(row.typeName);
         out << "  " << std::setw(3) << std::right << i + 1 << "  " << OrNull(row.typeName) << "  destroy "
             << reinterpret_cast<const void*>(row.destroy) << "  toText "
             << reinterpret_cast<const void*>(row.toText) << "\n";
