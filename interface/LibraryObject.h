@@ -39,6 +39,10 @@ public:
 private:
     void Build();
     void Publish();
+    // Appends the row of a native function with its generated adapter and, unless a literal
+    // text is given, its derived type string.
+    template <auto Function>
+    void Append(const char* name, const char* description, const char* literalType = nullptr);
 
     std::vector<FunctionEntry> functionTable;      // rows in registration order
     std::vector<CustomTypeEntry> customTypeTable;  // rows in registration order
