@@ -39,7 +39,7 @@ struct RemoveWhenDone {
 
 ResidentLibrary::ResidentLibrary(const std::string& copyPath) : loaded(copyPath), image(copyPath) {
     loaded.Bind(quon_host::HostContext());
-    loaded.Data();
+    descriptor = loaded.Data();
 }
 
 const ResidentLibrary& ResidentLibrary::Get() {
@@ -52,6 +52,12 @@ const ResidentLibrary& ResidentLibrary::Get() {
 
 void* ResidentLibrary::HiddenSymbol(const std::string& name) const {
     return quon_host::LoadedSymbolAddress(loaded.Handle(), image, name);
+}
+
+const QUON_ExternLib::FunctionEntry& ResidentLibrary::Row(const std::string& name) const {
+    for (std::uint64_t i = 0; i < descriptor->functionCount; ++i)
+        if (name == descriptor->functions[i].name) return descriptor->functions[i];
+    throw std::runtime_error("the library publishes no row " + name);
 }
 
 }  // namespace quon_bench

@@ -10,6 +10,7 @@
 
 #include "host/ElfImage.h"
 #include "host/LibraryLoader.h"
+#include "hostabi/LibraryDescriptor.h"
 
 namespace quon_bench {
 
@@ -20,6 +21,8 @@ public:
     static const ResidentLibrary& Get();
 
     const quon_host::LoadedLibrary& Loaded() const { return loaded; }
+    // The descriptor's row published under `name`; throws std::runtime_error when there is none.
+    const QUON_ExternLib::FunctionEntry& Row(const std::string& name) const;
     // The run-time address of a symbol of the file's full symbol table (hidden symbols
     // included), or null when the file has no such symbol, as when it was stripped.
     void* HiddenSymbol(const std::string& name) const;
@@ -29,6 +32,7 @@ private:
 
     quon_host::LoadedLibrary loaded;  // the private copy, loaded until the process ends
     quon_host::ElfImage image;        // the same file, read before it was removed
+    const QUON_ExternLib::LibraryDescriptor* descriptor = nullptr;  // what LibraryData gave
 };
 
 }  // namespace quon_bench
