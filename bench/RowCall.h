@@ -46,8 +46,8 @@ public:
     EvCell* Result() { return result.Cell(); }
     ResultCell& ResultSlot() { return result; }
 
-    // The call as the host makes it: CallFrame::Call (argument 0's image into cell 0, the thread's
-    // stack limit and evaluator frames restored however the call ends).
+    // The call as the host makes it: CallFrame::Call (argument 0's image into cell 0, and the
+    // thread's state the host restores around a call).
     void ThroughHost() { frame.Call(adapter, result.Cell()); }
     // The adapter alone on the prepared frame, once ThroughHost has filled cell 0.
     void Adapter() { adapter(result.Cell(), cells); }
