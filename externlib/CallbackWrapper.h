@@ -13,8 +13,8 @@
 #include <cstdint>
 #include <functional>
 
-#include "evaluator/PooledCell.h"
 #include "externlib/Adapter.h"
+#include "externlib/HostCell.h"
 #include "hostabi/Evaluator.h"
 
 namespace QUON_ExternLib {
@@ -30,8 +30,8 @@ struct CallbackValue<int> {
     static void Push(QUON_Evaluator::Evaluator& evaluator, int value) {
         Host().setInt(reinterpret_cast<EvCell*>(evaluator.PushSlot()), value);
     }
-    static int From(const EvCell& result) {
-        return static_cast<int>(static_cast<std::uint32_t>(result.Word()));
+    static int From(const HostCell& result) {
+        return static_cast<int>(static_cast<std::uint32_t>(result->Word()));
     }
 };
 
@@ -45,13 +45,8 @@ struct CallbackValue<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
         image.WriteTo(slot);
         reinterpret_cast<EvCell*>(slot)->CloneData();
     }
-    // A new pooled cell owning its own share of the result's array; the caller releases it.
-    static View* From(const EvCell& result) {
-        void* cell = QUON_Evaluator::AllocateCell();
-        QUON_Evaluator::CopyCellWords(cell, result);
-        reinterpret_cast<EvCell*>(cell)->CloneData();
-        return View::Of(reinterpret_cast<EvCell*>(cell));
-    }
+    // The host's result cell itself, now the caller's (a host cell: release it with HostCell).
+    static View* From(HostCell result) { return View::Of(result.Release()); }
 };
 
 template <class Signature>
@@ -65,10 +60,10 @@ struct CallbackWrapper<R(A...)> {
         QUON_Evaluator::Evaluator& evaluator = *Host().currentEvaluator();
         (CallbackValue<A>::Push(evaluator, arguments), ...);
         Host().prepareCall(sizeof...(A), 0);
-        QUON_Evaluator::PooledCell result = QUON_Evaluator::PooledCell::EvaluateAlt(*function);
+        HostCell result = HostCell::EvaluateAlt(*function);
         evaluator.CloseCallFrame(
             [](QUON_Evaluator::CellSlot* slot) { reinterpret_cast<EvCell*>(slot)->ReleaseData(); });
-        return CallbackValue<R>::From(*result);
+        return CallbackValue<R>::From(std::move(result));
     }
 };
 

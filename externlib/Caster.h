@@ -20,9 +20,9 @@
 #include <typeinfo>
 #include <utility>
 
-#include "evaluator/PooledCell.h"
 #include "evaluator/cell.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
+#include "externlib/HostCell.h"
 #include "hostabi/LibraryContext.h"
 #include "strings/tBaseString.h"
 #include "strings/tString.h"
@@ -102,13 +102,15 @@ struct Caster<const tBaseString&> {
     };
 };
 
-// By value: a copy of the argument's body (keeping its release operation), released after the
-// call. As a result: its bytes go to setString, then the library's body is released.
+// By value: a new body of this module holding a copy of the argument's text, released after the
+// call into this module's pool (a copy keeping the host body's release operation would move one
+// block from this module's string pool to the host's on every call). As a result: its bytes go to
+// setString, then the library's body is released.
 template <>
 struct Caster<tString> {
     static constexpr const char* Name() { return "String"; }
     struct Argument {
-        explicit Argument(const EvCell* cell) : copy(tString::Adopt(tBaseString::Copy(BodyOf(cell)))) {}
+        explicit Argument(const EvCell* cell) : copy(tString::Adopt(tBaseString::New(BodyOf(cell)))) {}
         tString Get() { return std::move(copy); }
         tString copy;
     };
@@ -179,9 +181,7 @@ struct Caster<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
     // The view of the argument cell itself (its payload points at the host's array object).
     static View* Read(const EvCell* cell) { return View::Of(const_cast<EvCell*>(cell)); }
     using Argument = detail::PayloadArgument<View*, &Read>;
-    static void SetResult(EvCell* result, View* carrier) {
-        QUON_Evaluator::PooledCell(carrier->Cell()).MoveImageTo(result);
-    }
+    static void SetResult(EvCell* result, View* carrier) { HostCell(carrier->Cell()).MoveImageTo(result); }
 };
 
 // A new array from the host's makeArray (the count passed on unchanged) for a native function to
@@ -196,18 +196,14 @@ public:
     explicit NewArray(std::int64_t count) : carrier(Host().makeArray(static_cast<std::uint64_t>(count))) {}
     NewArray(const NewArray&) = delete;
     NewArray& operator=(const NewArray&) = delete;
-    ~NewArray() {
-        if (carrier != nullptr) QUON_Evaluator::ReleasePooledCell(carrier);
-    }
+    ~NewArray() { HostCell release(carrier); }
 
     View* operator->() const { return View::Of(carrier); }
     EvCell* Element(std::int64_t index) const { return View::Of(carrier)->ElementCell(index); }
 
     View* Take() { return View::Of(std::exchange(carrier, nullptr)); }
     // The array's image goes into `place` (which then owns the array); the carrier returns to the pool.
-    void MoveInto(EvCell* place) {
-        QUON_Evaluator::PooledCell(std::exchange(carrier, nullptr)).MoveImageTo(place);
-    }
+    void MoveInto(EvCell* place) { HostCell(std::exchange(carrier, nullptr)).MoveImageTo(place); }
 
 private:
     EvCell* carrier;  // the pooled cell makeArray gave; null once handed over

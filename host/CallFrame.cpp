@@ -25,6 +25,7 @@ EvCell* CallFrame::Cell(std::size_t i) {
 void CallFrame::Call(QUON_ExternLib::AdapterFn adapter, EvCell* result) {
     if (count > 1) QUON_Evaluator::CopyCellWords(Cell(0), *Cell(1));
     const StackExtensionScope extensions;
+    const FrameCheckpoint frames(CurrentEvaluator());
     adapter(result, Cell(0));
 }
 

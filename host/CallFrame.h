@@ -24,7 +24,8 @@ public:
     QUON_Evaluator::EvCell* Argument(std::size_t i) { return Cell(1 + i); }
 
     // Calls `adapter` with `result` and this frame (cell 0 made an image of argument 0 first). The
-    // thread's stack limit is restored however the call ends.
+    // thread's stack limit is restored however the call ends, and its evaluator's frames when an
+    // error ends it.
     void Call(QUON_ExternLib::AdapterFn adapter, QUON_Evaluator::EvCell* result);
 
 private:

@@ -2,9 +2,11 @@
 
 #include <pthread.h>
 
+#include <exception>
 #include <vector>
 
 #include "diagnostics/Exception.h"
+#include "evaluator/cell.h"
 #include "host/HostContext.h"
 #include "hostabi/HostThreadWords.h"
 
@@ -111,6 +113,26 @@ StackExtensionScope::StackExtensionScope()
 StackExtensionScope::~StackExtensionScope() {
     if (savedStackLimits.size() > depth) savedStackLimits.resize(depth);
     quonHostThreadWords.stackLimit = limit;
+}
+
+FrameCheckpoint::FrameCheckpoint(Evaluator* evaluator)
+    : evaluator(evaluator),
+      depth(evaluator != nullptr ? evaluator->Depth() : 0),
+      base(evaluator != nullptr ? evaluator->frameBase - evaluator->stack.begin : 0),
+      limit(evaluator != nullptr ? evaluator->frameLimit - evaluator->stack.begin : 0),
+      frameBytes(evaluator != nullptr ? evaluator->frameSizes.size() : 0),
+      uncaught(std::uncaught_exceptions()) {}
+
+FrameCheckpoint::~FrameCheckpoint() {
+    if (evaluator == nullptr || std::uncaught_exceptions() <= uncaught) return;
+    Evaluator& e = *evaluator;
+    while (e.Depth() > depth) {
+        reinterpret_cast<QUON_Evaluator::EvCell*>(e.stack.end - 1)->ReleaseData();
+        e.PopSlot();
+    }
+    e.frameSizes.resize(frameBytes);
+    e.frameBase = e.stack.begin + base;
+    e.frameLimit = e.stack.begin + limit;
 }
 
 void LeaveStackExtension() {

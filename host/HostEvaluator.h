@@ -45,6 +45,25 @@ private:
     std::size_t depth;  // extensions entered at the start
 };
 
+// Puts the calling thread's evaluator back as it was at the scope's start when an error unwinds
+// past it: a callback that throws leaves the frame the library's callback wrapper opened (the
+// library catches nothing), so the host pops the cells pushed since (releasing each), drops the
+// frame bytes and restores the frame base and limit. A normal exit changes nothing.
+class FrameCheckpoint {
+public:
+    explicit FrameCheckpoint(QUON_Evaluator::Evaluator* evaluator);  // null: nothing to restore
+    ~FrameCheckpoint();
+    FrameCheckpoint(const FrameCheckpoint&) = delete;
+    FrameCheckpoint& operator=(const FrameCheckpoint&) = delete;
+
+private:
+    QUON_Evaluator::Evaluator* evaluator;
+    std::size_t depth;           // cells on the stack
+    std::ptrdiff_t base, limit;  // frame base and limit, as offsets from the stack's begin
+    std::size_t frameBytes;      // entries of the byte stack
+    int uncaught;                // exceptions in flight at the start
+};
+
 // The host's own channel, parent of every evaluator's channel: keeps and logs errors.
 zul::DiagnosticChannel& HostChannel();
 

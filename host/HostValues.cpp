@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "diagnostics/EvException.h"
+#include "diagnostics/Exception.h"
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/EvStringCell.h"
 #include "evaluator/PrimitiveCells.h"
@@ -91,6 +92,11 @@ void HostArrayCell::ToString(tString& out, bool) const {
 }
 
 EvCell* MakeArray(std::uint64_t count) {
+    // The library passes a native function's count on unchanged, a negative one included.
+    if (static_cast<std::int64_t>(count) < 0)
+        throw zul::Exception(("Negative array size! An array of " +
+                              std::to_string(static_cast<std::int64_t>(count)) + " elements was requested.")
+                                 .c_str());
     void* cell = QUON_Evaluator::AllocateCell();
     void* memory = nullptr;
     try {

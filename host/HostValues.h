@@ -123,7 +123,8 @@ void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry
 void* GetCustom(EvCell* cell);
 // A record with one attribute cell per name of the table (a null handle gives no attributes).
 void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names);
-// A cell from the calling thread's cell pool 1 holding a new array of `count` element cells.
+// A cell from the calling thread's cell pool 1 holding a new array of `count` element cells. A
+// count that is negative as a signed number throws zul::Exception ("Negative array size! ...").
 EvCell* MakeArray(std::uint64_t count);
 
 }  // namespace quon_host

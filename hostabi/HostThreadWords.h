@@ -24,6 +24,13 @@ static_assert(offsetof(QuonHostThreadWords, stackLimit) == 0);
 static_assert(offsetof(QuonHostThreadWords, currentEvaluator) == 8);
 
 extern __thread QuonHostThreadWords quonHostThreadWords __attribute__((tls_model("initial-exec")));
+
+// Optional: a host that exports this function takes back the 16-byte pooled cells it made and
+// the library is done with (array carriers from makeArray, results of evaluating the host's
+// function cells) into the calling thread's own cell pool. The library looks it up by name when
+// it is bound; without it those cells go to the library's pool, as they did before.
+using QuonHostReturnCellFn = void (*)(void* cell);
+inline constexpr const char* kQuonHostReturnCellSymbol = "quonHostReturnCell";
 }
 
 namespace QUON_Evaluator {

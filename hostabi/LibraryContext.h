@@ -7,8 +7,10 @@
 #include <map>
 #include <typeindex>
 
+#include "hostabi/HostThreadWords.h"
 #include "hostabi/LibraryDescriptor.h"
 #include "hostabi/ParentContext.h"
+#include "memory/ThreadCellPools.h"
 
 namespace QUON_ExternLib {
 
@@ -18,6 +20,7 @@ struct LibraryContext {
     ParentContext* parentContext = nullptr;            // the host's table; null until bound
     const CustomTypeRegistry* typeRegistry = nullptr;  // the library object's registry
     LibraryDescriptor* (*libraryData)() = nullptr;     // the library object's LibraryData
+    QuonHostReturnCellFn returnHostCell = nullptr;     // the host's cell return, if it offers one
 
     // The row registered for a native type, or null.
     const CustomTypeEntry* FindCustomType(std::type_index nativeType) const {
@@ -37,6 +40,16 @@ inline LibraryContext& TheLibraryContext() {
 // The bound host table (entries are called directly, without passing the table).
 inline ParentContext& Host() {
     return *theLibraryContext.parentContext;
+}
+
+// Gives back the 16 bytes of a pooled cell the host made (a makeArray carrier, the result of
+// evaluating a host function cell): to the host's pool when the host takes them, else to this
+// thread's pool 1. Cells the host makes would otherwise drift into the library's pool for good.
+inline void GiveBackHostCell(void* cell) {
+    if (QuonHostReturnCellFn giveBack = theLibraryContext.returnHostCell)
+        giveBack(cell);
+    else
+        QUON_Evaluator::FreeCell(cell);
 }
 
 }  // namespace QUON_ExternLib

@@ -1,5 +1,7 @@
 #include "interface/LibraryObject.h"
 
+#include <dlfcn.h>
+
 #include "externlib/Adapter.h"
 #include "externlib/CallbackWrapper.h"
 #include "externlib/HandAdapters.h"
@@ -45,6 +47,14 @@ LibraryObject::LibraryObject() {
     descriptor.frameworkMinVersion = zul::VersionInfo(0, 6, 12, "26000");
     TheLibraryContext().typeRegistry = &typeRegistry;
     TheLibraryContext().libraryData = [] { return TheLibrary().Data(); };
+}
+
+void LibraryObject::Bind(ParentContext* context) {
+    parentContext = context;
+    LibraryContext& binding = TheLibraryContext();
+    binding.parentContext = context;
+    binding.returnHostCell =
+        reinterpret_cast<QuonHostReturnCellFn>(dlsym(RTLD_DEFAULT, kQuonHostReturnCellSymbol));
 }
 
 LibraryDescriptor* LibraryObject::Data() {

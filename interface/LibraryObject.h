@@ -22,11 +22,9 @@ public:
     // The descriptor, built on the first call; later calls return the same one unchanged.
     LibraryDescriptor* Data();
 
-    // Stores the host's table, here (where the host may read it) and in the binding context.
-    void Bind(ParentContext* context) {
-        parentContext = context;
-        TheLibraryContext().parentContext = context;
-    }
+    // Stores the host's table, here (where the host may read it) and in the binding context,
+    // and finds the host's optional cell return.
+    void Bind(ParentContext* context);
     ParentContext* Context() const { return parentContext; }
     bool IsBuilt() const { return built; }
 

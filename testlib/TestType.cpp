@@ -2,7 +2,7 @@
 
 #include <iostream>
 
-#include "evaluator/PooledCell.h"
+#include "externlib/HostCell.h"
 #include "memory/InterModuleProxy.h"
 
 namespace QUON_TestLib {
@@ -54,7 +54,7 @@ std::int32_t Test1a(std::function<int(int)> f) {
 
 IntArray* TestArr(IntArray* a, std::function<IntArray*(IntArray*)> f) {
     // The first result is released (on every way out) once the second exists.
-    const QUON_Evaluator::PooledCell first(f(a)->Cell());
+    const QUON_ExternLib::HostCell first(f(a)->Cell());
     return f(IntArray::Of(first.Get()));
 }
 

@@ -1,0 +1,116 @@
+#include "host/HostLibrary.h"
+
+#include <algorithm>
+#include <memory>
+#include <numeric>
+
+#include "datatypes/DataTypeCodes.h"
+#include "datatypes/ExternalTypeRegistry.h"
+#include "host/CallFrame.h"
+#include "host/HostContext.h"
+#include "host/HostEvaluator.h"
+#include "host/HostFunction.h"
+#include "host/TypeCommand.h"
+
+namespace quon_host {
+
+namespace {
+
+// The calling thread's evaluator: the one installed, or one made for this thread on first use.
+void EnsureEvaluator() {
+    thread_local std::unique_ptr<EvaluatorScope> own;
+    if (CurrentEvaluator() == nullptr && own == nullptr) own = std::make_unique<EvaluatorScope>();
+}
+
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    std::iota(row.begin(), row.end(), 0);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+}  // namespace
+
+HostLibrary::HostLibrary(const std::string& path) : library(path) {
+    library.Bind(HostContext());
+    descriptor = library.Data();
+    if (descriptor == nullptr) throw std::runtime_error(path + ": LibraryData gave no descriptor");
+    for (std::uint64_t i = 0; i < descriptor->customTypeCount; ++i)
+        QUON_DataTypes::ExternalTypeRegistry::Instance().Register(descriptor->customTypes[i].typeName);
+    rows.reserve(descriptor->functionCount);
+    for (std::uint64_t i = 0; i < descriptor->functionCount; ++i) {
+        const QUON_ExternLib::FunctionEntry& entry = descriptor->functions[i];
+        std::string error;
+        auto type = ParseTypeText(entry.typeString, error);
+        rows.push_back({&entry, type ? std::move(*type) : QUON_DataTypes::DataType()});
+        byName.emplace(entry.name, i);
+    }
+}
+
+const HostLibrary::Row* HostLibrary::Find(std::string_view name) const {
+    const auto found = byName.find(name);
+    return found == byName.end() ? nullptr : &rows[found->second];
+}
+
+std::string HostLibrary::ClosestName(std::string_view name) const {
+    std::string best;
+    std::size_t bestDistance = SIZE_MAX;
+    for (const Row& row : rows)
+        if (const std::size_t d = EditDistance(name, row.entry->name); d < bestDistance) {
+            bestDistance = d;
+            best = row.entry->name;
+        }
+    return best;
+}
+
+Value HostLibrary::Call(std::string_view name, const std::vector<Value>& arguments) const {
+    const Row* row = Find(name);
+    if (row == nullptr)
+        throw CallError("no function '" + std::string(name) + "' in " + descriptor->libraryName +
+                        "; did you mean '" + ClosestName(name) + "'?");
+    return Call(*row, arguments);
+}
+
+Value HostLibrary::Call(const Row& row, const std::vector<Value>& arguments) const {
+    const std::string name = row.entry->name;
+    QUON_DataTypes::DataTypeImp& type = *row.type.Get();
+    if (type.TypeCode() != QUON_DataTypes::TypeCode::kFunction)
+        throw CallError(name + ": its type string does not parse: " + row.entry->typeString);
+    const std::size_t count = type.GetArgumentCount();
+    if (arguments.size() != count)
+        throw CallError(name + " takes " + std::to_string(count) +
+                        (count == 1 ? " argument" : " arguments") + ", given " +
+                        std::to_string(arguments.size()));
+
+    EnsureEvaluator();
+    CallFrame frame(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        QUON_DataTypes::DataType& expected = type.GetFunctionSubType(static_cast<std::uint32_t>(i + 1));
+        const Value& argument = arguments[i];
+        if (!Conforms(argument, expected))
+            throw CallError(name + ": argument " + std::to_string(i + 1) + " must be " +
+                            expected.ToString().Text() + ", given " + argument.TypeText());
+        if (argument.GetKind() == Value::Kind::Function) {
+            // The row's function type goes with this call's copy, so the host checks what the
+            // function returns before the library reads it.
+            const HostFunctionObject& function =
+                *static_cast<const HostFunctionCell&>(argument.Cell()).Object();
+            HostFunctionCell::MakeAt(frame.Argument(i), function.arity, function.body, expected);
+        } else {
+            argument.Cell().CopyTo(frame.Argument(i));
+        }
+    }
+    Value result;
+    frame.Call(row.entry->adapter, &result.Cell());
+    return result;
+}
+
+}  // namespace quon_host
