@@ -11,6 +11,7 @@
 #include "host/HostEvaluator.h"
 #include "host/HostFunction.h"
 #include "host/TypeCommand.h"
+#include "strings/tBaseString.h"
 
 namespace quon_host {
 
@@ -39,7 +40,11 @@ std::size_t EditDistance(std::string_view a, std::string_view b) {
 
 }  // namespace
 
-HostLibrary::HostLibrary(const std::string& path) : library(path) {
+HostLibrary::HostLibrary(const std::string& path, Strings strings) : library(path) {
+    using zul::zulStdString::tBaseString;
+    if (strings == Strings::kHostPool)
+        library.Strings().setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
+                                               reinterpret_cast<void*>(&tBaseString::freeFnImp));
     library.Bind(HostContext());
     descriptor = library.Data();
     if (descriptor == nullptr) throw std::runtime_error(path + ": LibraryData gave no descriptor");

@@ -30,8 +30,12 @@ public:
         QUON_DataTypes::DataType type;  // the parsed type string; Undefined when it did not parse
     };
 
+    // Where the library's string bodies come from: its own pool, or the host's (the host installs
+    // its allocator pair before binding, as quon-host does).
+    enum class Strings { kLibraryPool, kHostPool };
+
     // Throws std::runtime_error when the library cannot be loaded or bound.
-    explicit HostLibrary(const std::string& path);
+    explicit HostLibrary(const std::string& path, Strings strings = Strings::kLibraryPool);
 
     const QUON_ExternLib::LibraryDescriptor& Descriptor() const { return *descriptor; }
     const LoadedLibrary& Loaded() const { return library; }

@@ -1,45 +1,35 @@
-// quon-host: the stand-in host. Loads the extension library, installs the host's own
-// pooled-string allocator in it, binds the host's operation table and prints the descriptor,
-// parsing every published type string again; exits non-zero when one does not parse.
-//
-//   quon-host [LIBRARY]
-//   quon-host type 'TEXT'...    parse and print type strings (see TypeCommand.h)
-#include <cstring>
+// quon-host: the stand-in host as a tool. Loads an extension library the way the interpreter
+// does and lists, checks and calls what it publishes. `quon-host --help` lists the subcommands.
 #include <exception>
 #include <iostream>
 
-#include "host/DescriptorPrinter.h"
-#include "host/HostContext.h"
 #include "host/HostEvaluator.h"
-#include "host/LibraryLoader.h"
-#include "host/TypeCommand.h"
-#include "strings/tBaseString.h"
+#include "host/tool/Tool.h"
 
 int main(int argc, char** argv) {
-    using zul::zulStdString::tBaseString;
-    if (argc > 1 && std::strcmp(argv[1], "type") == 0) {
-        return quon_host::RunTypeCommand(argc - 2, argv + 2, std::cout, std::cerr);
-    }
+    // The host's runtime (its string pool among it) is up before a library loads, so it
+    // outlives the library's static objects at exit.
+    quon_host::EvaluatorScope evaluator;
+    quon_host::Tool tool;
+    CLI::App app(
+        "quon-host: loads a Quon extension library as the interpreter does, lists its descriptor, "
+        "checks type strings and calls its functions.",
+        "quon-host");
+    app.add_option("--library", tool.libraryPath, "The extension library (default: the built library)");
+    app.add_option("LIBRARY", tool.libraryPath, "The extension library, as a positional path");
+    app.fallthrough();  // --library may also follow the subcommand
+    app.require_subcommand(0, 1);
+    quon_host::AddListCommand(app, tool);
+    quon_host::AddCallCommands(app, tool);
+    quon_host::AddPictureCommands(app, tool);
+    quon_host::AddLifeCommand(app, tool);
     try {
-        // The host's runtime (its string pool among it) is up before the library loads, so
-        // it outlives the library's static objects at exit.
-        quon_host::EvaluatorScope evaluator;
-        const std::string path = argc > 1 ? argv[1] : quon_host::DefaultLibraryPath();
-        quon_host::LoadedLibrary library(path);
-
-        // String bodies made by the library now come from the host's own pool.
-        library.Strings().setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
-                                               reinterpret_cast<void*>(&tBaseString::freeFnImp));
-        library.Bind(quon_host::HostContext());
-        const auto* descriptor = library.Data();
-
-        std::cout << "Loaded " << library.Path() << "\n";
-        const bool allParsed = quon_host::PrintDescriptor(std::cout, *descriptor);
-        library.Release();
-        if (!allParsed) std::cerr << "quon-host: a published type string does not parse\n";
-        return allParsed ? 0 : 1;
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        return app.exit(error);
     } catch (const std::exception& error) {
         std::cerr << "quon-host: " << error.what() << "\n";
         return 1;
     }
+    return tool.status;
 }

@@ -3,7 +3,8 @@
 # Runs apt-get only when a package is missing.
 set -euo pipefail
 
-packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev)
+packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
+    libcli11-dev libedit-dev libpng-dev pkg-config)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
