@@ -6,13 +6,16 @@
 #include <functional>
 #include <new>
 #include <thread>
+#include <tuple>
 
 #include "diagnostics/Exception.h"
+#include "host/HostEvaluator.h"
 #include "host/HostLibrary.h"
+#include "hostabi/Evaluator.h"
 #include "memory/ThreadCellPools.h"
 
 #if defined(QUON_SANITIZE)
-#include <sanitizer/allocator_interface.h>
+extern "C" std::size_t __sanitizer_get_current_allocated_bytes();
 #endif
 
 namespace {
@@ -33,6 +36,12 @@ Value Ints(std::initializer_list<std::int64_t> values) {
     std::vector<Value> elements;
     for (std::int64_t v : values) elements.push_back(Value::Int(v));
     return Value::Array(elements);
+}
+
+// The calling thread's evaluator as a comparable snapshot: depth, frame base and limit, byte stack.
+auto EvaluatorState() {
+    const QUON_Evaluator::Evaluator& e = *quon_host::CurrentEvaluator();
+    return std::tuple(e.Depth(), e.frameBase - e.stack.begin, e.frameLimit - e.stack.begin, e.frameSizes);
 }
 
 // The message of the CallError `call` throws, or "" when it throws none.
@@ -77,6 +86,16 @@ TEST(HostCalls, ValuesGoInAndComeOutWithTheirOwnPrinting) {
         return Value::Array(out);
     });
     EXPECT_EQ(Call("testArr", {Ints({1, 2}), increment}).Text(), "[3, 4]") << "f(f(a))";
+
+    // Callbacks that call rows with callbacks of their own: every frame is closed again.
+    const auto before = EvaluatorState();
+    const Value nested = Value::Function(1, [&](auto x) {
+        return Call("getArraySum", {Call("testArr", {Value::Array({x[0]}), increment})});
+    });
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(Call("test1a", {nested}).AsInt(), 1);
+    EXPECT_NE(testing::internal::GetCapturedStdout().find("9 : 11\n"), std::string::npos);
+    EXPECT_EQ(EvaluatorState(), before);
 }
 
 TEST(HostCalls, ValuesOfAnotherTypeAreRefusedBeforeTheAdapterRuns) {
@@ -131,8 +150,6 @@ TEST(HostCalls, EightThreadsCallRowsAtOnce) {
     std::vector<int> failures(8, 0);
     for (int t = 0; t < 8; ++t)
         threads.emplace_back([t, &failures] {
-            const Value square =
-                Value::Function(1, [](auto x) { return Value::Int(x[0].AsInt() * x[0].AsInt()); });
             for (int i = 0; i < 500; ++i) {
                 failures[t] += Call("maxint", {Value::Int(i), Value::Int(t)}).AsInt() != std::max(i, t);
                 failures[t] += Call("getArraySeq", {Value::Int(t), Value::Int(t + 2)}).Text() !=
@@ -144,7 +161,6 @@ TEST(HostCalls, EightThreadsCallRowsAtOnce) {
                 failures[t] +=
                     Call("testArr", {Ints({i}), Value::Function(1, [](auto a) { return a[0]; })}).Text() !=
                     "[" + std::to_string(i) + "]";
-                (void)square;
             }
         });
     for (auto& thread : threads) thread.join();
