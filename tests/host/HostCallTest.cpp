@@ -65,11 +65,21 @@ TEST(HostCalls, ValuesGoInAndComeOutWithTheirOwnPrinting) {
     EXPECT_EQ(record.Text(), "{intAttr1: 4, intAttr2: 2}");
     EXPECT_EQ(Call("readStruct", {record}).AsInt(), 4002);
 
+    EXPECT_EQ(Call("test1", {}).Text(), Call("test", {}).Text());
+    EXPECT_DOUBLE_EQ(Call("sqrt", {Value::Float(2.25)}).AsFloat(), 1.5);
+    EXPECT_EQ(Call("getArrayLen", {Ints({4, 5, 6})}).AsInt(), 3);
+    EXPECT_EQ(Call("getArrayLenF", {Value::Array({Value::Float(0.5)})}).AsInt(), 1)
+        << "shares getArrayLen's adapter";
+
     testing::internal::CaptureStderr();
     {
         const Value object = Call("num2test", {Value::Int(-5)});
         EXPECT_EQ(object.TypeText(), "TestType");
         EXPECT_EQ(Call("test2num", {object}).AsInt(), -5);
+        for (const char* row : {"print", "print1", "print2"})
+            EXPECT_EQ(Call(row, {object}).AsString(), "Test--5");
+        for (const char* row : {"printnc", "printnc1", "printnc2"})
+            EXPECT_EQ(Call(row, {object}).AsString(), "Test-NC--5");
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(),
               "*** Constructed TestType : -5\n*** Destructed TestType : -5\n");
