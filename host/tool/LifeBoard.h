@@ -1,0 +1,27 @@
+// Boards for `quon-host life`: rows of cells, 0 dead and 1 alive, made from a named pattern or
+// read from a text file of '.' (dead) and 'X' (alive) lines.
+#pragma once
+
+#include <cstdint>
+#include <istream>
+#include <string>
+#include <vector>
+
+#include "host/Value.h"
+
+namespace quon_host {
+
+using LifeBoard = std::vector<std::vector<std::int64_t>>;
+
+// A glider in the top left corner of an empty width x height board (at least 3 x 3).
+LifeBoard GliderBoard(int width, int height);
+// Each cell alive with probability `density`, drawn from a generator seeded with `seed`.
+LifeBoard SoupBoard(int width, int height, std::uint64_t seed, double density);
+// The board of `in`: one line per row, all of the same length. Throws std::runtime_error naming
+// `name` and the line for any character but '.' and 'X', a line of another length, or no lines.
+LifeBoard ReadBoard(std::istream& in, const std::string& name);
+
+// The board as the library takes it: Array[Array[Int]].
+Value BoardValue(const LifeBoard& board);
+
+}  // namespace quon_host
