@@ -1,6 +1,7 @@
-// The single library object: the two tables, the registry of custom types by native type,
-// and the descriptor the host reads, followed in the same block by three members that only
-// the library uses.
+// The single library object of an extension library: the two tables, the registry of custom
+// types by native type, and the descriptor the host reads, followed in the same block by three
+// members that only the library uses. What the tables hold comes from the library's own
+// DescribeLibrary (interface/LibraryBuilder.h), run on the first LibraryData.
 #pragma once
 
 #include <typeindex>
@@ -28,19 +29,15 @@ public:
     ParentContext* Context() const { return parentContext; }
     bool IsBuilt() const { return built; }
 
-    // Builder steps used by the Data() builder and the rows it appends.
+    // Builder steps, used through LibraryBuilder while the descriptor is built.
+    void SetName(const char* name, const zul::VersionInfo& version);
     void AppendFunction(const FunctionEntry& row) { functionTable.push_back(row); }
     void RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row);
 
     const LibraryDescriptor& Descriptor() const { return descriptor; }
 
 private:
-    void Build();
     void Publish();
-    // Appends the row of a native function with its generated adapter and, unless a literal
-    // text is given, its derived type string.
-    template <auto Function>
-    void Append(const char* name, const char* description, const char* literalType = nullptr);
 
     std::vector<FunctionEntry> functionTable;      // rows in registration order
     std::vector<CustomTypeEntry> customTypeTable;  // rows in registration order

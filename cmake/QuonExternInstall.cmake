@@ -1,0 +1,38 @@
+# The binding framework as an installed package, QuonExtern: the headers an extension author
+# includes (under include/quon, with the same paths as in this tree), the runtime and the library
+# object as static libraries, the version script, and the package configuration with the
+# exported targets. An extension library links Quon::externlib and defines DescribeLibrary.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+set(QUON_EXTERN_VERSION 0.6.12)  # the framework version every library object publishes
+set(quon_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/QuonExtern)
+
+set_target_properties(quon_runtime PROPERTIES EXPORT_NAME runtime)
+set_target_properties(quon_extension PROPERTIES EXPORT_NAME extension)
+set_target_properties(quon_externlib PROPERTIES EXPORT_NAME externlib)
+target_include_directories(quon_externlib INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quon>)
+target_link_options(quon_externlib INTERFACE
+    "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>")
+
+install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
+    FILES_MATCHING PATTERN "*.h")
+install(FILES interface/LibraryBuilder.h interface/LibraryObject.h
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon/interface)
+install(TARGETS quon_runtime quon_extension quon_externlib EXPORT QuonExternTargets
+    ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
+install(EXPORT QuonExternTargets NAMESPACE Quon:: DESTINATION ${quon_package_dir})
+
+configure_package_config_file(cmake/QuonExternConfig.cmake.in
+    ${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfig.cmake
+    INSTALL_DESTINATION ${quon_package_dir})
+# 0.x: a library built against one minor version needs the runtime of that minor version.
+write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfigVersion.cmake
+    VERSION ${QUON_EXTERN_VERSION}
+    COMPATIBILITY SameMinorVersion)
+install(FILES
+    ${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfig.cmake
+    ${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfigVersion.cmake
+    interface/exports.map
+    DESTINATION ${quon_package_dir})
