@@ -16,10 +16,6 @@ void ReportCellEvaluated() {
     throw EvException(1, -1);
 }
 
-EvInvalidCell* EvInvalidCell::MakeAt(void* place) {
-    return ::new (place) EvInvalidCell(place);
-}
-
 void EvInvalidCell::PushEvaluated() {
     ReportCellEvaluated();
 }

@@ -3,6 +3,8 @@
 // value, reports "Error: Cell Evaluated!" on the thread's diagnostic channel and throws.
 #pragma once
 
+#include <new>
+
 #include "evaluator/cell.h"
 
 namespace QUON_Evaluator {
@@ -10,7 +12,7 @@ namespace QUON_Evaluator {
 class EvInvalidCell : public EvCell {
 public:
     // An invalid cell made in `place` (whose address becomes its payload).
-    static EvInvalidCell* MakeAt(void* place);
+    static EvInvalidCell* MakeAt(void* place) { return ::new (place) EvInvalidCell(place); }
 
     void PushEvaluated() override;
     void EvaluateInto(void* place) override;

@@ -7,6 +7,7 @@
 
 #include "diagnostics/EvException.h"
 #include "diagnostics/Exception.h"
+#include "evaluator/CellClassTable.h"
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/EvStringCell.h"
 #include "evaluator/PrimitiveCells.h"
@@ -36,8 +37,11 @@ void FillInvalid(EvCell* cells, std::uint64_t count) {
     for (std::uint64_t i = 0; i < count; ++i) EvInvalidCell::MakeAt(cells + i);
 }
 
+// This host's Int cells own nothing: a large array of them is let go without a call per element.
 void ReleaseCells(EvCell* cells, std::uint64_t count) {
-    for (std::uint64_t i = 0; i < count; ++i) cells[i].ReleaseData();
+    const void* integer = QUON_Evaluator::CellClasses().Identity(QUON_Evaluator::CellClass::kInteger);
+    for (std::uint64_t i = 0; i < count; ++i)
+        if (cells[i].ClassIdentity() != integer) cells[i].ReleaseData();
 }
 
 // Drops one cell's reference to a shared array or record; the last one ends its cells and

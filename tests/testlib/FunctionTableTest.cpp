@@ -235,6 +235,23 @@ TEST_F(Rows, LifeOnATorus) {
     EXPECT_EQ(Integer("lifeNextCell", {Matrix({{1, 1}, {1, 1}}), 0, 0}), 0) << "9 live cells in the block";
     EXPECT_EQ(Text("lifeTableToString", {Matrix({{0, 1}, {1, 0}})}), ".X\nX.\n");
     EXPECT_THROW(Call("lifeNextCell", {Matrix({{}}), 0, 0}), QUON_Evaluator::EvException) << "no columns";
+
+    // Whole rows step on a fast path when their lengths match w and cell by cell otherwise; both
+    // must agree with lifeNextCell: a soup, and a ragged board whose short row wraps on its own.
+    std::vector<Values> soup(7, Values(9));
+    for (std::size_t i = 0; i < 63; ++i) soup[i / 9][i % 9] = (i * 7919 % 5) < 2;
+    std::vector<Values> ragged = soup;
+    ragged[3].resize(4);
+    for (const auto& board : {soup, ragged}) {
+        std::string expected = "[";
+        for (int r = 0; r < 7; ++r) {
+            expected += r == 0 ? "[" : ", [";
+            for (int c = 0; c < 9; ++c)
+                expected += (c == 0 ? "" : ", ") + std::to_string(Integer("lifeNextCell", {Matrix(board), c, r}));
+            expected += "]";
+        }
+        EXPECT_EQ(Text("lifeNextStep", {Matrix(board), 9, 7}), expected + "]");
+    }
 }
 
 TEST_F(Rows, RecordsInAndOut) {
