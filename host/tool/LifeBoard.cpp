@@ -28,6 +28,9 @@ LifeBoard ReadBoard(std::istream& in, const std::string& name) {
     std::string line;
     for (int number = 1; std::getline(in, line); ++number) {
         const std::string where = name + ":" + std::to_string(number) + ": ";
+        if (number > kMaxBoardSide || line.size() > kMaxBoardSide)
+            throw std::runtime_error(where + "a board has at most " + std::to_string(kMaxBoardSide) +
+                                     " rows and columns");
         std::vector<std::int64_t> row;
         for (std::size_t column = 0; column < line.size(); ++column) {
             const char c = line[column];

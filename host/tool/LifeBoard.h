@@ -13,12 +13,15 @@ namespace quon_host {
 
 using LifeBoard = std::vector<std::vector<std::int64_t>>;
 
+constexpr int kMaxBoardSide = 1000;  // rows and columns of any board the tool makes or reads
+
 // A glider in the top left corner of an empty width x height board (at least 3 x 3).
 LifeBoard GliderBoard(int width, int height);
 // Each cell alive with probability `density`, drawn from a generator seeded with `seed`.
 LifeBoard SoupBoard(int width, int height, std::uint64_t seed, double density);
 // The board of `in`: one line per row, all of the same length. Throws std::runtime_error naming
-// `name` and the line for any character but '.' and 'X', a line of another length, or no lines.
+// `name` and the line for any character but '.' and 'X', a line of another length, no lines, or
+// more than kMaxBoardSide rows or columns.
 LifeBoard ReadBoard(std::istream& in, const std::string& name);
 
 // The board as the library takes it: Array[Array[Int]].

@@ -16,8 +16,6 @@ namespace quon_host {
 
 namespace {
 
-constexpr int kMaxSide = 1000;
-
 struct LifeOptions {
     std::string pattern = "glider";
     std::string boardFile;
@@ -81,11 +79,11 @@ void AddLifeCommand(CLI::App& app, Tool& tool) {
                              ->excludes(pattern);
     life->add_option("--width", options->width, "Board width for a pattern")
         ->capture_default_str()
-        ->check(CLI::Range(1, kMaxSide))
+        ->check(CLI::Range(1, kMaxBoardSide))
         ->excludes(board);
     life->add_option("--height", options->height, "Board height for a pattern")
         ->capture_default_str()
-        ->check(CLI::Range(1, kMaxSide))
+        ->check(CLI::Range(1, kMaxBoardSide))
         ->excludes(board);
     life->add_option("--seed", options->seed, "Seed of the soup's generator (default: a random one)")
         ->excludes(board);

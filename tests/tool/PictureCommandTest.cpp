@@ -1,0 +1,131 @@
+// quon-host mandelbrot, julia and life through the built tool: pictures decoded back with libpng,
+// Life frames of a glider, and the refusals of bad options and board files.
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <fstream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "tests/tool/ToolRun.h"
+
+namespace {
+
+using tool_tests::RunTool;
+
+struct Picture {
+    png_uint_32 width = 0, height = 0;
+    std::vector<png_byte> rgb;
+};
+
+// The PNG at `path` as 8-bit RGB; an empty picture when it does not decode.
+Picture Decode(const std::string& path) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    Picture picture;
+    if (png_image_begin_read_from_file(&image, path.c_str()) == 0) return picture;
+    image.format = PNG_FORMAT_RGB;
+    std::vector<png_byte> pixels(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr) == 0) return picture;
+    picture = {image.width, image.height, std::move(pixels)};
+    return picture;
+}
+
+bool Exists(const std::string& path) {
+    return std::ifstream(path).good();
+}
+
+TEST(PictureCommands, RenderValidPngsOfTheRequestedSize) {
+    const std::string rows = testing::TempDir() + "quon-rows.png";
+    const std::string plain = testing::TempDir() + "quon-plain.png";
+    const std::vector<std::string> options = {"--width",      "97", "--height",  "41",
+                                              "--iterations", "60", "--threads", "3"};
+    auto render = [&](const char* set, const std::string& path, bool native) {
+        std::vector<std::string> arguments = {set, "-o", path};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        if (native) arguments.push_back("--native");
+        const auto run = RunTool(arguments);
+        EXPECT_EQ(run.status, 0) << run.err;
+        EXPECT_NE(run.out.find("97x41, 60 iterations, 3 threads"), std::string::npos) << run.out;
+        return Decode(path);
+    };
+    for (const char* set : {"mandelbrot", "julia"}) {
+        const Picture picture = render(set, rows, false);
+        EXPECT_EQ(picture.width, 97u);
+        EXPECT_EQ(picture.height, 41u);
+        ASSERT_EQ(picture.rgb.size(), 97u * 41u * 3u);
+        std::set<std::vector<png_byte>> colours;
+        for (std::size_t i = 0; i < picture.rgb.size(); i += 3)
+            colours.insert({picture.rgb.begin() + i, picture.rgb.begin() + i + 3});
+        EXPECT_GE(colours.size(), 5u) << set << ": points escape at many different steps";
+        // The library's row and the same arithmetic in plain C++ colour every pixel alike.
+        EXPECT_EQ(picture.rgb, render(set, plain, true).rgb) << set;
+    }
+    std::remove(rows.c_str());
+    std::remove(plain.c_str());
+}
+
+TEST(PictureCommands, RefuseBadOptionsWithoutLeavingAFile) {
+    const std::string path = testing::TempDir() + "quon-refused.png";
+    const std::vector<std::vector<std::string>> refused = {
+        {"--width", "0"},      {"--height", "9000"},   {"--iterations", "0"}, {"--zoom", "-1"},
+        {"--center-x", "nan"}, {"--palette", "plaid"}, {"--threads", "0"},    {"--width", "12abc"}};
+    for (const auto& bad : refused) {
+        std::vector<std::string> arguments = {"mandelbrot", "-o", path};
+        arguments.insert(arguments.end(), bad.begin(), bad.end());
+        const auto run = RunTool(arguments);
+        EXPECT_NE(run.status, 0) << bad[0] << " " << bad[1];
+        EXPECT_NE(run.err.find(bad[0]), std::string::npos) << run.err;
+        EXPECT_FALSE(Exists(path)) << bad[0];
+    }
+    const auto unwritable =
+        RunTool({"julia", "--width", "8", "--height", "8", "-o", "/nonexistent/dir/j.png"});
+    EXPECT_NE(unwritable.status, 0);
+    EXPECT_NE(unwritable.err.find("cannot write /nonexistent/dir/j.png"), std::string::npos)
+        << unwritable.err;
+}
+
+TEST(LifeCommand, PrintsTheFramesOfAGliderAndOfABoardFile) {
+    // The library's rule counts the cell itself in its block: a live cell stays with 2 or 3 in
+    // the block, so the glider settles into a still life after one step.
+    const auto glider =
+        RunTool({"life", "--pattern", "glider", "--width", "6", "--height", "5", "--frames", "3"});
+    EXPECT_EQ(glider.status, 0) << glider.err;
+    const std::string first = ".X....\n..X...\nXXX...\n......\n......\n\n";
+    const std::string settled = ".X....\nX.....\nX.X...\n.X....\n......\n\n";
+    EXPECT_EQ(glider.out, first + settled + settled);
+
+    const std::string path = testing::TempDir() + "quon-board.txt";
+    std::ofstream(path) << ".....\n..X..\n..X..\n..X..\n.....\n";  // a vertical line on 5 x 5
+    const auto line = RunTool({"life", "--board", path, "--frames", "2"});
+    EXPECT_EQ(line.status, 0) << line.err;
+    EXPECT_EQ(line.out, ".....\n..X..\n..X..\n..X..\n.....\n\n.....\n..X..\n.XXX.\n..X..\n.....\n\n");
+    std::remove(path.c_str());
+}
+
+TEST(LifeCommand, RefusesBadBoardsAndOptions) {
+    const std::string path = testing::TempDir() + "quon-bad-board.txt";
+    const std::vector<std::pair<std::string, std::string>> boards = {
+        {"", "no rows"},
+        {".X\nX\n", ":2: 1 cells, but line 1 has 2"},
+        {".X\nXo\n", ":2: column 2: expected '.' or 'X', found 'o'"},
+        {".X\r\n", "found byte 13"},
+        {std::string(1001, '.') + "\n", "at most 1000 rows and columns"},
+    };
+    for (const auto& [text, message] : boards) {
+        std::ofstream(path, std::ios::binary) << text;
+        const auto run = RunTool({"life", "--board", path, "--frames", "1"});
+        EXPECT_EQ(run.status, 1) << message;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    }
+    std::remove(path.c_str());
+    EXPECT_NE(RunTool({"life", "--board", "/nonexistent/board"}).err.find("cannot read"),
+              std::string::npos);
+    EXPECT_NE(RunTool({"life", "--width", "2", "--frames", "1"}).err.find("at least 3x3"),
+              std::string::npos);
+    EXPECT_NE(RunTool({"life", "--board", path, "--width", "5"}).status, 0) << "--board excludes --width";
+    EXPECT_NE(RunTool({"life", "--frames", "0"}).status, 0);
+}
+
+}  // namespace
