@@ -12,6 +12,9 @@ set_target_properties(quon_runtime PROPERTIES EXPORT_NAME runtime)
 set_target_properties(quon_extension PROPERTIES EXPORT_NAME extension)
 set_target_properties(quon_externlib PROPERTIES EXPORT_NAME externlib)
 target_include_directories(quon_externlib INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quon>)
+# An export does not rename the targets inside $<LINK_LIBRARY:...>: name the imported ones here.
+target_link_libraries(quon_externlib INTERFACE
+    "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::extension,Quon::runtime>>")
 target_link_options(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>")
 
