@@ -11,6 +11,7 @@
 #include "bench/RowCall.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
+#include "host/tool/EscapeStep.h"
 
 namespace {
 
@@ -36,18 +37,9 @@ const std::vector<Point>& Grid() {
     return grid;
 }
 
-// The library's arithmetic (testlib/FractalFunctions.cpp), step for step, so the counts agree.
+// The library's arithmetic in plain C++, from z = 0.
 std::int32_t EscapeCount(double cr, double ci, std::int32_t maxIter) {
-    double x = 0.0, y = 0.0;
-    double yy = y * y;
-    for (std::int32_t i = 0; i < maxIter; ++i) {
-        const double nextX = x * x - yy + cr;
-        y = (x + x) * y + ci;
-        x = nextX;
-        yy = y * y;
-        if (x * x + yy > 4.0) return i + 1;
-    }
-    return 0;
+    return quon_host::EscapeStep(cr, ci, 0.0, 0.0, maxIter);
 }
 
 void BM_MandelAdapter(benchmark::State& state) {

@@ -6,25 +6,9 @@
 
 #include "evaluator/EvInvalidCell.h"
 #include "host/HostValues.h"
+#include "host/tool/EscapeStep.h"
 
 namespace quon_host {
-
-namespace {
-
-// testlib/FractalFunctions.cpp step for step, so both counters give the same counts.
-inline std::int32_t EscapeStep(double cr, double ci, double x, double y, std::int32_t maxIter) {
-    double yy = y * y;
-    for (std::int32_t i = 0; i < maxIter; ++i) {
-        const double nextX = x * x - yy + cr;
-        y = (x + x) * y + ci;
-        x = nextX;
-        yy = y * y;
-        if (x * x + yy > 4.0) return i + 1;
-    }
-    return 0;
-}
-
-}  // namespace
 
 const HostLibrary::Row& EscapeRow(const HostLibrary& library, const EscapeSet& set) {
     const HostLibrary::Row* row = library.Find(set.RowName());
