@@ -1,0 +1,138 @@
+// HelloExtension: a small Quon extension library. Each function is plain C++; the generated
+// adapters convert the host's cells to and from the native types, and each row's type string is
+// derived from the native signature unless the row gives a literal one.
+#include <cctype>
+#include <cmath>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <tuple>
+#include <utility>
+
+#include "externlib/CallbackWrapper.h"
+#include "externlib/Caster.h"
+#include "externlib/RecordBinding.h"
+#include "interface/LibraryBuilder.h"
+#include "memory/InterModuleProxy.h"
+
+namespace hello {
+
+using QUON_ExternLib::Host;
+using QUON_ExternLib::IntArray;
+using QUON_ExternLib::NewArray;
+using QUON_ExternLib::tString;
+
+// Numbers. Int is 64-bit; narrower integer parameters take the low bits of the argument.
+std::int64_t Gcd(std::int64_t a, std::int64_t b) {
+    std::uint64_t x = a < 0 ? 0 - static_cast<std::uint64_t>(a) : static_cast<std::uint64_t>(a);
+    std::uint64_t y = b < 0 ? 0 - static_cast<std::uint64_t>(b) : static_cast<std::uint64_t>(b);
+    while (y != 0) x = std::exchange(y, x % y);
+    return static_cast<std::int64_t>(x);
+}
+
+double Hypot(double x, double y) {
+    return std::hypot(x, y);
+}
+
+// Strings. A const char* argument reads the host's text in place; a std::string result is copied
+// into a new host string.
+std::string Greet(const char* name) {
+    return std::string("Hello, ") + name + "!";
+}
+
+// A tString argument is this library's own pooled copy of the text, free to change and return.
+tString Shout(tString text) {
+    std::string upper = text.Text();
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return tString(upper);
+}
+
+// Arrays. An argument is a view of the host's array; a result is made with NewArray, filled
+// through the host's setters and handed over with Take().
+std::int64_t SumInts(IntArray* values) {
+    std::uint64_t sum = 0;  // wraps around like Quon's Int
+    for (long long value : *values) sum += static_cast<std::uint64_t>(value);
+    return static_cast<std::int64_t>(sum);
+}
+
+IntArray* Reverse(IntArray* values) {
+    const std::int64_t count = values->Count();
+    NewArray<long long> out(count);
+    for (std::int64_t i = 0; i < count; ++i) Host().setInt(out.Element(i), (*values)[count - 1 - i]);
+    return out.Take();
+}
+
+// Records. Point travels as Record[ x: Float, y: Float ] (RecordBinding below).
+struct Point {
+    double x;
+    double y;
+};
+
+Point Midpoint(Point a, Point b) {
+    return {(a.x + b.x) / 2, (a.y + b.y) / 2};
+}
+
+double Norm(Point p) {
+    return std::hypot(p.x, p.y);
+}
+
+// Callbacks. A Quon function argument arrives as a std::function; each call evaluates it.
+std::int32_t ApplyTwice(std::function<int(int)> f, std::int32_t x) {
+    return f(f(x));
+}
+
+// A custom type: an opaque object the host holds and destroys through the registered row.
+class Counter {
+public:
+    explicit Counter(std::int64_t start) : value(start) {}
+    std::int64_t value;  // the next number Next returns
+};
+
+Counter* NewCounter(std::int64_t start) {
+    return new Counter(start);  // the host owns it from here on
+}
+
+std::int64_t Next(Counter* counter) {
+    return counter->value++;
+}
+
+void DestroyCounter(void* object) {
+    delete static_cast<Counter*>(object);
+}
+
+// The text the host shows for a Counter; the host destroys the proxy.
+zul::InterModuleProxy<std::string>* CounterText(void* object) {
+    return new zul::InterModuleProxy<std::string>("Counter(" +
+                                                  std::to_string(static_cast<Counter*>(object)->value) + ")");
+}
+
+}  // namespace hello
+
+template <>
+struct QUON_ExternLib::RecordBinding<hello::Point> {
+    static constexpr auto kFields =
+        std::make_tuple(RecordField("x", &hello::Point::x), RecordField("y", &hello::Point::y));
+    static constexpr const char* kTypeText = nullptr;  // derived: "Record[ x: Float, y: Float ]"
+};
+
+void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
+    using namespace hello;
+    library.Name("HelloExtension", zul::VersionInfo(1, 0, 0, ""));
+    // Before any row that names Counter: derived texts look the type up when the row is added.
+    static const CustomTypeEntry counterRow{"Counter", nullptr, &DestroyCounter, &CounterText, 0};
+    library.CustomType<Counter>(counterRow);
+
+    library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.");  // ( Int * Int -> Int )
+    library.Add<&Hypot>("hypot", "Length of the hypotenuse.");        // ( Float * Float -> Float )
+    library.Add<&Greet>("greet", "A greeting for a name.");           // ( String -> String )
+    library.Add<&Shout>("shout", "The text in capitals.");            // ( String -> String )
+    library.Add<&SumInts>("sumInts", "Sum of an Int array.");         // ( Array[Int] -> Int )
+    library.Add<&Reverse>("reverse", "The elements in reverse order.");
+    library.Add<&Midpoint>("midpoint", "The point halfway between two points.");
+    library.Add<&Norm>("norm", "Distance of a point from the origin.");
+    library.Add<&ApplyTwice>("applyTwice", "f(f(x)).");  // ( ( Int -> Int ) * Int -> Int )
+    library.Add<&NewCounter>("newCounter", "A counter starting at the given Int.");  // ( Int -> Counter )
+    library.Add<&Next>("next", "The counter's number, then one more.");             // ( Counter -> Int )
+    // One adapter under a second name, with a literal type text.
+    library.AddRow({"total", kGenerated<&SumInts>, "( Array[Int] -> Int )", "Same as sumInts."});
+}
