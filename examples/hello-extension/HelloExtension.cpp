@@ -102,8 +102,8 @@ void DestroyCounter(void* object) {
 
 // The text the host shows for a Counter; the host destroys the proxy.
 zul::InterModuleProxy<std::string>* CounterText(void* object) {
-    return new zul::InterModuleProxy<std::string>("Counter(" +
-                                                  std::to_string(static_cast<Counter*>(object)->value) + ")");
+    return new zul::InterModuleProxy<std::string>(
+        "Counter(" + std::to_string(static_cast<Counter*>(object)->value) + ")");
 }
 
 }  // namespace hello
@@ -123,16 +123,16 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     library.CustomType<Counter>(counterRow);
 
     library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.");  // ( Int * Int -> Int )
-    library.Add<&Hypot>("hypot", "Length of the hypotenuse.");        // ( Float * Float -> Float )
-    library.Add<&Greet>("greet", "A greeting for a name.");           // ( String -> String )
-    library.Add<&Shout>("shout", "The text in capitals.");            // ( String -> String )
-    library.Add<&SumInts>("sumInts", "Sum of an Int array.");         // ( Array[Int] -> Int )
+    library.Add<&Hypot>("hypot", "Length of the hypotenuse.");         // ( Float * Float -> Float )
+    library.Add<&Greet>("greet", "A greeting for a name.");            // ( String -> String )
+    library.Add<&Shout>("shout", "The text in capitals.");             // ( String -> String )
+    library.Add<&SumInts>("sumInts", "Sum of an Int array.");          // ( Array[Int] -> Int )
     library.Add<&Reverse>("reverse", "The elements in reverse order.");
     library.Add<&Midpoint>("midpoint", "The point halfway between two points.");
     library.Add<&Norm>("norm", "Distance of a point from the origin.");
     library.Add<&ApplyTwice>("applyTwice", "f(f(x)).");  // ( ( Int -> Int ) * Int -> Int )
     library.Add<&NewCounter>("newCounter", "A counter starting at the given Int.");  // ( Int -> Counter )
-    library.Add<&Next>("next", "The counter's number, then one more.");             // ( Counter -> Int )
+    library.Add<&Next>("next", "The counter's number, then one more.");              // ( Counter -> Int )
     // One adapter under a second name, with a literal type text.
     library.AddRow({"total", kGenerated<&SumInts>, "( Array[Int] -> Int )", "Same as sumInts."});
 }
