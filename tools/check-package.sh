@@ -1,0 +1,129 @@
+#!/usr/bin/env bash
+# Checks the installed QuonExtern package the way an extension author uses it:
+#   1. installs a build of this repository into a temporary prefix,
+#   2. compiles every installed header against that prefix alone,
+#   3. configures and builds examples/hello-extension with find_package(QuonExtern),
+#   4. checks that the example exports exactly the global symbols of interface/exports.map,
+#   5. loads it with quon-host: `list` must show its rows and their derived type strings, and
+#      when quon-host has a `call` command, calls rows and checks their results.
+#
+#   tools/check-package.sh [BUILD_DIR [QUON_HOST]]
+#
+# BUILD_DIR is a configured build directory of this repository (default: a fresh one in the
+# temporary directory, without tests and benchmarks); QUON_HOST defaults to BUILD_DIR/host/quon-host.
+# Exits non-zero with a message on the first failure. JOBS sets the build parallelism (default 2).
+set -euo pipefail
+export LC_ALL=C  # one sort order for the symbol lists
+source_dir="$(cd "$(dirname "$0")/.." && pwd)"
+jobs="${JOBS:-2}"
+
+fail() {
+    echo "check-package: FAILED: $*" >&2
+    exit 1
+}
+step() { echo "check-package: $*"; }
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/quon-check-package.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+
+build="${1:-}"
+if [[ -z "$build" ]]; then
+    build="$work/build"
+    step "configuring $build"
+    cmake -S "$source_dir" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_BENCH=OFF >/dev/null || fail "configuring $source_dir"
+fi
+[[ -f "$build/CMakeCache.txt" ]] || fail "$build is not a configured build directory"
+build="$(cd "$build" && pwd)"
+host="${2:-$build/host/quon-host}"
+
+step "building the package's libraries and quon-host in $build"
+cmake --build "$build" -j"$jobs" --target quon_runtime quon_extension quon-host >/dev/null ||
+    fail "building in $build"
+[[ -x "$host" ]] || fail "no quon-host at $host"
+
+prefix="$work/prefix"
+step "installing into $prefix"
+cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install $build"
+
+# Every installed header must compile with nothing but the prefix on the include path.
+step "compiling the installed headers against the prefix alone"
+headers="$work/all-headers.cpp"
+(cd "$prefix/include/quon" && find . -name '*.h' | sort | sed 's|^\./\(.*\)|#include "\1"|') >"$headers"
+[[ -s "$headers" ]] || fail "no headers installed under $prefix/include/quon"
+"${CXX:-c++}" -std=c++20 -fsyntax-only -I"$prefix/include/quon" "$headers" ||
+    fail "an installed header does not compile against the prefix (a header it includes is not installed?)"
+
+example="$work/hello-extension"
+step "building examples/hello-extension against the prefix"
+cmake -S "$source_dir/examples/hello-extension" -B "$example" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_PREFIX_PATH="$prefix" >/dev/null || fail "configuring the example against $prefix"
+cmake --build "$example" -j"$jobs" >/dev/null || fail "building the example against $prefix"
+library="$example/libHelloExtension.so"
+[[ -f "$library" ]] || fail "the example built no $library"
+
+# The global list of exports.map (C names, and the demangled C++ names in quotes) against the
+# defined dynamic symbols, demangled the same way.
+step "checking the example's exported symbols against interface/exports.map"
+sed -n '/global:/,/local:/p' "$source_dir/interface/exports.map" |
+    sed -e 's/^[[:space:]]*//' -e 's/[[:space:]]*$//' |
+    grep -v -e '^global:' -e '^local:' -e '^extern ' -e '^}' -e '^$' |
+    sed -e 's/;$//' -e 's/^"\(.*\)"$/\1/' | sort >"$work/expected-symbols"
+nm -D --defined-only -C "$library" | cut -d' ' -f3- | sort >"$work/exported-symbols"
+[[ "$(wc -l <"$work/expected-symbols")" -eq 7 ]] ||
+    fail "expected seven global names in interface/exports.map, read: $(cat "$work/expected-symbols")"
+diff -u "$work/expected-symbols" "$work/exported-symbols" >&2 ||
+    fail "$library exports other symbols than interface/exports.map (- expected, + exported)"
+
+# Rows and their published type strings, as list prints them.
+step "listing the example with $host"
+"$host" --library "$library" list >"$work/list.txt" 2>&1 || {
+    cat "$work/list.txt" >&2
+    fail "quon-host list could not load $library"
+}
+grep -qF 'Library "HelloExtension"' "$work/list.txt" || fail "list does not name HelloExtension"
+point='Record[ x: Float, y: Float ]'
+while IFS='|' read -r name type; do
+    grep -qE "^[[:space:]]+[0-9]+[[:space:]]+$name[[:space:]]" "$work/list.txt" || fail "list shows no row $name"
+    grep -qF "published  $type" "$work/list.txt" || fail "list shows no row with the type $type ($name)"
+done <<EOF
+gcd|( Int * Int -> Int )
+hypot|( Float * Float -> Float )
+greet|( String -> String )
+sumInts|( Array[Int] -> Int )
+reverse|( Array[Int] -> Array[Int] )
+midpoint|( $point * $point -> $point )
+norm|( $point -> Float )
+applyTwice|( ( Int -> Int ) * Int -> Int )
+newCounter|( Int -> Counter )
+next|( Counter -> Int )
+total|( Array[Int] -> Int )
+EOF
+
+# Calls: the arguments as the host's literals, the result as the host prints it (a line of the
+# output that is the result's text, or ends with it).
+if ! "$host" --help | grep -qE '^[[:space:]]+call[[:space:]]'; then
+    step "quon-host has no call command: checked loading and the descriptor only"
+    step "OK"
+    exit 0
+fi
+expect_call() {
+    local expected="$1" name="$2"
+    shift 2
+    local output
+    output="$("$host" --library "$library" call "$name" "$@" 2>&1)" ||
+        fail "quon-host call $name $* failed: $output"
+    awk -v e="$expected" '$0 == e || substr($0, length($0) - length(e)) == " " e { found = 1 }
+        END { exit !found }' <<<"$output" ||
+        fail "quon-host call $name $*: expected $expected, got: $output"
+}
+step "calling the example's rows"
+expect_call 6 gcd 12 -18
+expect_call "'Hello, World!'" greet "'World'"
+expect_call "'QUIET'" shout "'quiet'"
+expect_call 10 sumInts '[1, 2, 3, 4]'
+expect_call '[3, 2, 1]' reverse '[1, 2, 3]'
+expect_call '{x: 1., y: 2.}' midpoint '{x: 0., y: 0.}' '{x: 2., y: 4.}'
+expect_call 5. norm '{x: 3., y: 4.}'
+expect_call 0 total '[]'
+step "OK"
