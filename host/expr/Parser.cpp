@@ -148,12 +148,12 @@ private:
     }
 
     NodePtr Unary() {
-        Level level(*this);
         if (!At("-")) return Postfix();
         const std::size_t column = Current().column;
         ++at;
         if (Current().kind == Token::Kind::Int || Current().kind == Token::Kind::Float)
             return Postfix(Number(true, column));
+        Level level(*this);
         return Make(Kind::Unary, column, "-", {Unary()});
     }
 
