@@ -1,0 +1,90 @@
+// The expression language behind call, eval and repl, used directly: printed values read back as
+// the same values, and input that could exhaust the stack or wrap an Int gives an error instead.
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cstdint>
+#include <string>
+
+#include "host/HostLibrary.h"
+#include "host/expr/ExprError.h"
+#include "host/expr/ExprEvaluator.h"
+#include "host/expr/Parser.h"
+
+namespace {
+
+using quon_host::Value;
+using quon_host::expr::ExprError;
+
+quon_host::expr::ExprEvaluator& Evaluator() {
+    static const quon_host::HostLibrary library(QUON_LIBRARY_PATH);
+    static quon_host::expr::ExprEvaluator evaluator(library);
+    return evaluator;
+}
+
+// The text of the ExprError that evaluating `text` throws, or "" when it throws none.
+std::string Error(const std::string& text) {
+    try {
+        Evaluator().Evaluate(text);
+    } catch (const ExprError& error) {
+        return error.what();
+    }
+    return "";
+}
+
+TEST(Expressions, PrintedValuesReadBackAsTheSameValues) {
+    std::string everyByte;
+    for (int byte = 0; byte < 256; ++byte) everyByte += static_cast<char>(byte);
+    const Value values[] = {
+        Value::String(everyByte),
+        Value::String(std::string("\0"
+                                  "7",
+                                  2)),  // an octal escape followed by a digit
+        Value::Float(0.1),
+        Value::Float(-0.0),
+        Value::Float(5e-324),
+        Value::Float(DBL_MAX),
+        Value::Float(1e-7),
+        Value::Int(INT64_MIN),
+        Value::Int(INT64_MAX),
+        Value::Array(
+            {Value::Array({}), Value::Record({{"a", Value::Bool(false)}, {"b", Value::String("'")}})}),
+    };
+    for (const Value& value : values) {
+        const std::string text = value.Text();
+        const Value read = Evaluator().Evaluate(text);
+        EXPECT_EQ(read.Text(), text);
+        EXPECT_EQ(read.TypeText(), value.TypeText()) << text;
+    }
+    EXPECT_EQ(Evaluator().Evaluate(Value::String(everyByte).Text()).AsString(), everyByte);
+}
+
+TEST(Expressions, DeepOrLongInputIsAnErrorNotACrash) {
+    using quon_host::expr::kMaxDepth;
+    auto nested = [](std::size_t depth) { return std::string(depth, '[') + std::string(depth, ']'); };
+    EXPECT_EQ(Error(nested(kMaxDepth)), "");
+    EXPECT_EQ(Error(nested(kMaxDepth + 1)), "nesting deeper than 200 levels at column 201");
+    EXPECT_NE(Error(std::string(50'000, '(') + "1"), "");
+    EXPECT_NE(Error(std::string(50'000, '-') + "1"), "");
+    EXPECT_NE(Error(std::string(30'000, 'x') + std::string(30'000, '-') + "> 1"), "");
+    EXPECT_EQ(Error(std::string(quon_host::expr::kMaxLength + 1, ' ')),
+              "expression longer than 100000 characters");
+    // A lambda that applies itself: bounded by the evaluator's depth, not by the stack.
+    EXPECT_EQ(Error("map([h -> h(h)], g -> g(g))"),
+              "evaluation nested deeper than 500 levels at column 13");
+}
+
+TEST(Expressions, IntArithmeticNeverWraps) {
+    EXPECT_EQ(Evaluator().Evaluate("-7 / 2 * 2 + -7 % 2").AsInt(), -7);
+    EXPECT_EQ(Evaluator().Evaluate("-1 - 9223372036854775807").Text(), "-9223372036854775808");
+    EXPECT_EQ(Error("-9223372036854775808 / -1"), "Int overflow in -9223372036854775808 / -1 at column 22");
+    EXPECT_EQ(Error("-9223372036854775808 % -1"), "Int overflow in -9223372036854775808 % -1 at column 22");
+    EXPECT_EQ(Error("-(-9223372036854775808)"), "Int overflow in -(-9223372036854775808) at column 1");
+    EXPECT_EQ(Error("4611686018427387904 * 2"), "Int overflow in 4611686018427387904 * 2 at column 21");
+    EXPECT_EQ(Error("1 % 0"), "remainder by zero at column 3");
+    EXPECT_EQ(Evaluator().Evaluate("1.0 / 0.0").Text(), "inf.") << "Floats follow IEEE";
+    EXPECT_EQ(Evaluator().Evaluate("nan != nan").Text(), "true");
+    EXPECT_EQ(Error("true < false"), "cannot apply '<' to Bool and Bool at column 6");
+}
+
+}  // namespace
