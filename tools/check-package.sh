@@ -100,8 +100,8 @@ next|( Counter -> Int )
 total|( Array[Int] -> Int )
 EOF
 
-# Calls: the arguments as the host's literals, the result as the host prints it (a line of the
-# output that is the result's text, or ends with it).
+# Calls: each argument an expression of quon-host (literals as the host prints values, row calls,
+# lambdas for the callback rows); the output is the result as the host prints it.
 if ! "$host" --help | grep -qE '^[[:space:]]+call[[:space:]]'; then
     step "quon-host has no call command: checked loading and the descriptor only"
     step "OK"
@@ -111,19 +111,24 @@ expect_call() {
     local expected="$1" name="$2"
     shift 2
     local output
-    output="$("$host" --library "$library" call "$name" "$@" 2>&1)" ||
-        fail "quon-host call $name $* failed: $output"
-    awk -v e="$expected" '$0 == e || substr($0, length($0) - length(e)) == " " e { found = 1 }
-        END { exit !found }' <<<"$output" ||
-        fail "quon-host call $name $*: expected $expected, got: $output"
+    output="$("$host" --library "$library" call "$name" "$@" 2>"$work/call-errors")" || {
+        cat "$work/call-errors" >&2
+        fail "quon-host call $name $* failed"
+    }
+    [[ "$output" == "$expected" ]] || fail "quon-host call $name $*: expected $expected, got: $output"
 }
 step "calling the example's rows"
-expect_call 6 gcd 12 -18
+expect_call 6 gcd 12 18
+expect_call 4 gcd '0 - 12' 8
+expect_call 5. hypot 3. 4.
 expect_call "'Hello, World!'" greet "'World'"
 expect_call "'QUIET'" shout "'quiet'"
 expect_call 10 sumInts '[1, 2, 3, 4]'
 expect_call '[3, 2, 1]' reverse '[1, 2, 3]'
+expect_call '[]' reverse '[]'
 expect_call '{x: 1., y: 2.}' midpoint '{x: 0., y: 0.}' '{x: 2., y: 4.}'
 expect_call 5. norm '{x: 3., y: 4.}'
+expect_call 45 applyTwice 'x -> x * 3' 5
+expect_call 7 next 'newCounter(7)'
 expect_call 0 total '[]'
 step "OK"
