@@ -9,11 +9,10 @@
 #include <iostream>
 #include <memory>
 #include <new>
+#include <string>
+#include <vector>
 
-#include "diagnostics/Exception.h"
-#include "host/expr/ExprError.h"
 #include "host/expr/ExprEvaluator.h"
-#include "host/expr/Parser.h"
 #include "host/tool/Tool.h"
 
 namespace quon_host {
