@@ -17,6 +17,8 @@ target_link_libraries(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::extension,Quon::runtime>>")
 target_link_options(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>")
+set_property(TARGET quon_externlib APPEND PROPERTY INTERFACE_LINK_DEPENDS
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>")
 
 install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
