@@ -25,15 +25,19 @@ cmake --build build-tsan -j"$jobs"
 ctest --test-dir build-tsan --output-on-failure -j"$jobs" --no-tests=error \
     -R '^(ThreadCellPools|Log)\.|Threads|^PictureCommands\.Render'
 
-# A bounded fuzz run of the type-string parser (clang, libFuzzer, ASan + UBSan), from the seeds.
+# Bounded fuzz runs of the type-string parser and the expression language (clang, libFuzzer, ASan + UBSan), from the seeds.
 if echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { return 0; }' |
     clang++ -x c++ -fsanitize=fuzzer,address,undefined -o /dev/null - 2>/dev/null; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUON_BUILD_FUZZ=ON \
         -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_BENCH=OFF
-    cmake --build build-fuzz -j"$jobs" --target quon_type_fuzz
+    cmake --build build-fuzz -j"$jobs" --target quon_type_fuzz quon_expr_fuzz
     mkdir -p build-fuzz/corpus  # new inputs go here; fuzz/corpus holds the seeds
     build-fuzz/fuzz/quon_type_fuzz -max_total_time=60 -max_len=1024 -print_final_stats=1 \
         build-fuzz/corpus fuzz/corpus
+    # The expression language of quon-host eval, with the library loaded (its rows print: fd 1, 2 closed).
+    mkdir -p build-fuzz/expr-corpus  # new inputs go here; fuzz/expr-corpus holds the seeds
+    build-fuzz/fuzz/quon_expr_fuzz -max_total_time=60 -max_len=256 -close_fd_mask=3 -print_final_stats=1 \
+        build-fuzz/expr-corpus fuzz/expr-corpus
 else
     echo "Skipping the fuzz run: clang's libFuzzer runtime is not available."
 fi
