@@ -63,7 +63,8 @@ tBaseString* tBaseString::New(std::string_view text) {
 tBaseString* tBaseString::Copy(const tBaseString& source) {
     tBaseString* copy = New(source);
     // The copy answers to the source's code: same object pointer, so the same Release.
-    if (copy != nullptr) std::memcpy(static_cast<void*>(copy), static_cast<const void*>(&source), sizeof(void*));
+    if (copy != nullptr)
+        std::memcpy(static_cast<void*>(copy), static_cast<const void*>(&source), sizeof(void*));
     return copy;
 }
 

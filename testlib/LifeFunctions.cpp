@@ -77,9 +77,10 @@ void StepFullRow(const BlockRows& rows, std::int32_t width, NewArray<long long>&
     for (std::int32_t c = 0; c < width; ++c) {
         const std::int32_t left = c == 0 ? width - 1 : c - 1;
         const std::int32_t right = c == width - 1 ? 0 : c + 1;
-        const auto sum = static_cast<std::int32_t>(value(above, left) + value(above, c) + value(above, right) +
-                                                   value(middle, left) + value(middle, c) + value(middle, right) +
-                                                   value(below, left) + value(below, c) + value(below, right));
+        const auto sum =
+            static_cast<std::int32_t>(value(above, left) + value(above, c) + value(above, right) +
+                                      value(middle, left) + value(middle, c) + value(middle, right) +
+                                      value(below, left) + value(below, c) + value(below, right));
         const bool alive = value(centre, c) != 0;
         setInt(slot + c, sum == 3 || (alive && sum == 2) ? 1 : 0);
     }

@@ -247,7 +247,8 @@ TEST_F(Rows, LifeOnATorus) {
         for (int r = 0; r < 7; ++r) {
             expected += r == 0 ? "[" : ", [";
             for (int c = 0; c < 9; ++c)
-                expected += (c == 0 ? "" : ", ") + std::to_string(Integer("lifeNextCell", {Matrix(board), c, r}));
+                expected +=
+                    (c == 0 ? "" : ", ") + std::to_string(Integer("lifeNextCell", {Matrix(board), c, r}));
             expected += "]";
         }
         EXPECT_EQ(Text("lifeNextStep", {Matrix(board), 9, 7}), expected + "]");

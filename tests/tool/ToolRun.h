@@ -1,6 +1,7 @@
 // Runs the built quon-host as a user would, through the shell, and gathers what it printed.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,8 +10,6 @@
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 namespace tool_tests {
 
@@ -37,7 +36,8 @@ inline ToolRun RunTool(const std::vector<std::string>& arguments, const std::str
     ToolRun run;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[4096];
-        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+        for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+            run.out.append(buffer, n);
         const int raw = ::pclose(pipe);
         if (WIFEXITED(raw)) run.status = WEXITSTATUS(raw);
     }
