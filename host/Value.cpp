@@ -162,6 +162,16 @@ std::vector<Value> Value::Elements() const {
     return elements;
 }
 
+std::size_t Value::Count() const {
+    const auto* array = As<HostArrayCell>(Cell());
+    if (array == nullptr || array->Object() == nullptr) return 0;
+    return static_cast<std::size_t>(ArrayView::Of(&Cell())->Count());
+}
+
+Value Value::Element(std::size_t index) const {
+    return Share(ArrayView::Of(&Cell())->Cells().first[index]);
+}
+
 std::vector<std::pair<std::string, Value>> Value::Attributes() const {
     std::vector<std::pair<std::string, Value>> attributes;
     const auto* record = As<HostRecordCell>(Cell());

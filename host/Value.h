@@ -46,8 +46,10 @@ public:
     Kind GetKind() const;
     std::int64_t AsInt() const;  // the payload of an Int (or a Bool's word)
     double AsFloat() const;
-    std::string AsString() const;                                   // the bytes of a String
-    std::vector<Value> Elements() const;                            // shares of an array's elements
+    std::string AsString() const;            // the bytes of a String
+    std::vector<Value> Elements() const;     // shares of an array's elements
+    std::size_t Count() const;               // an array's element count (0 for any other value)
+    Value Element(std::size_t index) const;  // a share of element `index`, which is below Count()
     std::vector<std::pair<std::string, Value>> Attributes() const;  // shares of a record's attributes
     const char* CustomTypeName() const;  // the row's type name of a custom object, or null
 

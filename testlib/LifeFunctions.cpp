@@ -50,15 +50,19 @@ void RequireCells(std::int32_t width, std::int32_t height) {
     if (width <= 0 || height <= 0) throw QUON_Evaluator::EvException(kEmptyArrayElement);
 }
 
+// The new value of a cell from its own state and the sum of its 3x3 block (itself included): a
+// dead cell is born at 3, a live one stays at 2 or 3.
+std::int32_t Rule(bool alive, std::int32_t blockSum) {
+    return blockSum == 3 || (alive && blockSum == 2) ? 1 : 0;
+}
+
 // The next state of column c on a torus `width` columns wide, the rows fetched beforehand.
 std::int32_t NextState(const BlockRows& rows, std::int32_t width, std::int32_t c) {
     const std::int32_t columns[3] = {Around(width, c, -1), Around(width, c, 0), Around(width, c, 1)};
     std::uint32_t sum = 0;
     for (const IntArray* row : rows.around)
         for (std::int32_t column : columns) sum += static_cast<std::uint32_t>(CellValue(row, column));
-    const auto blockSum = static_cast<std::int32_t>(sum);
-    if (CellValue(rows.centre, c) == 0) return blockSum == 3 ? 1 : 0;
-    return blockSum == 2 || blockSum == 3 ? 1 : 0;
+    return Rule(CellValue(rows.centre, c) != 0, static_cast<std::int32_t>(sum));
 }
 
 // The rule on one row whose three block rows and centre row all hold exactly `width` elements,
@@ -81,8 +85,7 @@ void StepFullRow(const BlockRows& rows, std::int32_t width, NewArray<long long>&
             static_cast<std::int32_t>(value(above, left) + value(above, c) + value(above, right) +
                                       value(middle, left) + value(middle, c) + value(middle, right) +
                                       value(below, left) + value(below, c) + value(below, right));
-        const bool alive = value(centre, c) != 0;
-        setInt(slot + c, sum == 3 || (alive && sum == 2) ? 1 : 0);
+        setInt(slot + c, Rule(value(centre, c) != 0, sum));
     }
 }
 

@@ -128,7 +128,7 @@ Value ExprEvaluator::EvalCall(const Node& node, const ScopePtr& scope) {
                 throw ExprError(
                     "len: argument must be an Array or a String, given " + arguments[0].TypeText(),
                     node.column);
-            return Value::Int(static_cast<std::int64_t>(arguments[0].Elements().size()));
+            return Value::Int(static_cast<std::int64_t>(arguments[0].Count()));
         }
         if (kind != Value::Kind::Array)
             throw ExprError("map: argument 1 must be an Array, given " + arguments[0].TypeText(),
@@ -165,13 +165,12 @@ Value ExprEvaluator::EvalIndex(const Node& node, const ScopePtr& scope) {
         throw ExprError("only an Array can be indexed, given " + array.TypeText(), node.column);
     if (index.GetKind() != Value::Kind::Int)
         throw ExprError("an index must be an Int, given " + index.TypeText(), node.column);
-    std::vector<Value> elements = array.Elements();
     const std::int64_t i = index.AsInt();
-    if (i < 0 || static_cast<std::uint64_t>(i) >= elements.size())
+    if (i < 0 || static_cast<std::uint64_t>(i) >= array.Count())
         throw ExprError("index " + std::to_string(i) + " is out of range for an array of " +
-                            std::to_string(elements.size()) + " elements",
+                            std::to_string(array.Count()) + " elements",
                         node.column);
-    return std::move(elements[static_cast<std::size_t>(i)]);
+    return array.Element(static_cast<std::size_t>(i));
 }
 
 }  // namespace quon_host::expr
