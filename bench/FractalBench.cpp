@@ -11,7 +11,7 @@
 #include "bench/RowCall.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
-#include "host/tool/EscapeStep.h"
+#include "quon-host/picture/EscapeStep.h"
 
 namespace {
 

@@ -36,6 +36,7 @@ std::string_view BaseParser::ReadIdentifier() {
         Advance();
     } else {
         cursor = textEnd;
+        endReached = true;
     }
     return std::string_view(begin, static_cast<std::size_t>(end - begin));
 }

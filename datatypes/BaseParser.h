@@ -30,6 +30,11 @@ public:
     const zulStdString::tString& ErrorMessage() const { return errorMessage; }
     std::uint32_t Line() const { return line; }
     std::size_t TextLength() const { return textLength; }
+    // Bytes from the text's start that the parse has read; what follows them was not examined.
+    std::size_t ReadLength() const {
+        if (endReached) return textLength;
+        return HasCurrent() ? static_cast<std::size_t>(cursor - 1 - textStart) : 0;
+    }
 
 protected:
     bool HasCurrent() const { return cursor > textStart && !passedEnd; }
@@ -40,7 +45,10 @@ protected:
 
     // Makes the byte under the cursor current; false (nothing changes) at the text end.
     bool Advance() {
-        if (cursor >= textEnd) return false;
+        if (cursor >= textEnd) {
+            endReached = true;
+            return false;
+        }
         if (*cursor == '\n') ++line;
         ++cursor;
         return true;
@@ -76,6 +84,7 @@ private:
     const char* cursor;                  // the next byte to read
     std::uint32_t line = 0;              // newlines the cursor has moved over
     bool passedEnd = false;              // the last byte was consumed as a closer
+    bool endReached = false;             // the last byte was read as part of the parse
 };
 
 }  // namespace zul

@@ -145,6 +145,12 @@ const Keyword* FindKeyword(std::string_view name) {
 
 }  // namespace
 
+std::vector<std::string_view> DataTypeParser::KeywordNames() {
+    std::vector<std::string_view> names;
+    for (const auto& keyword : kKeywords) names.push_back(keyword.name);
+    return names;
+}
+
 DataTypeImp* SharedVariableSetType() {
     static DataTypeImp* const instance = [] {
         DataTypeImp* string = SharedPrimeType(TypeCode::kString);
@@ -194,6 +200,7 @@ DataTypeImp* DataTypeParser::Keyword(std::string_view name, std::uint32_t depth)
         if (const auto code = ExternalTypeRegistry::Instance().Find(name)) {
             return new (std::nothrow) DataTypeExternal(*code);
         }
+        unknownName = name;
         return Fail("Unknown type!");
     }
     switch (keyword->construct) {
@@ -345,7 +352,9 @@ DataTypeImp* DataTypeParser::RecordType(bool extendable, std::uint32_t depth) {
             if (!Expect(':')) return Fail("Invalid record attribute type!");
             Owned type(Type(depth + 1));
             if (!type) return nullptr;
-            attributes.try_emplace(zul::zulStdString::tString(name), Handle(std::move(type)));
+            if (!attributes.try_emplace(zul::zulStdString::tString(name), Handle(std::move(type))).second &&
+                repeatedAttribute.empty())
+                repeatedAttribute = name;
             SkipBlanks();
             if (CurrentIs(',')) {
                 Advance();

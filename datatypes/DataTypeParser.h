@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "datatypes/BaseParser.h"
 #include "datatypes/DataType.h"
@@ -23,6 +24,13 @@ public:
     // List, Array and Recursive stand in Undefined for a failed part, and a combined type over a
     // type that is not a variable fails without a message.
     bool PartFailed() const { return partFailed; }
+    // The name that named no type when the parse failed with "Unknown type!"; else empty.
+    std::string_view UnknownName() const { return unknownName; }
+    // The first attribute name that a record type of the text repeated (the parser keeps its first
+    // type and drops the later ones); empty when none did. It points into the text.
+    std::string_view RepeatedAttribute() const { return repeatedAttribute; }
+    // Every keyword of the grammar ("Int", "Array", "Record", ...), for suggestions.
+    static std::vector<std::string_view> KeywordNames();
 
     // Types nested deeper than this fail with "Type nesting too deep!", so that a hostile
     // string cannot exhaust the stack of the parser or of the walks over its result.
@@ -47,6 +55,8 @@ private:
 
     std::uint32_t partsLeft = kMaxParts;  // types the text may still hold
     bool partFailed = false;              // a step failed or a production yielded no type
+    std::string_view unknownName;         // the last name that named no type
+    std::string_view repeatedAttribute;   // the first attribute name repeated in a record type
 };
 
 // Parses the NUL-terminated `text`; null when it does not start with a valid type (or is null).

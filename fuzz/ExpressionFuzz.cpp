@@ -17,8 +17,8 @@
 
 #include "host/HostEvaluator.h"
 #include "host/HostLibrary.h"
-#include "host/expr/ExprError.h"
-#include "host/expr/ExprEvaluator.h"
+#include "quon-host/expr/ExprError.h"
+#include "quon-host/expr/ExprEvaluator.h"
 
 namespace {
 

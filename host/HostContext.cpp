@@ -1,20 +1,9 @@
 #include "host/HostContext.h"
 
-#include <cstdio>
-#include <cstdlib>
-
 #include "host/HostEvaluator.h"
 #include "host/HostValues.h"
 
 namespace quon_host {
-
-void StopAtEntry(const char* entry) {
-    std::fprintf(stderr,
-                 "quon-host: the library called the host entry '%s', which this host does not serve\n",
-                 entry);
-    std::fflush(stderr);
-    std::abort();
-}
 
 namespace {
 

@@ -8,7 +8,4 @@ namespace quon_host {
 // The process-wide table; every entry is filled.
 ParentContext* HostContext();
 
-// Stops the process with a message naming a host entry this host cannot serve.
-[[noreturn]] void StopAtEntry(const char* entry);
-
 }  // namespace quon_host

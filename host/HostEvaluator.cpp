@@ -2,12 +2,13 @@
 
 #include <pthread.h>
 
+#include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <vector>
 
 #include "diagnostics/Exception.h"
 #include "evaluator/cell.h"
-#include "host/HostContext.h"
 #include "hostabi/HostThreadWords.h"
 
 namespace quon_host {
@@ -42,6 +43,14 @@ constexpr std::uint8_t kLevelError = 1;
 constexpr std::uint8_t kLevelInfo = 4;
 
 }  // namespace
+
+void StopAtEntry(const char* entry) {
+    std::fprintf(stderr,
+                 "quon-host: the library called the host entry '%s', which this host does not serve\n",
+                 entry);
+    std::fflush(stderr);
+    std::abort();
+}
 
 zul::DiagnosticChannel& HostChannel() {
     using zul::zulStdString::tString;

@@ -67,6 +67,9 @@ private:
 // The host's own channel, parent of every evaluator's channel: keeps and logs errors.
 zul::DiagnosticChannel& HostChannel();
 
+// Stops the process with a message naming a host entry this host cannot serve.
+[[noreturn]] void StopAtEntry(const char* entry);
+
 // Host entries behind the evaluator.
 QUON_Evaluator::Evaluator* CurrentEvaluator();
 void PrepareCall(std::uint64_t count, std::uint64_t flag);

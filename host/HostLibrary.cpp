@@ -2,15 +2,15 @@
 
 #include <algorithm>
 #include <memory>
-#include <numeric>
 
 #include "datatypes/DataTypeCodes.h"
 #include "datatypes/ExternalTypeRegistry.h"
 #include "host/CallFrame.h"
+#include "host/ClosestName.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
 #include "host/HostFunction.h"
-#include "host/TypeCommand.h"
+#include "host/TypeText.h"
 #include "strings/tBaseString.h"
 
 namespace quon_host {
@@ -21,21 +21,6 @@ namespace {
 void EnsureEvaluator() {
     thread_local std::unique_ptr<EvaluatorScope> own;
     if (CurrentEvaluator() == nullptr && own == nullptr) own = std::make_unique<EvaluatorScope>();
-}
-
-std::size_t EditDistance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    std::iota(row.begin(), row.end(), 0);
-    for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
-        row[0] = i;
-        for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
-        }
-    }
-    return row[b.size()];
 }
 
 }  // namespace
@@ -53,9 +38,9 @@ HostLibrary::HostLibrary(const std::string& path, Strings strings) : library(pat
     rows.reserve(descriptor->functionCount);
     for (std::uint64_t i = 0; i < descriptor->functionCount; ++i) {
         const QUON_ExternLib::FunctionEntry& entry = descriptor->functions[i];
-        std::string error;
-        auto type = ParseTypeText(entry.typeString, error);
-        rows.push_back({&entry, type ? std::move(*type) : QUON_DataTypes::DataType()});
+        std::string error = entry.typeString == nullptr ? "no type string" : "";
+        auto type = entry.typeString != nullptr ? ParseTypeText(entry.typeString, error) : std::nullopt;
+        rows.push_back({&entry, type ? std::move(*type) : QUON_DataTypes::DataType(), std::move(error)});
         byName.emplace(entry.name, i);
     }
 }
@@ -66,14 +51,9 @@ const HostLibrary::Row* HostLibrary::Find(std::string_view name) const {
 }
 
 std::string HostLibrary::ClosestName(std::string_view name) const {
-    std::string best;
-    std::size_t bestDistance = SIZE_MAX;
-    for (const Row& row : rows)
-        if (const std::size_t d = EditDistance(name, row.entry->name); d < bestDistance) {
-            bestDistance = d;
-            best = row.entry->name;
-        }
-    return best;
+    std::vector<std::string_view> names;
+    for (const Row& row : rows) names.push_back(row.entry->name);
+    return quon_host::ClosestName(name, names, SIZE_MAX);
 }
 
 Value HostLibrary::Call(std::string_view name, const std::vector<Value>& arguments) const {
@@ -106,9 +86,8 @@ Value HostLibrary::Call(const Row& row, const std::vector<Value>& arguments) con
         if (argument.GetKind() == Value::Kind::Function) {
             // The row's function type goes with this call's copy, so the host checks what the
             // function returns before the library reads it.
-            const HostFunctionObject& function =
-                *static_cast<const HostFunctionCell&>(argument.Cell()).Object();
-            HostFunctionCell::MakeAt(frame.Argument(i), function.arity, function.body, expected);
+            const HostFunction& function = *FunctionOf(argument);
+            MakeFunction(function.arity, function.body, expected).MoveInto(frame.Argument(i));
         } else {
             argument.Cell().CopyTo(frame.Argument(i));
         }

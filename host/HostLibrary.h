@@ -28,6 +28,7 @@ public:
     struct Row {
         const QUON_ExternLib::FunctionEntry* entry;
         QUON_DataTypes::DataType type;  // the parsed type string; Undefined when it did not parse
+        std::string error;              // why the type string did not parse; empty when it did
     };
 
     // Where the library's string bodies come from: its own pool, or the host's (the host installs

@@ -181,6 +181,21 @@ void HostCustomCell::ToString(tString& out, bool quoted) const {
     text->Destroy();  // with the producer's code
 }
 
+void HostFunctionCell::ReleaseData() {
+    HostFunctionObject* object = Object();
+    word = 0;
+    if (object != nullptr && DropReference(object->references)) delete object;
+}
+
+void HostFunctionCell::CloneData() {
+    if (HostFunctionObject* object = Object()) AddReference(object->references);
+}
+
+void HostFunctionCell::ToString(tString& out, bool) const {
+    const std::size_t arity = Object() != nullptr ? Object()->arity : 0;
+    out = tString("<function of " + std::to_string(arity) + (arity == 1 ? " argument>" : " arguments>"));
+}
+
 void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry* entry) {
     HostCustomObject* holder = nullptr;
     try {

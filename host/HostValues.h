@@ -13,6 +13,9 @@
 //
 //   custom cell  [HostCustomCell | object holder] -> HostCustomObject: references, object, entry
 //
+//   function cell  [HostFunctionCell | object] -> HostFunctionObject: references, arity; what the
+//                  function does lies in a subclass (host/HostFunction.h)
+//
 // Each object is one heap allocation shared by reference count: copying a cell and calling
 // CloneData adds a reference, ReleaseData drops one; the last releases the element or
 // attribute cells (ReleaseData on each), the names handle, or the native object (the type
@@ -72,6 +75,17 @@ struct HostCustomObject {
     const QUON_ExternLib::CustomTypeEntry* entry;  // its type, whose destroy ends it (may be null)
 };
 
+// The object behind a function cell. Subclasses give it a body; evaluating the cell runs it.
+struct HostFunctionObject {
+    explicit HostFunctionObject(std::size_t arity) : arity(arity) {}
+    virtual ~HostFunctionObject() = default;
+    // Runs the function over the current call frame's arguments; the result is a new pooled cell.
+    virtual EvCell* Evaluate() = 0;
+
+    std::atomic<std::uint64_t> references{1};  // cells sharing the object
+    const std::size_t arity;                   // arguments the function takes
+};
+
 class HostArrayCell : public QUON_Evaluator::EvValueCell {
 public:
     explicit HostArrayCell(HostArrayObject* object)
@@ -108,9 +122,23 @@ public:
     void ToString(tString& out, bool quoted) const override;  // the type's own text
 };
 
+class HostFunctionCell : public QUON_Evaluator::EvValueCell {
+public:
+    // Takes over the object's first reference.
+    explicit HostFunctionCell(HostFunctionObject* object)
+        : EvValueCell(reinterpret_cast<std::uintptr_t>(object)) {}
+    HostFunctionObject* Object() const { return reinterpret_cast<HostFunctionObject*>(word); }
+
+    QUON_Evaluator::EvCell* EvaluateNewAlt() override { return Object()->Evaluate(); }
+    void ReleaseData() override;
+    void CloneData() override;
+    void ToString(tString& out, bool quoted) const override;  // "<function of n arguments>"
+};
+
 static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostArrayCell>());
 static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostRecordCell>());
 static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostCustomCell>());
+static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostFunctionCell>());
 
 // The value factories of the operation table (entries 0 to 8 but 2). Each writes a new cell
 // into the 16 bytes at `cell` without looking at what was there.

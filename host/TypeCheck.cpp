@@ -5,7 +5,8 @@
 
 #include "datatypes/DataTypeCodes.h"
 #include "datatypes/ExternalTypeRegistry.h"
-#include "host/HostFunction.h"
+#include "evaluator/RecordView.h"
+#include "host/HostValues.h"
 
 namespace quon_host {
 
@@ -13,6 +14,8 @@ namespace TypeCode = QUON_DataTypes::TypeCode;
 using Kind = Value::Kind;
 
 namespace {
+
+using QUON_Evaluator::EvCell;
 
 std::int32_t PrimeBit(Kind kind) {
     switch (kind) {
@@ -29,49 +32,61 @@ std::int32_t PrimeBit(Kind kind) {
     }
 }
 
-bool RecordConforms(const Value& value, QUON_DataTypes::DataTypeImp& type) {
-    if (value.GetKind() != Kind::Record) return false;
+bool CellConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type);
+
+// The cells of an array or the attributes of a record are read in place: nothing is shared or
+// copied, so checking a large argument costs one look at each cell.
+bool ArrayConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type) {
+    const HostArrayObject* array = static_cast<const HostArrayCell&>(cell).Object();
+    if (array == nullptr) return true;
+    QUON_DataTypes::DataTypeImp& element = *type.GetElementType().Get();
+    const EvCell* cells = array->Cells();
+    for (std::uint64_t i = 0; i < array->CellCount(); ++i)
+        if (!CellConforms(cells[i], element)) return false;
+    return true;
+}
+
+bool RecordConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type) {
     QUON_DataTypes::AttributeMap expected;
     QUON_DataTypes::DataType extension;
     type.CollectAttributes(expected, extension);
-    const auto given = value.Attributes();
     const bool exact = type.TypeCode() != TypeCode::kExtendableRecord;
-    if (exact && given.size() != expected.size()) return false;
+    if (cell.Word() == 0) return expected.empty();
+    const QUON_Evaluator::RecordView record(cell);
+    if (exact && record.Names().Size() != expected.size()) return false;
     return std::all_of(expected.begin(), expected.end(), [&](const auto& attribute) {
-        const auto found = std::find_if(given.begin(), given.end(),
-                                        [&](const auto& g) { return g.first == attribute.first.Text(); });
-        return found != given.end() && Conforms(found->second, attribute.second);
+        const EvCell* found = record.Find(attribute.first.c_str());
+        return found != nullptr && CellConforms(*found, *attribute.second.Get());
     });
 }
 
-}  // namespace
+bool CustomConforms(const EvCell& cell, std::int32_t code) {
+    const HostCustomObject* holder = static_cast<const HostCustomCell&>(cell).Holder();
+    if (holder == nullptr || holder->entry == nullptr || holder->entry->typeName == nullptr) return false;
+    return QUON_DataTypes::ExternalTypeRegistry::Instance().NameOf(code).Text() == holder->entry->typeName;
+}
 
-bool Conforms(const Value& value, const QUON_DataTypes::DataType& expected) {
-    QUON_DataTypes::DataTypeImp& type = *expected.Get();
+bool CellConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type) {
     const std::int32_t code = type.TypeCode();
-    const Kind kind = value.GetKind();
+    const Kind kind = Value::KindOf(cell);
     if (code < 0) return kind != Kind::None;  // a type variable takes any value
     if (code == TypeCode::kBool || code == TypeCode::kInt || code == TypeCode::kFloat ||
         code == TypeCode::kString)
         return PrimeBit(kind) == code;
     if ((code & ~0xF) == TypeCode::kCombinedPrime) return (PrimeBit(kind) & code) != 0;
-    if (code == TypeCode::kArray) {
-        if (kind != Kind::Array) return false;
-        const auto elements = value.Elements();
-        return std::all_of(elements.begin(), elements.end(),
-                           [&](const Value& e) { return Conforms(e, type.GetElementType()); });
-    }
-    if (TypeCode::IsRecordCode(code)) return RecordConforms(value, type);
+    if (code == TypeCode::kArray) return kind == Kind::Array && ArrayConforms(cell, type);
+    if (TypeCode::IsRecordCode(code)) return kind == Kind::Record && RecordConforms(cell, type);
     if (code == TypeCode::kFunction)
         return kind == Kind::Function &&
-               static_cast<const HostFunctionCell&>(value.Cell()).Object()->arity ==
-                   type.GetArgumentCount();
-    if (code >= TypeCode::kFirstExternal) {
-        const char* name = value.CustomTypeName();
-        return name != nullptr &&
-               QUON_DataTypes::ExternalTypeRegistry::Instance().NameOf(code).Text() == name;
-    }
+               static_cast<const HostFunctionCell&>(cell).Object()->arity == type.GetArgumentCount();
+    if (code >= TypeCode::kFirstExternal) return kind == Kind::Custom && CustomConforms(cell, code);
     return false;  // types no value of this host has (tuples, maps, lists, ...)
+}
+
+}  // namespace
+
+bool Conforms(const Value& value, const QUON_DataTypes::DataType& expected) {
+    return CellConforms(value.Cell(), *expected.Get());
 }
 
 }  // namespace quon_host

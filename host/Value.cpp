@@ -9,7 +9,6 @@
 #include "evaluator/PrimitiveCells.h"
 #include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
-#include "host/HostFunction.h"
 #include "host/HostValues.h"
 #include "memory/ThreadCellPools.h"
 
@@ -111,12 +110,6 @@ Value Value::Record(const std::vector<std::pair<std::string, Value>>& attributes
     return v;
 }
 
-Value Value::Function(std::size_t arity, Body body) {
-    Value v;
-    HostFunctionCell::MakeAt(&v.Cell(), arity, std::move(body));
-    return v;
-}
-
 Value Value::Share(const EvCell& cell) {
     Value v;
     const_cast<EvCell&>(cell).CopyTo(v.slot.bytes);
@@ -129,8 +122,12 @@ Value Value::Adopt(const EvCell& cell) {
     return v;
 }
 
-Value::Kind Value::GetKind() const {
-    const EvCell& cell = Cell();
+Value::Kind Value::KindOf(const EvCell& cell) {
+    // The common cells by their class identity first; dynamic_cast for any subclass.
+    static const QUON_Evaluator::EvIntegerCell intProbe(0);
+    static const HostArrayCell arrayProbe(nullptr);
+    if (cell.SameClassAs(intProbe)) return Kind::Int;
+    if (cell.SameClassAs(arrayProbe)) return Kind::Array;
     if (As<QUON_Evaluator::EvIntegerCell>(cell)) return Kind::Int;
     if (As<QUON_Evaluator::EvFloatCell>(cell)) return Kind::Float;
     if (As<QUON_Evaluator::EvBoolCell>(cell)) return Kind::Bool;

@@ -30,9 +30,8 @@ public:
     static Value String(std::string_view bytes);
     static Value Array(const std::vector<Value>& elements);
     static Value Record(const std::vector<std::pair<std::string, Value>>& attributes);
-    // A Quon function of `arity` arguments whose evaluation runs `body` over host values.
+    // What a Quon function does over host values (host/HostFunction.h makes function values).
     using Body = std::function<Value(std::span<const Value> arguments)>;
-    static Value Function(std::size_t arity, Body body);
     // A new owner of another share of `cell`'s value (two words, then CloneData).
     static Value Share(const QUON_Evaluator::EvCell& cell);
     // Takes over `cell`'s image and what it owns (no CloneData); `cell` must not be released again.
@@ -43,7 +42,9 @@ public:
     void MoveInto(void* place);
 
     enum class Kind { None, Int, Float, Bool, String, Array, Record, Custom, Function };
-    Kind GetKind() const;
+    Kind GetKind() const { return KindOf(Cell()); }
+    // The kind of value any host cell holds.
+    static Kind KindOf(const QUON_Evaluator::EvCell& cell);
     std::int64_t AsInt() const;  // the payload of an Int (or a Bool's word)
     double AsFloat() const;
     std::string AsString() const;            // the bytes of a String

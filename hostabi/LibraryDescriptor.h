@@ -15,6 +15,9 @@ class InterModuleProxy;
 
 namespace QUON_ExternLib {
 
+// The version of the interface between host and library that a descriptor's interfaceVersion names.
+constexpr std::uint64_t kInterfaceVersion = 400;
+
 // The host calls an adapter with the result cell and the argument frame.
 using AdapterFn = void (*)(QUON_Evaluator::EvCell* result, QUON_Evaluator::EvCell* frame);
 

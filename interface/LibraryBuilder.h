@@ -4,7 +4,8 @@
 //
 //   void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
 //       library.Name("HelloExtension", zul::VersionInfo(1, 0, 0, ""));
-//       library.CustomType<Counter>(CustomTypeRow<Counter, &CounterText>("Counter"));
+//       static const CustomTypeEntry counterRow{"Counter", nullptr, &DestroyCounter, &CounterText, 0};
+//       library.CustomType<Counter>(counterRow);
 //       library.Add<&Gcd>("gcd", "Greatest common divisor.");            // "( Int * Int -> Int )"
 //       library.Add<&Cells>("cells", "...", "( Array[Array[Int]] -> Int )");  // a literal text
 //       library.AddRow({"sqrtC", &HandFloatAdapter<&Sqrt>, "(Float -> Float)", "..."});

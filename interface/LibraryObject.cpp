@@ -8,7 +8,6 @@
 namespace QUON_ExternLib {
 
 namespace {
-constexpr std::uint64_t kInterfaceVersion = 400;
 constexpr const char* kBuildConfiguration = "RELEASE";
 }  // namespace
 

@@ -26,15 +26,11 @@ public:
     // Stores the host's table, here (where the host may read it) and in the binding context,
     // and finds the host's optional cell return.
     void Bind(ParentContext* context);
-    ParentContext* Context() const { return parentContext; }
-    bool IsBuilt() const { return built; }
 
     // Builder steps, used through LibraryBuilder while the descriptor is built.
     void SetName(const char* name, const zul::VersionInfo& version);
     void AppendFunction(const FunctionEntry& row) { functionTable.push_back(row); }
     void RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row);
-
-    const LibraryDescriptor& Descriptor() const { return descriptor; }
 
 private:
     void Publish();

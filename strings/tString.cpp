@@ -53,10 +53,6 @@ tString::~tString() {
     if (body != nullptr) body->Release();
 }
 
-tBaseString* tString::Detach() {
-    return std::exchange(body, nullptr);
-}
-
 const std::string& tString::Text() const {
     return body != nullptr ? *body : EmptyText();
 }

@@ -29,7 +29,6 @@ public:
     ~tString();  // Release() on the body, if any
 
     tBaseString* Body() const { return body; }  // null only if the allocator returned null
-    tBaseString* Detach();                      // gives up the body without releasing it
     const std::string& Text() const;            // the body's text (empty for a null handle)
     const char* c_str() const { return Text().c_str(); }
     std::size_t size() const { return Text().size(); }

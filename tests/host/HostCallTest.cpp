@@ -10,6 +10,7 @@
 
 #include "diagnostics/Exception.h"
 #include "host/HostEvaluator.h"
+#include "host/HostFunction.h"
 #include "host/HostLibrary.h"
 #include "hostabi/Evaluator.h"
 #include "memory/ThreadCellPools.h"
@@ -87,10 +88,11 @@ TEST(HostCalls, ValuesGoInAndComeOutWithTheirOwnPrinting) {
     // Quon functions as C++ lambdas over host values, each call checked for its result.
     testing::internal::CaptureStdout();
     EXPECT_EQ(
-        Call("test1a", {Value::Function(1, [](auto x) { return Value::Int(x[0].AsInt() * 3); })}).AsInt(),
+        Call("test1a", {quon_host::MakeFunction(1, [](auto x) { return Value::Int(x[0].AsInt() * 3); })})
+            .AsInt(),
         1);
     EXPECT_NE(testing::internal::GetCapturedStdout().find("9 : 27\n"), std::string::npos);
-    const Value increment = Value::Function(1, [](auto a) {
+    const Value increment = quon_host::MakeFunction(1, [](auto a) {
         std::vector<Value> out;
         for (const Value& e : a[0].Elements()) out.push_back(Value::Int(e.AsInt() + 1));
         return Value::Array(out);
@@ -99,7 +101,7 @@ TEST(HostCalls, ValuesGoInAndComeOutWithTheirOwnPrinting) {
 
     // Callbacks that call rows with callbacks of their own: every frame is closed again.
     const auto before = EvaluatorState();
-    const Value nested = Value::Function(1, [&](auto x) {
+    const Value nested = quon_host::MakeFunction(1, [&](auto x) {
         return Call("getArraySum", {Call("testArr", {Value::Array({x[0]}), increment})});
     });
     testing::internal::CaptureStdout();
@@ -125,7 +127,7 @@ TEST(HostCalls, ValuesOfAnotherTypeAreRefusedBeforeTheAdapterRuns) {
     EXPECT_EQ(Refusal([] { Call("maxint", {Value::Int(1)}); }), "maxint takes 2 arguments, given 1");
     EXPECT_EQ(Refusal([] { Call("maxin", {}); }),
               "no function 'maxin' in TestExternalLibrary; did you mean 'maxint'?");
-    EXPECT_EQ(Refusal([] { Call("test1a", {Value::Function(2, nullptr)}); }),
+    EXPECT_EQ(Refusal([] { Call("test1a", {quon_host::MakeFunction(2, nullptr)}); }),
               "test1a: argument 1 must be (Int -> Int), given a function of 2 arguments");
     testing::internal::CaptureStderr();
     EXPECT_NE(Refusal([] { Call("test2num", {Value::Int(7)}); }), "");
@@ -134,7 +136,7 @@ TEST(HostCalls, ValuesOfAnotherTypeAreRefusedBeforeTheAdapterRuns) {
 
     // A callback whose result has the wrong type is stopped before the library reads it as an
     // array; the host unwinds the library's open frame and the next call works.
-    const Value wrong = Value::Function(1, [](auto) { return Value::String("not an array"); });
+    const Value wrong = quon_host::MakeFunction(1, [](auto) { return Value::String("not an array"); });
     EXPECT_EQ(Refusal([&] {
                   Call("testArr", {Ints({1}), wrong});
               }),
@@ -149,7 +151,7 @@ TEST(HostCalls, LibraryExceptionsKeepTheirExactTypeAcrossTheModuleBoundary) {
     EXPECT_THROW(Call("getRandomArray", {Value::Int(1), Value::Int(-1)}), zul::Exception)
         << "the host's makeArray refuses a negative count";
     // An exception a callback throws crosses the library's frames unchanged.
-    const Value failing = Value::Function(1, [](auto) -> Value { throw std::bad_function_call(); });
+    const Value failing = quon_host::MakeFunction(1, [](auto) -> Value { throw std::bad_function_call(); });
     EXPECT_THROW(Call("test1a", {failing}), std::bad_function_call);
     EXPECT_EQ(Call("getArraySeq", {Value::Int(1), Value::Int(2)}).Text(), "[1, 2]");
 }
@@ -169,8 +171,8 @@ TEST(HostCalls, EightThreadsCallRowsAtOnce) {
                     Call("stringAdd", {Value::String("t"), Value::String(std::to_string(i))}).AsString() !=
                     "t" + std::to_string(i);
                 failures[t] +=
-                    Call("testArr", {Ints({i}), Value::Function(1, [](auto a) { return a[0]; })}).Text() !=
-                    "[" + std::to_string(i) + "]";
+                    Call("testArr", {Ints({i}), quon_host::MakeFunction(1, [](auto a) { return a[0]; })})
+                        .Text() != "[" + std::to_string(i) + "]";
             }
         });
     for (auto& thread : threads) thread.join();
@@ -197,7 +199,7 @@ TEST(HostCalls, AMillionMixedCallsLeaveBothModulesFlat) {
 #endif
     const Value board =
         Value::Array({Ints({0, 1, 0, 0}), Ints({0, 1, 0, 0}), Ints({0, 1, 0, 0}), Ints({0, 0, 0, 0})});
-    const Value twice = Value::Function(1, [](auto a) {
+    const Value twice = quon_host::MakeFunction(1, [](auto a) {
         std::vector<Value> out;
         for (const Value& e : a[0].Elements()) out.push_back(Value::Int(2 * e.AsInt()));
         return Value::Array(out);

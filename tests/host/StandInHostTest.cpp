@@ -1,15 +1,12 @@
 // The stand-in host's own machinery: call frames on the evaluator's value stack, stack
-// extensions, channels, and the quon-host program's output.
+// extensions, channels and the operation table.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <sstream>
 #include <string>
 
 #include "diagnostics/Exception.h"
 #include "host/CallFrame.h"
-#include "host/DescriptorPrinter.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
 #include "hostabi/HostThreadWords.h"
@@ -110,35 +107,7 @@ TEST(HostChannels, AnEvaluatorsErrorsReachTheHostChannel) {
     std::system((std::string("rm -rf '") + folder + "'").c_str());
 }
 
-TEST(QuonHostProgram, PrintsTheDescriptorOfTheLibrary) {
-    const std::string command = std::string("'") + QUON_HOST_PATH + "' '" + QUON_LIBRARY_PATH + "'";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    ASSERT_NE(pipe, nullptr);
-    std::string output;
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) output.append(buffer, n);
-    EXPECT_EQ(::pclose(pipe), 0) << output;
-    for (const char* expected :
-         {"Library \"TestExternalLibrary\"", "interface version    400", "build configuration  RELEASE",
-          "public \"0.6.5\"  full \"0.6.5 (abc)\"", "full \"0.6.12 (26000)\""})
-        EXPECT_NE(output.find(expected), std::string::npos) << "missing: " << expected << "\n" << output;
-}
-
-TEST(QuonHostProgram, EveryPublishedTypeStringIsParsedAgainAndAFailureIsFlagged) {
-    const QUON_ExternLib::FunctionEntry rows[] = {{"good", nullptr, "( Int*Int -> Int )", "d"},
-                                                  {"bad", nullptr, "List[Numeric[Int]]", "d"}};
-    QUON_ExternLib::LibraryDescriptor descriptor;
-    descriptor.functions = rows;
-    descriptor.functionCount = 1;
-    std::ostringstream out;
-    EXPECT_TRUE(quon_host::PrintDescriptor(out, descriptor));
-    EXPECT_NE(out.str().find("canonical  (Int * Int -> Int)"), std::string::npos) << out.str();
-    descriptor.functionCount = 2;
-    EXPECT_FALSE(quon_host::PrintDescriptor(out, descriptor)) << "a part that failed to parse";
-    EXPECT_NE(out.str().find("DOES NOT PARSE"), std::string::npos) << out.str();
-}
-
-TEST(QuonHostProgram, AnEntryTheHostCannotServeStopsTheProcessNamingIt) {
+TEST(HostContext, AnEntryTheHostCannotServeStopsTheProcessNamingIt) {
     EXPECT_DEATH(quon_host::HostContext()->reserved2(), "host entry 'entry 2'");
 }
 

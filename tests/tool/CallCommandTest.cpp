@@ -121,12 +121,14 @@ TEST(CallCommands, ErrorsPrintAndTheNextExpressionStillRuns) {
               "quon-host: error: Int overflow in 9223372036854775807 + 1 at column 21\n"
               "quon-host: error: index 2 is out of range for an array of 2 elements at column 7\n");
 
-    const ToolRun repl = RunTool({"repl"}, "maxint(1, 2)\n\nmaxint(1)\n(1 + 2\n  len('abc')\n");
+    // An open bracket carries the expression over to the next line; # starts a comment.
+    const ToolRun repl = RunTool(
+        {"repl"}, "maxint(1, 2)\n\nmaxint(1)\n# a comment\n(1 + 2 # open\n  ) * 2\n[1,\n 2\nlen('abc')\n");
     EXPECT_EQ(repl.status, 1) << "a line failed";
-    EXPECT_EQ(repl.out, "2\n3\n");
+    EXPECT_EQ(repl.out, "2\n6\n");
     EXPECT_EQ(repl.err,
               "quon-host: error: maxint takes 2 arguments, given 1\n"
-              "quon-host: error: expected ')', found end of input at column 7\n");
+              "quon-host: error: expected ']', found 'len' at column 8\n");
     EXPECT_EQ(RunTool({"repl"}, "1\n2 + 2\n").status, 0);
 }
 

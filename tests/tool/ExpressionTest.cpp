@@ -7,9 +7,9 @@
 #include <string>
 
 #include "host/HostLibrary.h"
-#include "host/expr/ExprError.h"
-#include "host/expr/ExprEvaluator.h"
-#include "host/expr/Parser.h"
+#include "quon-host/expr/ExprError.h"
+#include "quon-host/expr/ExprEvaluator.h"
+#include "quon-host/expr/Parser.h"
 
 namespace {
 

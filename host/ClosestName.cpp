@@ -1,0 +1,44 @@
+#include "host/ClosestName.h"
+
+#include <algorithm>
+#include <cctype>
+#include <numeric>
+
+namespace quon_host {
+
+std::size_t EditDistance(std::string_view a, std::string_view b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    std::iota(row.begin(), row.end(), 0);
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+std::string ClosestName(std::string_view name, const std::vector<std::string_view>& candidates,
+                        std::size_t maxDistance) {
+    const auto lower = [](std::string_view text) {
+        std::string folded(text);
+        for (char& c : folded) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        return folded;
+    };
+    if (maxDistance == 0) maxDistance = std::max<std::size_t>(1, name.size() / 3);
+    std::string best;
+    std::size_t bestDistance = SIZE_MAX;
+    for (std::string_view candidate : candidates) {
+        const std::size_t d = lower(name) == lower(candidate) ? 0 : EditDistance(name, candidate);
+        if (d <= maxDistance && d < bestDistance) {
+            bestDistance = d;
+            best = candidate;
+        }
+    }
+    return best;
+}
+
+}  // namespace quon_host

@@ -1,0 +1,65 @@
+// `quon-host [list] [LIBRARY]`: the descriptor with every type string parsed again;
+// `quon-host type TEXT...`: type strings parsed and described; `quon-host help [SUBCOMMAND]`.
+#include <iostream>
+
+#include "host/ClosestName.h"
+#include "quon-host/DescriptorPrinter.h"
+#include "quon-host/Tool.h"
+#include "quon-host/TypeCommand.h"
+
+namespace quon_host {
+
+void AddListCommand(CLI::App& app, Tool& tool) {
+    CLI::App* list = app.add_subcommand(
+        "list", "Print the library's descriptor and parse every published type string again (the default)");
+    list->add_option("LIBRARY", tool.libraryPath, "The library's path");
+    tool.AddLibraryOption(list);
+    auto run = [&tool] {
+        const HostLibrary& library = tool.Library();
+        std::cout << "Loaded " << library.Loaded().Path() << "\n";
+        if (!PrintDescriptor(std::cout, library)) {
+            std::cerr << "quon-host: error: a published type string does not parse\n";
+            tool.status = kExitFailure;
+        }
+    };
+    list->callback(run);
+    app.callback([&app, run] {
+        if (app.get_subcommands().empty()) run();
+    });
+
+    static std::vector<std::string> texts;
+    CLI::App* type =
+        app.add_subcommand("type", "Parse type strings and print their canonical form and predicates");
+    type->add_option("TEXT", texts, "Type strings, e.g. '( Array[Int] * Int -> Int )'")->required();
+    SetUsage(
+        type, "",
+        "  quon-host type '( Array[Int] * Int -> Int )' 'Record[b: Int, a: String]'\n"
+        "A text is refused (exit 1) when it is not a type, names an unknown type, holds text after the\n"
+        "type or is a record type that repeats an attribute name.\n");
+    type->callback([&tool] { tool.status = RunTypeCommand(texts, std::cout, std::cerr); });
+
+    static std::string topic;
+    CLI::App* help = app.add_subcommand("help", "Print this help, or a subcommand's");
+    help->add_option("SUBCOMMAND", topic, "The subcommand to explain");
+    help->callback([&app] {
+        const auto helpOf = [](const CLI::App* command, const std::string& name) {
+            return command->get_formatter()->make_help(command, name, CLI::AppFormatMode::Normal);
+        };
+        if (topic.empty()) {
+            std::cout << helpOf(&app, "quon-host");
+            return;
+        }
+        for (const CLI::App* command : app.get_subcommands({}))
+            if (command->get_name() == topic) {
+                std::cout << helpOf(command, "quon-host " + topic);
+                return;
+            }
+        std::vector<std::string_view> names;
+        for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
+        const std::string closest = ClosestName(topic, names);
+        throw UsageError("no subcommand '" + topic + "'" +
+                         (closest.empty() ? "" : "; did you mean '" + closest + "'?"));
+    });
+}
+
+}  // namespace quon_host

@@ -1,0 +1,92 @@
+#include "quon-host/OutputFile.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <stdexcept>
+
+namespace quon_host {
+
+namespace {
+
+std::runtime_error WriteError(const std::string& name) {
+    return std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
+}
+
+}  // namespace
+
+OutputFile::OutputFile(std::string target) : target(std::move(target)) {
+    if (IsStandardOutput()) {
+        file = stdout;
+        return;
+    }
+    // A device or pipe is written in place: a rename would put a file where it stands.
+    struct stat info {};
+    if (::stat(this->target.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+        if (S_ISDIR(info.st_mode)) {
+            errno = EISDIR;
+            throw WriteError(this->target);
+        }
+        file = std::fopen(this->target.c_str(), "wb");
+        if (file == nullptr) throw WriteError(this->target);
+        return;
+    }
+    // Through a symbolic link the file it names is replaced, not the link.
+    std::string path = this->target;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        path = resolved;
+        std::free(resolved);
+    }
+    // A hidden name in the target's folder, so that the rename stays within one file system.
+    const std::size_t slash = path.rfind('/');
+    const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    renameTo = path;
+    std::string pattern = folder + "." + name + ".XXXXXX";
+    const int descriptor = ::mkstemp(pattern.data());
+    if (descriptor < 0) throw WriteError(this->target);
+    temporary = pattern;
+    ::fchmod(
+        descriptor, 0666 & ~[] {
+            const mode_t mask = ::umask(0);
+            ::umask(mask);
+            return mask;
+        }());
+    file = ::fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        const int error = errno;
+        ::close(descriptor);
+        ::unlink(temporary.c_str());
+        errno = error;
+        throw WriteError(this->target);
+    }
+}
+
+OutputFile::~OutputFile() {
+    if (file != nullptr && file != stdout) std::fclose(file);
+    if (!temporary.empty()) ::unlink(temporary.c_str());
+}
+
+void OutputFile::Commit() {
+    if (IsStandardOutput()) {
+        if (std::fflush(file) != 0 || std::ferror(file)) throw WriteError("standard output");
+        return;
+    }
+    std::FILE* closing = file;
+    file = nullptr;
+    bool written = std::fflush(closing) == 0 && !std::ferror(closing);
+    if (written && !temporary.empty()) written = ::fsync(::fileno(closing)) == 0;
+    const int error = errno;
+    if (std::fclose(closing) != 0 || !written) {
+        if (!written) errno = error;
+        throw WriteError(target);
+    }
+    if (temporary.empty()) return;
+    if (::rename(temporary.c_str(), renameTo.c_str()) != 0) throw WriteError(target);
+    temporary.clear();
+}
+
+}  // namespace quon_host

@@ -1,0 +1,100 @@
+#include "quon-host/Tool.h"
+
+#include <unistd.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <map>
+
+namespace quon_host {
+
+namespace {
+
+// CLI11's usage line with the words a subcommand takes unparsed (call, eval, repl read their own).
+class UsageFormatter : public CLI::Formatter {
+public:
+    std::map<const CLI::App*, std::string> positionals;
+
+    std::string make_usage(const CLI::App* app, std::string name) const override {
+        std::string usage = CLI::Formatter::make_usage(app, std::move(name));
+        if (const auto found = positionals.find(app); found != positionals.end())
+            usage.insert(usage.find_last_not_of('\n') + 1, " " + found->second);
+        return usage;
+    }
+};
+
+std::shared_ptr<UsageFormatter> TheFormatter() {
+    static const auto formatter = std::make_shared<UsageFormatter>();
+    return formatter;
+}
+
+// The whole text as a number, or NaN when it is not one.
+double ParseNumber(const std::string& text) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    return text.empty() || end != text.c_str() + text.size() ? std::nan("") : value;
+}
+
+}  // namespace
+
+const HostLibrary& Tool::Library() {
+    if (library == nullptr)
+        library = std::make_unique<HostLibrary>(libraryPath.empty() ? DefaultLibraryPath() : libraryPath,
+                                                HostLibrary::Strings::kHostPool);
+    return *library;
+}
+
+void Tool::AddLibraryOption(CLI::App* command) {
+    command->add_option("--library", libraryPath, "The extension library (default: the built library)");
+}
+
+void SetUsage(CLI::App* command, const std::string& positionals, const std::string& examples) {
+    if (!positionals.empty()) {
+        TheFormatter()->positionals[command] = positionals;
+        command->formatter(TheFormatter());
+    }
+    if (!examples.empty()) command->footer("Examples:\n" + examples);
+}
+
+CLI::Validator NumberIn(double min, double max) {
+    return CLI::Validator(
+        [min, max](const std::string& text) {
+            const double value = ParseNumber(text);
+            if (std::isnan(value)) return "not a number: " + text;
+            if (value < min || value > max)
+                return text + " is not in the range " + CLI::detail::to_string(min) + " to " +
+                       CLI::detail::to_string(max);
+            return std::string();
+        },
+        "NUMBER in [" + CLI::detail::to_string(min) + " - " + CLI::detail::to_string(max) + "]");
+}
+
+CLI::Validator FiniteNumber() {
+    return CLI::Validator(
+        [](const std::string& text) {
+            const double value = ParseNumber(text);
+            if (std::isnan(value)) return "not a number: " + text;
+            return std::isfinite(value) ? std::string() : "not a finite number: " + text;
+        },
+        "NUMBER");
+}
+
+CLI::Validator PositiveNumber() {
+    return CLI::Validator(
+        [](const std::string& text) {
+            const double value = ParseNumber(text);
+            if (std::isnan(value)) return "not a number: " + text;
+            return std::isfinite(value) && value > 0 ? std::string() : "not a positive number: " + text;
+        },
+        "NUMBER > 0");
+}
+
+bool StandardOutputIsTerminal() {
+    return ::isatty(STDOUT_FILENO) == 1;
+}
+
+bool StandardInputIsTerminal() {
+    return ::isatty(STDIN_FILENO) == 1;
+}
+
+}  // namespace quon_host

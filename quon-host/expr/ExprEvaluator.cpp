@@ -1,0 +1,176 @@
+#include "quon-host/expr/ExprEvaluator.h"
+
+#include <span>
+
+#include "host/HostFunction.h"
+#include "quon-host/expr/ExprError.h"
+#include "quon-host/expr/Operators.h"
+#include "quon-host/expr/Parser.h"
+
+namespace quon_host::expr {
+
+using Kind = Node::Kind;
+
+struct ExprEvaluator::Scope {
+    std::vector<std::string> names;
+    std::vector<Value> values;
+    ScopePtr outer;
+
+    const Value* Find(std::string_view name) const {
+        for (const Scope* scope = this; scope != nullptr; scope = scope->outer.get())
+            for (std::size_t i = scope->names.size(); i-- > 0;)
+                if (scope->names[i] == name) return &scope->values[i];
+        return nullptr;
+    }
+};
+
+namespace {
+
+std::string Arguments(std::size_t count) {
+    return std::to_string(count) + (count == 1 ? " argument" : " arguments");
+}
+
+}  // namespace
+
+Value Apply(const Value& function, const std::vector<Value>& arguments, std::string_view what,
+            std::size_t column) {
+    const HostFunction* object = FunctionOf(function);
+    if (object == nullptr)
+        throw ExprError(std::string(what) + " is " + function.TypeText() + ", not a function", column);
+    if (object->arity != arguments.size())
+        throw ExprError(std::string(what) + " takes " + Arguments(object->arity) + ", given " +
+                            std::to_string(arguments.size()),
+                        column);
+    return object->body(std::span<const Value>(arguments));
+}
+
+ExprEvaluator::ExprEvaluator(const HostLibrary& library, CallCheck check, std::uint64_t maxSteps)
+    : library(library), check(std::move(check)), maxSteps(maxSteps) {}
+
+Value ExprEvaluator::Evaluate(std::string_view text) {
+    return Evaluate(*Parse(text));
+}
+
+Value ExprEvaluator::Evaluate(const Node& node) {
+    steps = 0;
+    return Eval(node, nullptr);
+}
+
+Value ExprEvaluator::Eval(const Node& node, const ScopePtr& scope) {
+    if (++steps > maxSteps)
+        throw ExprError("evaluation took more than " + std::to_string(maxSteps) + " steps");
+    struct Level {  // one level of nesting for as long as it lives
+        explicit Level(std::size_t& depth, std::size_t column) : depth(depth) {
+            if (++depth > kMaxDepth)
+                throw ExprError("evaluation nested deeper than " + std::to_string(kMaxDepth) + " levels",
+                                column);
+        }
+        ~Level() { --depth; }
+        std::size_t& depth;
+    } level(depth, node.column);
+
+    switch (node.kind) {
+        case Kind::Literal:
+            return node.value;
+        case Kind::Array:
+            return Value::Array(EvalAll(node, scope));
+        case Kind::Record: {
+            std::vector<std::pair<std::string, Value>> attributes;
+            for (std::size_t i = 0; i < node.names.size(); ++i)
+                attributes.emplace_back(node.names[i], Eval(*node.children[i], scope));
+            return Value::Record(attributes);
+        }
+        case Kind::Name: {
+            const Value* value = scope != nullptr ? scope->Find(node.name) : nullptr;
+            if (value == nullptr) throw ExprError("unknown name '" + node.name + "'", node.column);
+            return *value;
+        }
+        case Kind::Call:
+            return EvalCall(node, scope);
+        case Kind::Lambda:
+            return EvalLambda(node, scope);
+        case Kind::Unary:
+            return Negate(Eval(*node.children[0], scope), node.column);
+        case Kind::Binary: {
+            const Value left = Eval(*node.children[0], scope);
+            return ApplyOperator(node.name, left, Eval(*node.children[1], scope), node.column);
+        }
+        case Kind::Index:
+            return EvalIndex(node, scope);
+    }
+    throw ExprError("unknown expression form", node.column);
+}
+
+std::vector<Value> ExprEvaluator::EvalAll(const Node& node, const ScopePtr& scope) {
+    std::vector<Value> values;
+    values.reserve(node.children.size());
+    for (const NodePtr& child : node.children) values.push_back(Eval(*child, scope));
+    return values;
+}
+
+Value ExprEvaluator::EvalCall(const Node& node, const ScopePtr& scope) {
+    const std::string& name = node.name;
+    if (const Value* function = scope != nullptr ? scope->Find(name) : nullptr)
+        return Apply(*function, EvalAll(node, scope), "'" + name + "'", node.column);
+
+    if (name == "map" || name == "len") {
+        const std::size_t count = name == "map" ? 2 : 1;
+        if (node.children.size() != count)
+            throw ExprError(
+                name + " takes " + Arguments(count) + ", given " + std::to_string(node.children.size()),
+                node.column);
+        const std::vector<Value> arguments = EvalAll(node, scope);
+        const Value::Kind kind = arguments[0].GetKind();
+        if (name == "len") {
+            if (kind == Value::Kind::String)
+                return Value::Int(static_cast<std::int64_t>(arguments[0].AsString().size()));
+            if (kind != Value::Kind::Array)
+                throw ExprError(
+                    "len: argument must be an Array or a String, given " + arguments[0].TypeText(),
+                    node.column);
+            return Value::Int(static_cast<std::int64_t>(arguments[0].Count()));
+        }
+        if (kind != Value::Kind::Array)
+            throw ExprError("map: argument 1 must be an Array, given " + arguments[0].TypeText(),
+                            node.column);
+        std::vector<Value> mapped;
+        for (const Value& element : arguments[0].Elements())
+            mapped.push_back(Apply(arguments[1], {element}, "map's function", node.column));
+        return Value::Array(mapped);
+    }
+
+    const HostLibrary::Row* row = library.Find(name);
+    // An unknown name: the library's own refusal, with the closest row's name.
+    if (row == nullptr) return library.Call(name, {});
+    const std::vector<Value> arguments = EvalAll(node, scope);
+    if (check) check(name, arguments);
+    return library.Call(*row, arguments);
+}
+
+Value ExprEvaluator::EvalLambda(const Node& node, const ScopePtr& scope) {
+    return MakeFunction(node.names.size(),
+                        [this, names = node.names, body = node.children[0], scope](auto arguments) {
+                            auto inner = std::make_shared<Scope>();
+                            inner->names = names;
+                            inner->values.assign(arguments.begin(), arguments.end());
+                            inner->outer = scope;
+                            return Eval(*body, inner);
+                        });
+}
+
+Value ExprEvaluator::EvalIndex(const Node& node, const ScopePtr& scope) {
+    const Value array = Eval(*node.children[0], scope);
+    const Value index = Eval(*node.children[1], scope);
+    if (array.GetKind() != Value::Kind::Array)
+        throw ExprError("only an Array can be indexed, given " + array.TypeText(), node.column);
+    if (index.GetKind() != Value::Kind::Int)
+        throw ExprError("an index must be an Int, given " + index.TypeText(), node.column);
+    const std::int64_t i = index.AsInt();
+    if (i < 0 || static_cast<std::uint64_t>(i) >= array.Count())
+        throw ExprError("index " + std::to_string(i) + " is out of range for an array of " +
+                            std::to_string(array.Count()) + " elements",
+                        node.column);
+    return array.Element(static_cast<std::size_t>(i));
+}
+
+}  // namespace quon_host::expr

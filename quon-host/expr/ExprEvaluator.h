@@ -1,0 +1,67 @@
+// Evaluates the host's expressions over host values with one loaded library:
+//
+//   literals      42  -1.5  nan  true  'it\'s'  [1, [2]]  {intAttr1: 3, intAttr2: 7}
+//   row calls     maxint(3, 4)  test2num(num2test(-5))   each argument checked by HostLibrary
+//   lambdas       x -> x * x   (a, b) -> a + b           Quon functions for the callback rows,
+//                                                        closing over outer lambda parameters
+//   arithmetic    + - * / % and unary -, on two Ints or two Floats; Int overflow and Int division
+//                 by zero are errors, not wrapped values
+//   comparisons   == != on Ints, Floats, Bools, Strings; < <= > >= on Ints, Floats, Strings
+//   built-ins     map(array, f)  len(array or string)  a[i] (from 0)
+//
+// A name is looked up among the enclosing lambdas' parameters first, then the built-ins, then the
+// library's rows. Errors are ExprError (with a column), CallError from the library's checks, or
+// whatever a row throws.
+//
+// A lambda's value refers to this evaluator: call it only while the evaluator lives.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "host/HostLibrary.h"
+#include "quon-host/expr/Ast.h"
+
+namespace quon_host::expr {
+
+class ExprEvaluator {
+public:
+    // Checks a row call before it runs: throws to refuse it (the fuzzer bounds counts with it).
+    using CallCheck = std::function<void(std::string_view row, const std::vector<Value>& arguments)>;
+
+    static constexpr std::size_t kMaxDepth = 500;  // nested evaluation steps, lambda calls included
+
+    explicit ExprEvaluator(const HostLibrary& library, CallCheck check = nullptr,
+                           std::uint64_t maxSteps = UINT64_MAX);
+
+    // Parses and evaluates one expression.
+    Value Evaluate(std::string_view text);
+    Value Evaluate(const Node& node);
+
+private:
+    struct Scope;  // one lambda call's parameters, then the enclosing ones
+    using ScopePtr = std::shared_ptr<const Scope>;
+
+    const HostLibrary& library;
+    CallCheck check;
+    std::uint64_t maxSteps;  // evaluation steps allowed per Evaluate
+    std::uint64_t steps = 0;
+    std::size_t depth = 0;
+
+    Value Eval(const Node& node, const ScopePtr& scope);
+    Value EvalCall(const Node& node, const ScopePtr& scope);
+    Value EvalLambda(const Node& node, const ScopePtr& scope);
+    Value EvalIndex(const Node& node, const ScopePtr& scope);
+    std::vector<Value> EvalAll(const Node& node, const ScopePtr& scope);
+};
+
+// Calls a function value with `arguments`; throws ExprError (at `column`) for another value or
+// another number of arguments.
+Value Apply(const Value& function, const std::vector<Value>& arguments, std::string_view what,
+            std::size_t column);
+
+}  // namespace quon_host::expr

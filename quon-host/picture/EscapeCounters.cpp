@@ -1,0 +1,56 @@
+#include "quon-host/picture/EscapeCounters.h"
+
+#include <new>
+#include <stdexcept>
+#include <string>
+
+#include "evaluator/EvInvalidCell.h"
+#include "host/HostValues.h"
+#include "quon-host/picture/EscapeStep.h"
+
+namespace quon_host {
+
+const HostLibrary::Row& EscapeRow(const HostLibrary& library, const EscapeSet& set) {
+    const HostLibrary::Row* row = library.Find(set.RowName());
+    if (row == nullptr)
+        throw std::runtime_error(std::string("the library has no row '") + set.RowName() + "'");
+    const std::string type = row->type.ToString().Text();
+    if (type != set.RowType())
+        throw std::runtime_error(std::string(set.RowName()) + " has type " + type + ", expected " +
+                                 set.RowType());
+    return *row;
+}
+
+RowEscapeCounter::RowEscapeCounter(const HostLibrary::Row& row, const EscapeSet& set)
+    : adapter(row.entry->adapter), set(set), frame(set.julia ? 5 : 3) {
+    QUON_Evaluator::EvInvalidCell::MakeAt(result);
+}
+
+RowEscapeCounter::~RowEscapeCounter() {
+    std::launder(reinterpret_cast<EvCell*>(result))->ReleaseData();
+}
+
+std::int64_t RowEscapeCounter::Count(double x, double y) {
+    // The arguments as the program pushes them for every call: mandel_escape_int(x, y, iterations),
+    // julia_escape_int(cx, cy, x, y, iterations).
+    std::size_t i = 0;
+    if (set.julia) {
+        SetFloat(frame.Argument(i++), set.cx);
+        SetFloat(frame.Argument(i++), set.cy);
+    }
+    SetFloat(frame.Argument(i++), x);
+    SetFloat(frame.Argument(i++), y);
+    SetInt(frame.Argument(i), set.iterations);
+    auto* cell = std::launder(reinterpret_cast<EvCell*>(result));
+    frame.Call(adapter, cell);
+    // An Int result: its payload is the count, and it owns nothing to release.
+    return static_cast<std::int64_t>(cell->Word());
+}
+
+std::int64_t NativeEscapeCounter::Count(double x, double y) {
+    const auto iterations = static_cast<std::int32_t>(set.iterations);
+    if (set.julia) return EscapeStep(set.cx, set.cy, x, y, iterations);
+    return EscapeStep(x, y, 0.0, 0.0, iterations);
+}
+
+}  // namespace quon_host
