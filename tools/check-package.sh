@@ -10,7 +10,7 @@
 #   tools/check-package.sh [BUILD_DIR [QUON_HOST]]
 #
 # BUILD_DIR is a configured build directory of this repository (default: a fresh one in the
-# temporary directory, without tests and benchmarks); QUON_HOST defaults to BUILD_DIR/host/quon-host.
+# temporary directory, without tests and benchmarks); QUON_HOST defaults to BUILD_DIR/quon-host/quon-host.
 # Exits non-zero with a message on the first failure. JOBS sets the build parallelism (default 2).
 set -euo pipefail
 export LC_ALL=C  # one sort order for the symbol lists
@@ -35,7 +35,7 @@ if [[ -z "$build" ]]; then
 fi
 [[ -f "$build/CMakeCache.txt" ]] || fail "$build is not a configured build directory"
 build="$(cd "$build" && pwd)"
-host="${2:-$build/host/quon-host}"
+host="${2:-$build/quon-host/quon-host}"
 
 step "building the package's libraries and quon-host in $build"
 cmake --build "$build" -j"$jobs" --target quon_runtime quon_extension quon-host >/dev/null ||

@@ -418,13 +418,21 @@ Cells searchShip(const ShipQuery& q, size_t maxStates, size_t* statesSeen = null
 
     // For each position mod p: how far back (beyond e - p + up) the row of the
     // next generation sits, and whether it is generation 0 again (moved).
-    std::vector<int> extraBack(p);
+    std::vector<int> back(p);  // the row to be chosen must make the row this far back
     std::vector<bool> wraps(p);
     for (int t = 0; t < p; ++t) {
         int pos = (q.up * t + t / pg) % p;
         wraps[pos] = t == p - 1;
-        extraBack[pos] = wraps[pos] ? g - 1 : t / pg - (t + 1) / pg;
+        back[pos] = p - q.up + (wraps[pos] ? g - 1 : t / pg - (t + 1) / pg);
     }
+    // Look-ahead: the row chosen at position e must itself be made later, by
+    // the row at e + ahead[e mod p] (together with rows that are known now).
+    std::vector<int> ahead(p);
+    for (int pos = 0; pos < p; ++pos)
+        for (int later = 0; later < p; ++later)
+            if ((pos + back[later]) % p == later) ahead[pos] = back[later];
+    std::unordered_map<uint64_t, size_t> indexOf;
+    for (size_t i = 0; i < rows.size(); ++i) indexOf[rows[i]] = i;
 
     const Key rowMask = (Key(1) << (bits * window)) - 1;
     auto rowOf = [&](Key key, int age) {  // age 1 = the newest row in the state
@@ -438,11 +446,19 @@ Cells searchShip(const ShipQuery& q, size_t maxStates, size_t* statesSeen = null
         const Key key = queue[head];
         const int pos = phaseOf(key);  // position mod p of the row to be chosen
         const uint64_t above2 = rowOf(key, window), above1 = rowOf(key, p);
-        uint64_t target = rowOf(key, p - q.up + extraBack[pos]);
+        uint64_t target = rowOf(key, back[pos]);
         if (wraps[pos]) target = std::rotl(target, q.right);
+        // Which rows could the row at e + ahead be made from? Mark them.
+        const int a = ahead[pos], later = (pos + a) % p;
+        std::vector<char> canBeMade(rows.size(), 0);
+        for (uint64_t x : rows) {
+            uint64_t made = stepRow(rowOf(key, 2 * p - a), rowOf(key, p - a), x);
+            if (wraps[later]) made = std::rotr(made, q.right);
+            if (auto it = indexOf.find(made); it != indexOf.end()) canBeMade[it->second] = 1;
+        }
         const Key next = Key((pos + 1) % p) << 124;
         for (uint64_t c = 0; c < rows.size(); ++c) {
-            if (stepRow(above2, above1, rows[c]) != target) continue;
+            if (!canBeMade[c] || stepRow(above2, above1, rows[c]) != target) continue;
             const Key child = (((key << bits) | c) & rowMask) | next;
             if ((child & rowMask) == 0 && (key & rowMask) != 0) {  // back to empty
                 std::vector<uint64_t> sequence;                    // sequence[e] = row at position e

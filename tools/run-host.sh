@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 tools/install-deps.sh
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUON_BUILD_BENCH=OFF >/dev/null
 cmake --build build -j"$(nproc)" --target quon-host
-exec build/host/quon-host "$@"
+exec build/quon-host/quon-host "$@"

@@ -25,14 +25,16 @@ inline std::string ShellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-// quon-host with `arguments`, standard input from `input`.
-inline ToolRun RunTool(const std::vector<std::string>& arguments, const std::string& input = "") {
+// quon-host with `arguments`, standard input from `input`; `redirect` is shell text that sends its
+// standard output elsewhere (">/dev/full"), with the environment settings `environment` before it.
+inline ToolRun RunTool(const std::vector<std::string>& arguments, const std::string& input = "",
+                       const std::string& redirect = "", const std::string& environment = "") {
     const std::string base = ::testing::TempDir() + "quon-tool-" + std::to_string(::getpid());
     const std::string inPath = base + ".in", errPath = base + ".err";
     std::ofstream(inPath, std::ios::binary) << input;
-    std::string command = ShellQuoted(QUON_HOST_PATH);
+    std::string command = environment + " " + ShellQuoted(QUON_HOST_PATH);
     for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
-    command += " <" + ShellQuoted(inPath) + " 2>" + ShellQuoted(errPath);
+    command += " <" + ShellQuoted(inPath) + " 2>" + ShellQuoted(errPath) + " " + redirect;
     ToolRun run;
     if (FILE* pipe = ::popen(command.c_str(), "r")) {
         char buffer[4096];

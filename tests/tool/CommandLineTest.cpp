@@ -1,0 +1,167 @@
+// quon-host as a user meets it: help and usage, exit statuses, failed writes, outputs that never
+// harm an existing file, and a terminal session of the repl.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/tool/ToolRun.h"
+
+namespace {
+
+using tool_tests::RunTool;
+using tool_tests::ShellQuoted;
+using tool_tests::ToolRun;
+
+std::string Contents(const std::string& path) {
+    std::stringstream text;
+    text << std::ifstream(path, std::ios::binary).rdbuf();
+    return text.str();
+}
+
+// Every line a failed run printed on standard error starts with "quon-host:" (or the help hint).
+void ExpectOwnMessages(const ToolRun& run) {
+    std::istringstream lines(run.err);
+    for (std::string line; std::getline(lines, line);)
+        EXPECT_TRUE(line.rfind("quon-host:", 0) == 0 || line.rfind("Run 'quon-host --help'", 0) == 0)
+            << line;
+}
+
+TEST(CommandLine, HelpVersionAndUsageErrors) {
+    const ToolRun help = RunTool({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("Exit status: 0 on success, 1 when"), std::string::npos) << help.out;
+    for (const char* command : {"call", "eval", "repl", "mandelbrot", "julia", "life", "list"}) {
+        const ToolRun sub = RunTool({"help", command});
+        EXPECT_EQ(sub.status, 0) << command;
+        EXPECT_NE(sub.out.find(std::string("Usage: quon-host ") + command), std::string::npos) << sub.out;
+        EXPECT_NE(sub.out.find("--library"), std::string::npos) << command << " accepts --library";
+        EXPECT_EQ(sub.out.find(" row"), std::string::npos) << command << " speaks of functions";
+    }
+    EXPECT_NE(RunTool({"call", "--help"}).out.find("call [OPTIONS] NAME ARG...\n"), std::string::npos);
+    EXPECT_NE(RunTool({"eval", "--help"}).out.find("Examples:\n  quon-host eval"), std::string::npos);
+    EXPECT_NE(RunTool({"mandelbrot", "--help"}).out.find("--native"), std::string::npos);
+    EXPECT_EQ(RunTool({"--version"}).out, "quon-host 0.6.12 (extension interface 400)\n");
+
+    // Usage errors exit with 2, naming what was wrong.
+    const std::vector<std::pair<std::vector<std::string>, std::string>> usage = {
+        {{"lst"}, "unknown subcommand 'lst'; did you mean 'list'?"},
+        {{"help", "evl"}, "no subcommand 'evl'; did you mean 'eval'?"},
+        {{"--bogus"}, "--bogus"},
+        {{"call"}, "call needs the name of a function"},
+        {{"type"}, "TEXT is required"},
+        {{"life", "--density", "nan"}, "--density: not a number: nan"},
+        {{"life", "--density", "abc"}, "not a number: abc"},
+        {{"life", "--density", "1.5"}, "1.5 is not in the range 0 to 1"},
+        {{"julia", "--cx", "inf"}, "not a finite number: inf"},
+        {{"mandelbrot", "-o", "picture.jpg"}, "the output must end in .png"},
+        {{"mandelbrot", "--width", "wide"}, "--width"},
+    };
+    for (const auto& [arguments, message] : usage) {
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.status, 2) << arguments[0] << ": " << run.err;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+        ExpectOwnMessages(run);
+    }
+    // Failures exit with 1.
+    for (const std::vector<std::string>& arguments :
+         std::vector<std::vector<std::string>>{{"--library", "/nonexistent.so", "list"},
+                                               {"type", "Lst"},
+                                               {"call", "maxint", "1"},
+                                               {"life", "--board", "/nonexistent"}}) {
+        const ToolRun run = RunTool(arguments);
+        EXPECT_EQ(run.status, 1) << arguments[0] << ": " << run.err;
+        ExpectOwnMessages(run);
+    }
+}
+
+TEST(CommandLine, AFailedWriteFailsTheRun) {
+    for (const std::string redirect : {">/dev/full", ">&-"})
+        for (const std::vector<std::string>& arguments :
+             std::vector<std::vector<std::string>>{{"eval", "maxint(3, 4)"},
+                                                   {"call", "maxint", "3", "4"},
+                                                   {"list"},
+                                                   {"type", "Int"},
+                                                   {"--help"},
+                                                   {"life", "--frames", "2"},
+                                                   {"julia", "--width", "8", "--height", "8", "-o", "-"}}) {
+            const ToolRun run = RunTool(arguments, "", redirect);
+            EXPECT_EQ(run.status, 1) << arguments[0] << " " << redirect;
+            EXPECT_NE(run.err.find("quon-host: error: cannot write"), std::string::npos) << run.err;
+        }
+}
+
+TEST(CommandLine, APictureReplacesItsOutputOnlyWhenComplete) {
+    const std::string folder = testing::TempDir() + "quon-output-" + std::to_string(::getpid());
+    ::mkdir(folder.c_str(), 0700);
+    const std::string target = folder + "/picture.png";
+    std::ofstream(target) << "precious";
+    const std::vector<std::string> small = {"--width", "16", "--height", "12", "-o", target};
+    auto picture = [&](std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {"mandelbrot"};
+        arguments.insert(arguments.end(), small.begin(), small.end());
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return RunTool(arguments);
+    };
+    EXPECT_EQ(picture({"--library", "/nonexistent.so"}).status, 1);
+    EXPECT_EQ(Contents(target), "precious") << "a failed run leaves the file as it was";
+    EXPECT_EQ(RunTool({"mandelbrot", "-o", folder + "/missing/picture.png"}).status, 1);
+
+    const ToolRun done = picture({});
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_EQ(Contents(target).substr(1, 3), "PNG") << "a complete picture replaces it";
+    EXPECT_NE(done.out.find("16x12, 1000 iterations"), std::string::npos) << done.out;
+    EXPECT_NE(done.out.find(" ms\n"), std::string::npos) << done.out;
+    EXPECT_EQ(std::system(("test $(ls -A " + ShellQuoted(folder) + " | wc -l) = 1").c_str()), 0)
+        << "no temporary file is left behind";
+
+    const ToolRun piped = RunTool({"julia", "--width", "8", "--height", "8", "--threads", "1", "-o", "-"});
+    EXPECT_EQ(piped.status, 0);
+    EXPECT_EQ(piped.out.substr(1, 3), "PNG") << "-o - writes the picture to standard output";
+    EXPECT_NE(piped.err.find("8x8, 1000 iterations, 1 thread,"), std::string::npos) << piped.err;
+    std::system(("rm -rf " + ShellQuoted(folder)).c_str());
+}
+
+TEST(CommandLine, LifeDrawsPlainFramesIntoAPipe) {
+    const ToolRun run = RunTool({"life", "--steps", "1", "--delay", "0", "--width", "5", "--height", "5"});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << "no screen control off a terminal";
+    EXPECT_NE(run.out.find("step 1 of 1\n"), std::string::npos);
+}
+
+// The repl at a terminal (script(1) gives it one): a greeting, an expression over two lines, and a
+// history that the next session reads back (the up arrow brings the expression again).
+TEST(CommandLine, AReplSessionAtATerminalKeepsItsHistory) {
+    if (std::system("command -v script >/dev/null") != 0) GTEST_SKIP() << "script(1) is not installed";
+    const std::string state = testing::TempDir() + "quon-state-" + std::to_string(::getpid());
+    const std::string session = "XDG_STATE_HOME=" + ShellQuoted(state) + " script -qfec " +
+                                ShellQuoted(ShellQuoted(QUON_HOST_PATH) + " repl") + " /dev/null";
+    const auto run = [&](const std::string& keys) {
+        std::string output;
+        if (FILE* pipe = ::popen(("printf '" + keys + "' | " + session).c_str(), "r")) {
+            char buffer[4096];
+            for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+                output.append(buffer, n);
+            ::pclose(pipe);
+        }
+        return output;
+    };
+    const std::string first = run("maxint(41,\\n 42)\\n:quit\\n");
+    EXPECT_NE(first.find("TestExternalLibrary 0.6.5 (45 functions). Type :help for help"),
+              std::string::npos)
+        << first;
+    EXPECT_NE(first.find("....> "), std::string::npos) << "the open bracket asks for more: " << first;
+    EXPECT_NE(first.find("\n42\r"), std::string::npos) << first;
+    EXPECT_NE(Contents(state + "/quon-host/history").find("maxint(41,"), std::string::npos);
+
+    const std::string second = run("\\033[A\\033[A\\n:quit\\n");
+    EXPECT_NE(second.find("\n42\r"), std::string::npos)
+        << "the expression came back from the history: " << second;
+    std::system(("rm -rf " + ShellQuoted(state)).c_str());
+}
+
+}  // namespace
