@@ -2,6 +2,6 @@
 
 namespace QUON_ExternLib {
 
-constinit LibraryContext theLibraryContext;
+constinit LibraryContext theLibraryContext{&theLibraryContext.ownTable};
 
 }  // namespace QUON_ExternLib

@@ -17,10 +17,16 @@ namespace QUON_ExternLib {
 using CustomTypeRegistry = std::map<std::type_index, CustomTypeEntry>;
 
 struct LibraryContext {
-    ParentContext* parentContext = nullptr;            // the host's table; null until bound
+    // Where the host's table is kept (null until bound): the library object's parentContext, which
+    // the host may read too, or `ownTable` in a module without a library object (tests).
+    ParentContext** tableSlot;
+    ParentContext* ownTable = nullptr;                 // the slot of a module without a library object
     const CustomTypeRegistry* typeRegistry = nullptr;  // the library object's registry
     LibraryDescriptor* (*libraryData)() = nullptr;     // the library object's LibraryData
     QuonHostReturnCellFn returnHostCell = nullptr;     // the host's cell return, if it offers one
+
+    // Keeps the host's table in the bound slot.
+    void BindTable(ParentContext* table) { *tableSlot = table; }
 
     // The row registered for a native type, or null.
     const CustomTypeEntry* FindCustomType(std::type_index nativeType) const {
@@ -39,7 +45,7 @@ inline LibraryContext& TheLibraryContext() {
 
 // The bound host table (entries are called directly, without passing the table).
 inline ParentContext& Host() {
-    return *theLibraryContext.parentContext;
+    return **theLibraryContext.tableSlot;
 }
 
 // Gives back the 16 bytes of a pooled cell the host made (a makeArray carrier, the result of

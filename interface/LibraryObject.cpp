@@ -24,15 +24,23 @@ LibraryObject::LibraryObject() {
     descriptor.functionCount = 0;
     descriptor.frameworkVersion = zul::VersionInfo(0, 6, 12, "26071");
     descriptor.frameworkMinVersion = zul::VersionInfo(0, 6, 12, "26000");
-    TheLibraryContext().typeRegistry = &typeRegistry;
-    TheLibraryContext().libraryData = [] { return TheLibrary().Data(); };
+    // The binding code reads the host's table where the host may read it: in this object.
+    LibraryContext& binding = TheLibraryContext();
+    binding.tableSlot = &parentContext;
+    binding.typeRegistry = &typeRegistry;
+    binding.libraryData = [] { return TheLibrary().Data(); };
+}
+
+LibraryObject::~LibraryObject() {
+    // Code that runs after this object (a custom object's destroy at exit) still finds the table.
+    LibraryContext& binding = TheLibraryContext();
+    binding.ownTable = parentContext;
+    binding.tableSlot = &binding.ownTable;
 }
 
 void LibraryObject::Bind(ParentContext* context) {
     parentContext = context;
-    LibraryContext& binding = TheLibraryContext();
-    binding.parentContext = context;
-    binding.returnHostCell =
+    TheLibraryContext().returnHostCell =
         reinterpret_cast<QuonHostReturnCellFn>(dlsym(RTLD_DEFAULT, kQuonHostReturnCellSymbol));
 }
 

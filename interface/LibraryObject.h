@@ -17,14 +17,15 @@ namespace QUON_ExternLib {
 class LibraryObject {
 public:
     LibraryObject();
+    ~LibraryObject();
     LibraryObject(const LibraryObject&) = delete;
     LibraryObject& operator=(const LibraryObject&) = delete;
 
     // The descriptor, built on the first call; later calls return the same one unchanged.
     LibraryDescriptor* Data();
 
-    // Stores the host's table, here (where the host may read it) and in the binding context,
-    // and finds the host's optional cell return.
+    // Stores the host's table (where the host and the binding code read it) and finds the host's
+    // optional cell return.
     void Bind(ParentContext* context);
 
     // Builder steps, used through LibraryBuilder while the descriptor is built.

@@ -73,7 +73,7 @@ struct Frame {
 
 class Binding : public ::testing::Test {
 protected:
-    void SetUp() override { TheLibraryContext().parentContext = quon_host::HostContext(); }
+    void SetUp() override { TheLibraryContext().BindTable(quon_host::HostContext()); }
     cell_tests::Slot result;
 };
 

@@ -56,7 +56,7 @@ struct EvaluatorState {
 
 TEST(Callbacks, EachCallPushesEvaluatesAndClosesItsFrame) {
     quon_host::EvaluatorScope scope;
-    TheLibraryContext().parentContext = quon_host::HostContext();
+    TheLibraryContext().BindTable(quon_host::HostContext());
     EXPECT_STREQ(Bind<&Native::Twice>::TypeString(), "( ( Int -> Int ) -> Int )");
     EXPECT_STREQ(Bind<&Native::CallNullary>::TypeString(), "( (  -> Int ) -> Int )");
     EXPECT_STREQ(Bind<&Native::ApplyTwice>::TypeString(),

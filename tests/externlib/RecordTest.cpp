@@ -61,7 +61,7 @@ struct Native {
 
 class Records : public ::testing::Test {
 protected:
-    void SetUp() override { TheLibraryContext().parentContext = quon_host::HostContext(); }
+    void SetUp() override { TheLibraryContext().BindTable(quon_host::HostContext()); }
     cell_tests::Slot frame[3];
     cell_tests::Slot result;
 };
