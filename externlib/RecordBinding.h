@@ -16,6 +16,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <type_traits>
@@ -134,6 +135,29 @@ struct Caster<std::vector<Struct>> {
         NewArray<EvCell*> array(static_cast<std::int64_t>(values.size()));
         for (std::size_t i = 0; i < values.size(); ++i)
             Caster<Struct>::SetResult(array.Element(static_cast<std::int64_t>(i)), values[i]);
+        array.MoveInto(result);
+    }
+};
+
+// An array of records whose length the function states rather than a vector holds: the count
+// goes to the host's makeArray as it is (the host decides what a negative count means), and
+// element i (for i below a positive count) is the structure make(i).
+template <class Struct>
+struct RecordArray {
+    std::int64_t count;
+    std::function<Struct(std::int64_t)> make;
+};
+
+template <class Struct>
+requires requires {
+    RecordBinding<Struct>::kFields;
+}
+struct Caster<RecordArray<Struct>> {
+    static const char* Name() { return Caster<std::vector<Struct>>::Name(); }
+    static void SetResult(EvCell* result, const RecordArray<Struct>& values) {
+        NewArray<EvCell*> array(values.count);
+        for (std::int64_t i = 0; i < values.count; ++i)
+            Caster<Struct>::SetResult(array.Element(i), values.make(i));
         array.MoveInto(result);
     }
 };

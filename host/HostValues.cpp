@@ -176,9 +176,13 @@ void HostCustomCell::ToString(tString& out, bool quoted) const {
     const HostCustomObject* holder = Holder();
     if (holder == nullptr || holder->entry == nullptr || holder->entry->toText == nullptr)
         return EvValueCell::ToString(out, quoted);
-    zul::InterModuleProxy<std::string>* text = holder->entry->toText(holder->object);
+    // The proxy is destroyed with the producer's code, also when making the host's copy throws.
+    struct Destroyer {
+        void operator()(zul::InterModuleProxy<std::string>* proxy) const { proxy->Destroy(); }
+    };
+    const std::unique_ptr<zul::InterModuleProxy<std::string>, Destroyer> text(
+        holder->entry->toText(holder->object));
     out = tString(text->value);
-    text->Destroy();  // with the producer's code
 }
 
 void HostFunctionCell::ReleaseData() {

@@ -18,7 +18,8 @@ struct IntPair {
 
 std::int32_t ReadStruct(IntPair pair);  // intAttr1 * 1000 + intAttr2, 32-bit wrapping; absent is 0
 IntPair CreateStruct(std::int32_t a, std::int32_t b);
-std::vector<IntPair> CreateStructArray(std::int32_t n);  // {i, n} for i from 0 to n - 1
+// {i, n} for i from 0 to n - 1; the host's makeArray gets n as it is.
+QUON_ExternLib::RecordArray<IntPair> CreateStructArray(std::int32_t n);
 
 }  // namespace QUON_TestLib
 

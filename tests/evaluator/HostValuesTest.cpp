@@ -18,6 +18,7 @@
 #include "host/HostEvaluator.h"
 #include "host/HostValues.h"
 #include "hostabi/LibraryDescriptor.h"
+#include "memory/InterModuleProxy.h"
 #include "memory/ThreadCellPools.h"
 #include "strings/StringMemoryPool.h"
 #include "tests/evaluator/CellTestSupport.h"
@@ -106,6 +107,32 @@ TEST(HostValues, SettersWriteCellsTheAccessorsReadBackAndCustomObjectsLiveWhileC
     EXPECT_EQ(destroyed, 1) << "the last release destroys the object once";
     EvIntegerCell notCustom(1);
     EXPECT_EQ(Host().getCustom(&notCustom), nullptr) << "getCustom of another cell";
+}
+
+TEST(HostValues, ACustomObjectsTextProxyIsDestroyedWhenTheHostCopyFails) {
+    static int live;
+    struct CountedText : zul::InterModuleProxy<std::string> {
+        CountedText() : InterModuleProxy("Test-1") { ++live; }
+        ~CountedText() override { --live; }
+    };
+    static int object = 1;
+    QUON_ExternLib::CustomTypeEntry entry{
+        "TestType", nullptr, [](void*) {},
+        [](void*) -> zul::InterModuleProxy<std::string>* { return new CountedText; }, 0};
+    Slot slot;
+    Host().setCustom(slot.Cell(), &object, &entry);
+    zul::zulStdString::tString text;
+    using zul::zulStdString::tBaseString;
+    tBaseString::setZulStringAllocAPI(reinterpret_cast<void*>(+[]() -> void* { throw std::bad_alloc(); }),
+                                      reinterpret_cast<void*>(&tBaseString::freeFnImp));
+    EXPECT_THROW(slot.Cell()->ToString(text, true), std::bad_alloc);
+    tBaseString::setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
+                                      reinterpret_cast<void*>(&tBaseString::freeFnImp));
+    EXPECT_EQ(live, 0) << "the proxy went back to its producer";
+    slot.Cell()->ToString(text, true);
+    EXPECT_EQ(text.Text(), "Test-1");
+    EXPECT_EQ(live, 0);
+    slot.Cell()->ReleaseData();
 }
 
 TEST(HostValues, ArraysMadeByTheHostAreReadThroughTheArrayView) {

@@ -150,6 +150,14 @@ TEST(HostCalls, LibraryExceptionsKeepTheirExactTypeAcrossTheModuleBoundary) {
                  std::bad_array_new_length);
     EXPECT_THROW(Call("getRandomArray", {Value::Int(1), Value::Int(-1)}), zul::Exception)
         << "the host's makeArray refuses a negative count";
+    try {
+        Call("createStructArray", {Value::Int(-2)});
+        ADD_FAILURE() << "createStructArray hands a negative count to makeArray as it is";
+    } catch (const zul::Exception& error) {
+        EXPECT_NE(std::string(error.what()).find("Negative array size!"), std::string::npos)
+            << error.what();
+    }
+    EXPECT_EQ(Call("createStructArray", {Value::Int(0)}).Text(), "[]");
     // An exception a callback throws crosses the library's frames unchanged.
     const Value failing = quon_host::MakeFunction(1, [](auto) -> Value { throw std::bad_function_call(); });
     EXPECT_THROW(Call("test1a", {failing}), std::bad_function_call);
