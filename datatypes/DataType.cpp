@@ -29,14 +29,19 @@ DataTypeImp* CopyOf(DataTypeImp* source) {
 
 constexpr int kSharedHandleCount = 5;
 
-// Never destroyed, so accessors stay usable while other static objects are torn down.
+// Never destroyed, so accessors stay usable while other static objects are torn down; in static
+// storage, so nothing is left on the heap when the module unloads.
 DataType* SharedHandles() {
     static DataType* const handles = [] {
         // The key handles share the one Int instance that the built-in IntType also holds.
         DataTypeImp* intType = SharedPrimeType(TypeCode::kInt);
         for (int i = 1; i < kSharedHandleCount; ++i) intType->AddReference();
-        return new DataType[kSharedHandleCount]{DataType(), DataType(intType), DataType(intType),
-                                                DataType(intType), DataType(intType)};
+        alignas(DataType) static unsigned char storage[kSharedHandleCount * sizeof(DataType)];
+        auto* handles = reinterpret_cast<DataType*>(storage);
+        ::new (static_cast<void*>(handles)) DataType();
+        for (int i = 1; i < kSharedHandleCount; ++i)
+            ::new (static_cast<void*>(handles + i)) DataType(intType);
+        return handles;
     }();
     return handles;
 }

@@ -152,11 +152,11 @@ std::vector<std::string_view> DataTypeParser::KeywordNames() {
 }
 
 DataTypeImp* SharedVariableSetType() {
-    static DataTypeImp* const instance = [] {
-        DataTypeImp* string = SharedPrimeType(TypeCode::kString);
-        return new DataTypeMap(DataType(Shared(string)), DataType(Shared(string)));
-    }();
-    return instance;
+    // Ends with the module's static objects (those made before it end after it), so its element
+    // handles leave nothing on the heap when the module unloads.
+    static DataTypeMap instance(DataType(Shared(SharedPrimeType(TypeCode::kString))),
+                                DataType(Shared(SharedPrimeType(TypeCode::kString))));
+    return &instance;
 }
 
 DataTypeImp* DataTypeParser::Fail(const char* message) {

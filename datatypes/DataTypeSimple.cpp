@@ -52,7 +52,8 @@ DataTypeImp* SharedPrimeType(std::int32_t code) {
 }
 
 DataTypeUndefined* DataTypeUndefined::Instance() {
-    static DataTypeUndefined* const instance = new DataTypeUndefined();
+    alignas(DataTypeUndefined) static unsigned char storage[sizeof(DataTypeUndefined)];  // never destroyed
+    static DataTypeUndefined* const instance = ::new (static_cast<void*>(storage)) DataTypeUndefined();
     return instance;
 }
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <new>
 
 #include "datatypes/DataType.h"
 #include "datatypes/DataTypeCodes.h"
@@ -34,12 +35,15 @@ protected:
     using DataTypeSimple::DataTypeSimple;
 };
 
-// The prime type of one code. Its one instance is made on first use and kept for the process.
+// The prime type of one code. Its one instance is made on first use and kept while the module is loaded.
 template <std::int32_t code>
 class dtcPrimeDataType final : public DataTypeShared {
 public:
+    // In static storage and never destroyed: usable while other static objects end, and gone
+    // with the module's image when it unloads (no heap block left behind a reload).
     static dtcPrimeDataType* Instance() {
-        static dtcPrimeDataType* const instance = new dtcPrimeDataType();
+        alignas(dtcPrimeDataType) static unsigned char storage[sizeof(dtcPrimeDataType)];
+        static dtcPrimeDataType* const instance = ::new (static_cast<void*>(storage)) dtcPrimeDataType();
         return instance;
     }
     zul::zulStdString::tString ToString() const override { return PrimeTypeName(code); }

@@ -216,7 +216,16 @@ private:
 template <class T>
 requires std::is_class_v<T>
 struct Caster<T*> {
-    static const CustomTypeEntry* Entry() { return TheLibraryContext().FindCustomType(typeid(T)); }
+    // The row the host keeps with each object: a copy of the registered row in a static that is
+    // never destroyed (its type has no destructor), so an object the host releases after this
+    // module's static objects have ended (at exit) still finds its destroy function.
+    static const CustomTypeEntry* Entry() {
+        const CustomTypeEntry* registered = TheLibraryContext().FindCustomType(typeid(T));
+        if (registered == nullptr) return nullptr;
+        static const CustomTypeEntry permanent = *registered;
+        static_assert(std::is_trivially_destructible_v<CustomTypeEntry>);
+        return &permanent;
+    }
     static const char* Name() {
         const CustomTypeEntry* entry = Entry();
         return entry != nullptr ? entry->typeName : "Undefined";

@@ -1,5 +1,7 @@
 #include "strings/tBaseString.h"
 
+#include <atomic>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -8,20 +10,52 @@
 
 namespace zul::zulStdString {
 
-tStringMemoryPool& StringMemoryPool() {
-    static tStringMemoryPool pool("myStringMemoryPool");
-    return pool;
-}
-
 namespace {
 
 constexpr char kNullText[tBaseString::kNullTextLength] = {'N', 'U', 'L', 'L', '\0',
                                                           'N', 'U', 'L', 'L', '\0'};
 
+// The pool lives while the module's static objects do or any of its bodies is in use: a body the
+// host releases at exit, after this module's statics have ended, still finds it. Both words are
+// never destroyed (no destructor), so they stay readable that late.
+constinit tStringMemoryPool* thePool = nullptr;
+constinit std::atomic<std::int64_t> poolUsers{0};  // bodies in use, plus one for the statics
+
+void DropPoolUser() {
+    if (poolUsers.fetch_sub(1, std::memory_order_acq_rel) == 1) {
+        delete thePool;  // the last body came back after the statics ended: the zones go back too
+        thePool = nullptr;
+    }
+}
+
+// The statics' share of the pool, given up when they end.
+struct StaticsShare {
+    StaticsShare() {
+        thePool = new tStringMemoryPool("myStringMemoryPool");
+        poolUsers.store(1, std::memory_order_release);
+    }
+    ~StaticsShare() { DropPoolUser(); }
+};
+
 }  // namespace
+
+tStringMemoryPool& StringMemoryPool() {
+    static StaticsShare share;
+    return *thePool;
+}
 
 AllocFn allocPtr = &tBaseString::allocFnImp;
 FreeFn freePtr = &tBaseString::freeFnImp;
+
+// A body in a block of this module's pool: it goes back to the pool whatever pair is installed.
+class tBaseString::PoolBody final : public tBaseString {
+public:
+    explicit PoolBody(std::string_view text) : tBaseString(text) {}
+    void Release() override {
+        std::string().swap(*this);
+        freeFnImp(this);
+    }
+};
 
 void tBaseString::Release() {
     std::string().swap(*this);  // frees a heap buffer; leaves size 0, capacity 15
@@ -29,11 +63,14 @@ void tBaseString::Release() {
 }
 
 void* tBaseString::allocFnImp() {
-    return StringMemoryPool().Allocate();
+    void* block = StringMemoryPool().Allocate();
+    poolUsers.fetch_add(1, std::memory_order_relaxed);
+    return block;
 }
 
 void tBaseString::freeFnImp(void* block) {
-    StringMemoryPool().Free(block);
+    thePool->Free(block);
+    DropPoolUser();
 }
 
 bool tBaseString::isUsingZulString() {
@@ -49,23 +86,46 @@ tBaseString* tBaseString::New() {
     return New(std::string_view());
 }
 
-tBaseString* tBaseString::New(std::string_view text) {
-    void* block = allocPtr();
+tBaseString* tBaseString::Make(AllocFn alloc, std::string_view text) {
+    static_assert(sizeof(PoolBody) == sizeof(tBaseString), "both kinds fill a 40-byte block");
+    const bool pooled = alloc == &allocFnImp;
+    void* block = alloc();
     if (block == nullptr) return nullptr;
     try {
+        if (pooled) return ::new (block) PoolBody(text);
         return ::new (block) tBaseString(text);
     } catch (...) {
-        freePtr(block);  // a long text found no heap: the block goes back
+        (pooled ? &freeFnImp : freePtr)(block);  // a long text found no heap: the block goes back
         throw;
     }
 }
 
+tBaseString* tBaseString::New(std::string_view text) {
+    return Make(allocPtr, text);
+}
+
 tBaseString* tBaseString::Copy(const tBaseString& source) {
     tBaseString* copy = New(source);
-    // The copy answers to the source's code: same object pointer, so the same Release.
-    if (copy != nullptr)
+    // A copy of another module's body answers to that module's code: same object pointer, so the
+    // same Release. A copy of this module's body keeps the kind its own block calls for.
+    if (copy != nullptr && !source.IsOwn())
         std::memcpy(static_cast<void*>(copy), static_cast<const void*>(&source), sizeof(void*));
     return copy;
+}
+
+bool tBaseString::IsOwn() const {
+    // The object pointers of this module's two kinds of body, read off two bodies made once.
+    static const auto objectPointer = [](const tBaseString& body) {
+        const void* pointer;
+        std::memcpy(&pointer, static_cast<const void*>(&body), sizeof pointer);
+        return pointer;
+    };
+    alignas(tBaseString) static unsigned char plainBlock[sizeof(tBaseString)],
+        poolBlock[sizeof(tBaseString)];
+    static const void* const plain = objectPointer(*::new (plainBlock) tBaseString());
+    static const void* const pool = objectPointer(*::new (poolBlock) PoolBody(std::string_view()));
+    const void* mine = objectPointer(*this);
+    return mine == plain || mine == pool;
 }
 
 bool tBaseString::IsNull() const {

@@ -3,9 +3,12 @@
 //   offset 0  object pointer: slot 0 = Release, the code of the module that made the body
 //   offset 8  std::string text (32 bytes, small-buffer form: up to 15 bytes inline)
 //
-// A body is a 40-byte block taken through this module's `allocPtr` and given back through
-// `freePtr`. A copy keeps its source's object pointer, so the module that made the original
-// also releases the copy; either module may drop a body the other made.
+// A body is a 40-byte block taken through this module's `allocPtr` and given back through the
+// operation that made it: a body of this module's own pool goes back to that pool (its object
+// pointer says so), any other through `freePtr`. So a body made before the host installed its
+// pair never crosses into the host's pool. A copy of another module's body keeps its source's
+// object pointer, so that module also releases the copy; either module may drop a body the
+// other made.
 #pragma once
 
 #include <cstddef>
@@ -17,9 +20,13 @@
 
 namespace zul::zulStdString {
 
+using AllocFn = void* (*)();
+using FreeFn = void (*)(void*);
+
 class tBaseString : public std::string {
 public:
-    // Slot 0: empties the text (freeing its heap buffer) and hands the block to freePtr.
+    // Slot 0: empties the text (freeing its heap buffer) and hands the block to freePtr (to the
+    // pool, for a body of the module's own pool).
     virtual void Release();
 
     // The exported allocation interface. The host may replace this module's pair.
@@ -50,16 +57,21 @@ public:
     static void* operator new(std::size_t) = delete;
 
 private:
+    class PoolBody;  // a body of the module's own pool
+
     tBaseString() = default;
     explicit tBaseString(std::string_view text) : std::string(text) {}
     ~tBaseString() = default;
+
+    // A body for `text` in a block of `alloc`; null when it returned null.
+    static tBaseString* Make(AllocFn alloc, std::string_view text);
+    // True when this module's code made the body (either kind).
+    bool IsOwn() const;
 };
 
 static_assert(sizeof(tBaseString) == 40, "the host allocates 40-byte bodies");
 
 // This module's body allocator pair; starts as the pool pair, changed only by setZulStringAllocAPI.
-using AllocFn = void* (*)();
-using FreeFn = void (*)(void*);
 extern AllocFn allocPtr;
 extern FreeFn freePtr;
 

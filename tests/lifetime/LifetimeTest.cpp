@@ -1,0 +1,131 @@
+// Where the library's lifetime ends: values the host holds after the library's static objects
+// have ended (at exit), and the library loaded and unloaded again and again. Nothing else in this
+// program loads the library, so every unload here really unmaps it.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/HostContext.h"
+#include "host/HostLibrary.h"
+#include "host/HostValues.h"
+#include "host/LibraryLoader.h"
+#include "strings/tBaseString.h"
+
+namespace {
+
+using quon_host::HostLibrary;
+using quon_host::Value;
+
+// Runs `body` in a forked child; returns its wait status.
+int InChild(const std::function<void()>& body) {
+    const pid_t child = fork();
+    if (child == 0) {
+        body();
+        _exit(0);
+    }
+    int status = -1;
+    waitpid(child, &status, 0);
+    return status;
+}
+
+std::string Status(int status) {
+    return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
+                             : "signal " + std::to_string(WTERMSIG(status));
+}
+
+std::vector<Value>* held;  // values the host keeps until exit
+
+// True when `address` lies in the loaded library's image.
+bool InLibraryImage(const void* address) {
+    Dl_info info{};
+    return dladdr(address, &info) != 0 &&
+           std::string(info.dli_fname).find("TestExternalLibrary") != std::string::npos;
+}
+
+TEST(Lifetime, ValuesTheHostReleasesAfterTheLibrarysStaticsEndStayValid) {
+    for (const auto strings : {HostLibrary::Strings::kLibraryPool, HostLibrary::Strings::kHostPool}) {
+        const int status = InChild([strings] {
+            zul::zulStdString::tBaseString::New("")
+                ->Release();  // the host's pool is up before the library loads
+            // Registered before the library loads, so it runs after the library's statics end.
+            std::atexit([] {
+                delete held;  // a custom object's destroy, record names, texts: all released now
+                _exit(0);
+            });
+            auto* library = new HostLibrary(QUON_LIBRARY_PATH, strings);  // stays loaded until exit
+            held = new std::vector<Value>;
+            for (const char* row : {"__libData__", "__libData2__", "__libData3__"})
+                held->push_back(library->Call(row, {}));
+            held->push_back(library->Call("num2test", {Value::Int(7)}));
+            held->push_back(library->Call("createStruct", {Value::Int(1), Value::Int(2)}));
+            held->push_back(library->Call("createStructArray", {Value::Int(3)}));
+            held->push_back(library->Call("stringAdd", {Value::String("a"), Value::String("b")}));
+            const auto& custom = static_cast<const quon_host::HostCustomCell&>((*held)[3].Cell());
+            if (!InLibraryImage(custom.Holder()->entry)) _exit(7);  // the row must outlive the statics
+            std::exit(0);
+        });
+        EXPECT_EQ(Status(status), "exit 0")
+            << "strings from the "
+            << (strings == HostLibrary::Strings::kHostPool ? "host's pair" : "library's pool");
+    }
+}
+
+// Resident and virtual size of this process in kB, from /proc/self/status.
+std::pair<long, long> ResidentAndVirtual() {
+    std::ifstream status("/proc/self/status");
+    long resident = 0, size = 0;
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmRSS:", 0) == 0) resident = std::stol(line.substr(6));
+        if (line.rfind("VmSize:", 0) == 0) size = std::stol(line.substr(7));
+    }
+    return {resident, size};
+}
+
+// Load, install the host's pair (or not), bind, LibraryData, unload: `cycles` times after a
+// warm-up. QUON_UNLOAD_CYCLES sets the count; the growth is printed.
+TEST(Lifetime, LoadingAndUnloadingAgainAndAgainKeepsTheProcessFlat) {
+    const char* count = std::getenv("QUON_UNLOAD_CYCLES");
+    const int cycles = count != nullptr ? std::atoi(count) : 1000;
+    for (const bool hostPair : {false, true}) {
+        const int status = InChild([&] {
+            using zul::zulStdString::tBaseString;
+            tBaseString::New("")->Release();
+            const auto cycle = [&] {
+                void* handle = dlopen(QUON_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
+                if (handle == nullptr) _exit(2);
+                if (hostPair)
+                    quon_host::StringAllocApi::Resolve(handle).setZulStringAllocAPI(
+                        reinterpret_cast<void*>(&tBaseString::allocFnImp),
+                        reinterpret_cast<void*>(&tBaseString::freeFnImp));
+                reinterpret_cast<BindToParentContextFn>(dlsym(handle, "BindToParentContext"))(
+                    quon_host::HostContext());
+                if (reinterpret_cast<LibraryDataFn>(dlsym(handle, "LibraryData"))()->functionCount != 45)
+                    _exit(3);
+                dlclose(handle);
+            };
+            for (int i = 0; i < 50; ++i) cycle();  // the process's own pools and caches settle
+            const auto [residentBefore, sizeBefore] = ResidentAndVirtual();
+            for (int i = 0; i < cycles; ++i) cycle();
+            const auto [residentAfter, sizeAfter] = ResidentAndVirtual();
+            std::printf("%d cycles, %s: resident %+ld kB, virtual %+ld kB\n", cycles,
+                        hostPair ? "host's pair" : "library's pool", residentAfter - residentBefore,
+                        sizeAfter - sizeBefore);
+            std::fflush(stdout);
+            if (dlopen(QUON_LIBRARY_PATH, RTLD_NOW | RTLD_NOLOAD) != nullptr) _exit(6);  // it was unloaded
+            // A kept zone is 2.5 MB of address space a cycle; a shared type left on the heap 300 bytes.
+            if (sizeAfter - sizeBefore > 1024) _exit(4);
+            if (residentAfter - residentBefore > 1024) _exit(5);
+        });
+        EXPECT_EQ(Status(status), "exit 0") << (hostPair ? "host's pair" : "library's pool");
+    }
+}
+
+}  // namespace
