@@ -1,6 +1,9 @@
 #include "host/HostEvaluator.h"
 
 #include <pthread.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -26,6 +29,11 @@ struct ThreadStack {
     std::size_t size = 0;
 };
 
+// The stack a thread may use when nothing bounds it: the main thread's stack grows on demand up to
+// the stack size limit, and with no limit (ulimit -s unlimited) its reported size runs to the next
+// mapping, gigabytes away, which the process could never fill before memory runs out.
+constexpr std::size_t kUnboundedStackBudget = 8 << 20;
+
 ThreadStack CallingThreadStack() {
     ThreadStack result;
     pthread_attr_t attributes;
@@ -33,6 +41,13 @@ ThreadStack CallingThreadStack() {
     void* low = nullptr;
     if (pthread_attr_getstack(&attributes, &low, &result.size) == 0) result.low = static_cast<char*>(low);
     pthread_attr_destroy(&attributes);
+    rlimit limit{};
+    const bool mainThread = ::getpid() == static_cast<pid_t>(::syscall(SYS_gettid));
+    if (result.low != nullptr && mainThread && ::getrlimit(RLIMIT_STACK, &limit) == 0 &&
+        limit.rlim_cur == RLIM_INFINITY && result.size > kUnboundedStackBudget) {
+        result.low += result.size - kUnboundedStackBudget;  // the budget, below the stack's top
+        result.size = kUnboundedStackBudget;
+    }
     return result;
 }
 

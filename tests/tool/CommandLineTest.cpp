@@ -126,6 +126,22 @@ TEST(CommandLine, APictureReplacesItsOutputOnlyWhenComplete) {
     std::system(("rm -rf " + ShellQuoted(folder)).c_str());
 }
 
+// The host's stack limit holds whatever the stack size limit: a recursion too deep for the stack
+// ends with the library's error, not with a crash (or, unlimited, with the memory exhausted).
+TEST(CommandLine, ADeepRecursionEndsWithAStackOverflowOnEveryStack) {
+    for (const std::string stack : {"unlimited", "256", "8192", "65536"}) {
+        const ToolRun deep =
+            RunTool({"call", "recursiveSum", "1000000000"}, "", "", "ulimit -s " + stack + ";");
+        EXPECT_EQ(deep.status, 1) << "ulimit -s " << stack << ": " << deep.err;
+        EXPECT_NE(deep.err.find("quon-host: error: Stack overflow! No stack reserve is left"),
+                  std::string::npos)
+            << "ulimit -s " << stack << ": " << deep.err;
+        EXPECT_NE(deep.out.find("# recursiveSum : 2a\n"), std::string::npos) << "the extension was entered";
+    }
+    const ToolRun shallow = RunTool({"call", "recursiveSum", "1000"}, "", "", "ulimit -s unlimited;");
+    EXPECT_EQ(shallow.out, "500500\n") << shallow.err;
+}
+
 TEST(CommandLine, LifeDrawsPlainFramesIntoAPipe) {
     const ToolRun run = RunTool({"life", "--steps", "1", "--delay", "0", "--width", "5", "--height", "5"});
     EXPECT_EQ(run.status, 0);
