@@ -2,6 +2,7 @@
 
 namespace QUON_ExternLib {
 
-constinit LibraryContext theLibraryContext{&theLibraryContext.ownTable};
+constinit ParentContext* theOwnTable = nullptr;
+constinit LibraryContext theLibraryContext{&theOwnTable};
 
 }  // namespace QUON_ExternLib

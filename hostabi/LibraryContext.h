@@ -18,9 +18,8 @@ using CustomTypeRegistry = std::map<std::type_index, CustomTypeEntry>;
 
 struct LibraryContext {
     // Where the host's table is kept (null until bound): the library object's parentContext, which
-    // the host may read too, or `ownTable` in a module without a library object (tests).
+    // the host may read too, or theOwnTable in a module without a library object (tests).
     ParentContext** tableSlot;
-    ParentContext* ownTable = nullptr;                 // the slot of a module without a library object
     const CustomTypeRegistry* typeRegistry = nullptr;  // the library object's registry
     LibraryDescriptor* (*libraryData)() = nullptr;     // the library object's LibraryData
     QuonHostReturnCellFn returnHostCell = nullptr;     // the host's cell return, if it offers one
@@ -35,6 +34,9 @@ struct LibraryContext {
         return found == typeRegistry->end() ? nullptr : &found->second;
     }
 };
+
+// The table's slot in a module without a library object, and after the library object has ended.
+extern constinit ParentContext* theOwnTable;
 
 // This module's context: one word-sized load away from every adapter.
 extern constinit LibraryContext theLibraryContext;

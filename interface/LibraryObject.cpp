@@ -33,9 +33,8 @@ LibraryObject::LibraryObject() {
 
 LibraryObject::~LibraryObject() {
     // Code that runs after this object (a custom object's destroy at exit) still finds the table.
-    LibraryContext& binding = TheLibraryContext();
-    binding.ownTable = parentContext;
-    binding.tableSlot = &binding.ownTable;
+    theOwnTable = parentContext;
+    TheLibraryContext().tableSlot = &theOwnTable;
 }
 
 void LibraryObject::Bind(ParentContext* context) {

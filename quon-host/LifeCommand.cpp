@@ -19,7 +19,7 @@ namespace quon_host {
 namespace {
 
 struct LifeOptions {
-    std::string pattern = "glider";
+    std::string pattern = "wave";
     std::string boardFile;
     int width = 40, height = 20;
     std::uint64_t seed = std::random_device()();
@@ -40,7 +40,13 @@ LifeBoard StartBoard(const LifeOptions& options) {
     }
     if (options.pattern == "soup")
         return SoupBoard(options.width, options.height, options.seed, options.density);
-    return GliderBoard(options.width, options.height);
+    return PatternBoard(options.pattern, options.width, options.height);
+}
+
+std::vector<std::string> PatternAndSoupNames() {
+    std::vector<std::string> names = PatternNames();
+    names.push_back("soup");
+    return names;
 }
 
 void RunLife(Tool& tool, const LifeOptions& options) {
@@ -80,9 +86,12 @@ void AddLifeCommand(CLI::App& app, Tool& tool) {
     auto options = std::make_shared<LifeOptions>();
     CLI::App* life = app.add_subcommand(
         "life", "Animate a Life board on a torus, stepped and drawn by the library's life functions");
-    CLI::Option* pattern = life->add_option("--pattern", options->pattern, "The starting board")
-                               ->capture_default_str()
-                               ->check(CLI::IsMember({"glider", "soup"}));
+    CLI::Option* pattern =
+        life->add_option("--pattern", options->pattern,
+                         "The starting board: wave moves, flipper, comb, spinner and pingpong "
+                         "oscillate (periods 2, 3, 4, 14), the classic glider settles, soup is random")
+            ->capture_default_str()
+            ->check(CLI::IsMember(PatternAndSoupNames()));
     CLI::Option* board = life->add_option("--board", options->boardFile,
                                           "A board file: lines of '.' (dead) and 'X' (alive), all as long")
                              ->excludes(pattern);
@@ -114,8 +123,9 @@ void AddLifeCommand(CLI::App& app, Tool& tool) {
         ->excludes(delay);
     tool.AddLibraryOption(life);
     SetUsage(life, "",
+             "  quon-host life                          # the wave, moving across a 40x20 torus\n"
              "  quon-host life --pattern soup --width 60 --height 25 --steps 200\n"
-             "  quon-host life --board docs/line.txt --frames 2\n");
+             "  quon-host life --board docs/patterns/pingpong.txt --frames 3\n");
     life->callback([&tool, options] { RunLife(tool, *options); });
 }
 

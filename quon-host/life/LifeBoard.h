@@ -15,8 +15,14 @@ using LifeBoard = std::vector<std::vector<std::int64_t>>;
 
 constexpr int kMaxBoardSide = 1000;  // rows and columns of any board the tool makes or reads
 
-// A glider in the top left corner of an empty width x height board (at least 3 x 3).
-LifeBoard GliderBoard(int width, int height);
+// The named patterns, found for the library's rule (a cell's block counts the cell itself) by
+// tools/life-search.cpp: oscillators of periods 2, 3, 4 and 14, a band that moves (2 columns and 1
+// row every 4 steps), and the classic glider, which settles under this rule.
+std::vector<std::string> PatternNames();
+// The pattern in the middle of an empty width x height board; "wave" is its tile repeated across
+// the whole width, which must then be a multiple of 4. Throws std::runtime_error when the board
+// is too small for it.
+LifeBoard PatternBoard(const std::string& name, int width, int height);
 // Each cell alive with probability `density`, drawn from a generator seeded with `seed`.
 LifeBoard SoupBoard(int width, int height, std::uint64_t seed, double density);
 // The board of `in`: one line per row, all of the same length. Throws std::runtime_error naming

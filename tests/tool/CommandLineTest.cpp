@@ -129,7 +129,13 @@ TEST(CommandLine, APictureReplacesItsOutputOnlyWhenComplete) {
 // The host's stack limit holds whatever the stack size limit: a recursion too deep for the stack
 // ends with the library's error, not with a crash (or, unlimited, with the memory exhausted).
 TEST(CommandLine, ADeepRecursionEndsWithAStackOverflowOnEveryStack) {
-    for (const std::string stack : {"unlimited", "256", "8192", "65536"}) {
+#if defined(QUON_TSAN)
+    // ThreadSanitizer keeps a shadow of the call stack of its own, which deeper recursions overrun.
+    const std::vector<std::string> stacks = {"unlimited", "256", "8192"};
+#else
+    const std::vector<std::string> stacks = {"unlimited", "256", "8192", "65536"};
+#endif
+    for (const std::string& stack : stacks) {
         const ToolRun deep =
             RunTool({"call", "recursiveSum", "1000000000"}, "", "", "ulimit -s " + stack + ";");
         EXPECT_EQ(deep.status, 1) << "ulimit -s " << stack << ": " << deep.err;
@@ -143,7 +149,8 @@ TEST(CommandLine, ADeepRecursionEndsWithAStackOverflowOnEveryStack) {
 }
 
 TEST(CommandLine, LifeDrawsPlainFramesIntoAPipe) {
-    const ToolRun run = RunTool({"life", "--steps", "1", "--delay", "0", "--width", "5", "--height", "5"});
+    const ToolRun run = RunTool(
+        {"life", "--pattern", "flipper", "--steps", "1", "--delay", "0", "--width", "5", "--height", "5"});
     EXPECT_EQ(run.status, 0);
     EXPECT_EQ(run.out.find('\x1b'), std::string::npos) << "no screen control off a terminal";
     EXPECT_NE(run.out.find("step 1 of 1\n"), std::string::npos);

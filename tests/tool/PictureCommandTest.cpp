@@ -3,8 +3,10 @@
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <algorithm>
 #include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -92,8 +94,8 @@ TEST(LifeCommand, PrintsTheFramesOfAGliderAndOfABoardFile) {
     const auto glider =
         RunTool({"life", "--pattern", "glider", "--width", "6", "--height", "5", "--frames", "3"});
     EXPECT_EQ(glider.status, 0) << glider.err;
-    const std::string first = ".X....\n..X...\nXXX...\n......\n......\n\n";
-    const std::string settled = ".X....\nX.....\nX.X...\n.X....\n......\n\n";
+    const std::string first = "......\n..X...\n...X..\n.XXX..\n......\n\n";
+    const std::string settled = "......\n..X...\n.X....\n.X.X..\n..X...\n\n";
     EXPECT_EQ(glider.out, first + settled + settled);
 
     const std::string path = testing::TempDir() + "quon-board.txt";
@@ -102,6 +104,51 @@ TEST(LifeCommand, PrintsTheFramesOfAGliderAndOfABoardFile) {
     EXPECT_EQ(line.status, 0) << line.err;
     EXPECT_EQ(line.out, ".....\n..X..\n..X..\n..X..\n.....\n\n.....\n..X..\n.XXX.\n..X..\n.....\n\n");
     std::remove(path.c_str());
+}
+
+// The frames of `life` as boards of rows.
+std::vector<std::vector<std::string>> Frames(const std::string& out) {
+    std::vector<std::vector<std::string>> frames(1);
+    std::istringstream lines(out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty())
+            frames.emplace_back();
+        else
+            frames.back().push_back(line);
+    }
+    frames.pop_back();
+    return frames;
+}
+
+// The named patterns do what they are named for under the library's rule: the wave moves 2
+// columns right and 1 row up every 4 steps (and comes back on the torus), each oscillator
+// returns after its period and not before.
+TEST(LifeCommand, NamedPatternsMoveOrOscillate) {
+    const auto wave =
+        RunTool({"life", "--pattern", "wave", "--width", "20", "--height", "12", "--frames", "49"});
+    ASSERT_EQ(wave.status, 0) << wave.err;
+    const auto frames = Frames(wave.out);
+    ASSERT_EQ(frames.size(), 49u);
+    auto shifted = frames[0];  // frame 0 moved 1 row up and 2 columns right
+    std::rotate(shifted.begin(), shifted.begin() + 1, shifted.end());
+    for (std::string& row : shifted) std::rotate(row.rbegin(), row.rbegin() + 2, row.rend());
+    EXPECT_EQ(frames[4], shifted) << "the wave moved";
+    EXPECT_NE(frames[4], frames[0]);
+    EXPECT_EQ(frames[48], frames[0]) << "and came round the torus";
+
+    for (const auto& [name, period] : std::vector<std::pair<std::string, int>>{
+             {"flipper", 2}, {"comb", 3}, {"spinner", 4}, {"pingpong", 14}}) {
+        const auto run = RunTool({"life", "--pattern", name, "--width", "12", "--height", "9", "--frames",
+                                  std::to_string(2 * period + 1)});
+        const auto boards = Frames(run.out);
+        ASSERT_EQ(boards.size(), static_cast<std::size_t>(2 * period + 1)) << name << run.err;
+        for (int step = 1; step < period; ++step)
+            EXPECT_NE(boards[step], boards[0]) << name << " at " << step;
+        EXPECT_EQ(boards[period], boards[0]) << name;
+        EXPECT_EQ(boards[2 * period], boards[0]) << name;
+    }
+    EXPECT_EQ(RunTool({"life", "--pattern", "wave", "--width", "21", "--frames", "1"}).status, 1)
+        << "the wave's board is a whole number of tiles wide";
 }
 
 TEST(LifeCommand, RefusesBadBoardsAndOptions) {
@@ -123,8 +170,9 @@ TEST(LifeCommand, RefusesBadBoardsAndOptions) {
     EXPECT_NE(RunTool({"life", "--board", "/nonexistent/board"}).err.find("No such file or directory"),
               std::string::npos)
         << "the system's reason";
-    EXPECT_NE(RunTool({"life", "--width", "2", "--frames", "1"}).err.find("at least 3x3"),
-              std::string::npos);
+    EXPECT_NE(
+        RunTool({"life", "--pattern", "glider", "--width", "2", "--frames", "1"}).err.find("at least 5x5"),
+        std::string::npos);
     EXPECT_NE(RunTool({"life", "--board", path, "--width", "5"}).status, 0) << "--board excludes --width";
     EXPECT_NE(RunTool({"life", "--frames", "0"}).status, 0);
 }
