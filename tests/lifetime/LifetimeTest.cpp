@@ -3,8 +3,6 @@
 // program loads the library, so every unload here really unmaps it.
 #include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -18,28 +16,15 @@
 #include "host/HostValues.h"
 #include "host/LibraryLoader.h"
 #include "strings/tBaseString.h"
+#include "tests/modules/ChildProcess.h"
 
 namespace {
 
 using quon_host::HostLibrary;
 using quon_host::Value;
 
-// Runs `body` in a forked child; returns its wait status.
-int InChild(const std::function<void()>& body) {
-    const pid_t child = fork();
-    if (child == 0) {
-        body();
-        _exit(0);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    return status;
-}
-
-std::string Status(int status) {
-    return WIFEXITED(status) ? "exit " + std::to_string(WEXITSTATUS(status))
-                             : "signal " + std::to_string(WTERMSIG(status));
-}
+using test_support::Ending;
+using test_support::InChild;
 
 std::vector<Value>* held;  // values the host keeps until exit
 
@@ -72,7 +57,7 @@ TEST(Lifetime, ValuesTheHostReleasesAfterTheLibrarysStaticsEndStayValid) {
             if (!InLibraryImage(custom.Holder()->entry)) _exit(7);  // the row must outlive the statics
             std::exit(0);
         });
-        EXPECT_EQ(Status(status), "exit 0")
+        EXPECT_EQ(Ending(status), "exit 0")
             << "strings from the "
             << (strings == HostLibrary::Strings::kHostPool ? "host's pair" : "library's pool");
     }
@@ -131,7 +116,7 @@ TEST(Lifetime, LoadingAndUnloadingAgainAndAgainKeepsTheProcessFlat) {
             if (residentAfter - residentBefore > 1024) _exit(5);
 #endif
         });
-        EXPECT_EQ(Status(status), "exit 0") << (hostPair ? "host's pair" : "library's pool");
+        EXPECT_EQ(Ending(status), "exit 0") << (hostPair ? "host's pair" : "library's pool");
     }
 }
 

@@ -13,6 +13,7 @@
 #include "host/LibraryLoader.h"
 #include "strings/StringMemoryPool.h"
 #include "strings/tString.h"
+#include "tests/modules/ChildProcess.h"
 
 namespace {
 
@@ -98,18 +99,7 @@ TEST(CrossModuleString, AnInstalledAllocatorPairTakesEveryBodyOfThatModule) {
     EXPECT_EQ(peer.freeBlocks(), freeBlocks) << "and lent or took no block";
 }
 
-// Runs `body` in a forked child that ends with _exit (no leak check over its unfinished state);
-// returns its wait status.
-int InChild(const std::function<void()>& body) {
-    const pid_t child = fork();
-    if (child == 0) {
-        body();
-        _exit(0);
-    }
-    int status = -1;
-    waitpid(child, &status, 0);
-    return status;
-}
+using test_support::InChild;
 
 bool ExitedCleanly(int status) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0;
