@@ -1,7 +1,11 @@
 #include "host/HostLibrary.h"
 
+#include <cxxabi.h>
+
 #include <algorithm>
+#include <cstdlib>
 #include <memory>
+#include <typeinfo>
 
 #include "datatypes/DataTypeCodes.h"
 #include "datatypes/ExternalTypeRegistry.h"
@@ -23,6 +27,46 @@ void EnsureEvaluator() {
     if (CurrentEvaluator() == nullptr && own == nullptr) own = std::make_unique<EvaluatorScope>();
 }
 
+// Counts beyond these are taken for a descriptor that is not what it claims to be.
+constexpr std::uint64_t kMaxRows = 1'000'000;
+constexpr std::uint64_t kMaxCustomTypes = 100'000;
+
+// Refuses a descriptor this host cannot read safely: another interface, counts beyond reason, rows
+// without the pointers every host reads.
+void CheckDescriptor(const std::string& path, const QUON_ExternLib::LibraryDescriptor* descriptor) {
+    const auto refuse = [&](const std::string& why) {
+        throw std::runtime_error(path + ": the descriptor is not usable: " + why);
+    };
+    if (descriptor == nullptr) refuse("LibraryData gave none");
+    if (descriptor->interfaceVersion != QUON_ExternLib::kInterfaceVersion)
+        refuse("it was built for extension interface " + std::to_string(descriptor->interfaceVersion) +
+               ", and this host speaks " + std::to_string(QUON_ExternLib::kInterfaceVersion));
+    if (descriptor->libraryName == nullptr) refuse("the library has no name");
+    if (descriptor->functionCount > kMaxRows ||
+        (descriptor->functionCount != 0 && descriptor->functions == nullptr))
+        refuse("it claims " + std::to_string(descriptor->functionCount) + " functions");
+    if (descriptor->customTypeCount > kMaxCustomTypes ||
+        (descriptor->customTypeCount != 0 && descriptor->customTypes == nullptr))
+        refuse("it claims " + std::to_string(descriptor->customTypeCount) + " custom types");
+    for (std::uint64_t i = 0; i < descriptor->customTypeCount; ++i)
+        if (descriptor->customTypes[i].typeName == nullptr)
+            refuse("custom type " + std::to_string(i + 1) + " has no name");
+    for (std::uint64_t i = 0; i < descriptor->functionCount; ++i)
+        if (descriptor->functions[i].name == nullptr || descriptor->functions[i].adapter == nullptr)
+            refuse("function " + std::to_string(i + 1) + " has no name or no adapter");
+}
+
+// The type of the exception in flight, demangled ("int").
+std::string CurrentExceptionType() {
+    const std::type_info* type = abi::__cxa_current_exception_type();
+    if (type == nullptr) return "unknown";
+    int status = 0;
+    char* name = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
+    std::string text = status == 0 && name != nullptr ? name : type->name();
+    std::free(name);
+    return text;
+}
+
 }  // namespace
 
 HostLibrary::HostLibrary(const std::string& path, Strings strings) : library(path) {
@@ -32,7 +76,7 @@ HostLibrary::HostLibrary(const std::string& path, Strings strings) : library(pat
                                                reinterpret_cast<void*>(&tBaseString::freeFnImp));
     library.Bind(HostContext());
     descriptor = library.Data();
-    if (descriptor == nullptr) throw std::runtime_error(path + ": LibraryData gave no descriptor");
+    CheckDescriptor(path, descriptor);
     for (std::uint64_t i = 0; i < descriptor->customTypeCount; ++i)
         QUON_DataTypes::ExternalTypeRegistry::Instance().Register(descriptor->customTypes[i].typeName);
     rows.reserve(descriptor->functionCount);
@@ -93,7 +137,19 @@ Value HostLibrary::Call(const Row& row, const std::vector<Value>& arguments) con
         }
     }
     Value result;
-    frame.Call(row.entry->adapter, &result.Cell());
+    try {
+        frame.Call(row.entry->adapter, &result.Cell());
+    } catch (const std::exception&) {
+        throw;  // reaches the caller as the library threw it
+    } catch (...) {
+        throw CallError(name + ": the library threw something that is not an exception: a value of type " +
+                        CurrentExceptionType());
+    }
+    // The library's own fault, caught before anyone reads a result of another type than published.
+    QUON_DataTypes::DataType& published = type.GetFunctionSubType(0);
+    if (!Conforms(result, published))
+        throw CallError(name + ": the library returned " + result.TypeText() + " where its type says " +
+                        published.ToString().Text());
     return result;
 }
 

@@ -79,6 +79,32 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
     }
 }
 
+// A faulty library is refused or reported, never a crash: the host checks the descriptor it reads
+// and every result against the function's type, and catches whatever a function throws.
+TEST(CommandLine, AFaultyLibraryIsRefusedOrReportedWithExit1) {
+    const std::vector<std::pair<std::string, std::string>> faults = {
+        {"version", "built for extension interface 300, and this host speaks 400"},
+        {"noname", "the library has no name"},
+        {"typename", "custom type 1 has no name"},
+        {"count", "it claims 1000000 custom types"},
+        {"throw", "fault: the library threw something that is not an exception: a value of type int"},
+        {"noresult", "fault: the library returned no value where its type says Int"},
+        {"string", "fault: the library returned String where its type says Int"},
+    };
+    for (const auto& [fault, message] : faults)
+        for (const std::string command : {"list", "call"}) {
+            if (command == "list" && (fault == "throw" || fault == "noresult" || fault == "string"))
+                continue;
+            std::vector<std::string> arguments = {"--library", QUON_FAULTY_MODULE_PATH, command};
+            if (command == "call") arguments.insert(arguments.end(), {"fault", "7"});
+            const ToolRun run = RunTool(arguments, "", "", "QUON_FAULT=" + fault);
+            EXPECT_EQ(run.status, 1) << fault << " " << command << ": " << run.err;
+            EXPECT_NE(run.err.find(message), std::string::npos) << fault << ": " << run.err;
+        }
+    EXPECT_EQ(RunTool({"--library", QUON_FAULTY_MODULE_PATH, "call", "fault", "7"}).out, "7\n")
+        << "without a fault it works";
+}
+
 TEST(CommandLine, AFailedWriteFailsTheRun) {
     for (const std::string redirect : {">/dev/full", ">&-"})
         for (const std::vector<std::string>& arguments :
