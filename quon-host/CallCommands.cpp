@@ -150,7 +150,9 @@ void AddCallCommands(CLI::App& app, Tool& tool) {
                 return;
             }
         const bool done = Reported([&] {
-            const Value result = tool.Library().Call(words[0], values);
+            const HostLibrary::Row* row = tool.Library().Find(words[0]);
+            const Value result = row != nullptr ? expr::CallFunction(tool.Library(), *row, values)
+                                                : tool.Library().Call(words[0], values);  // the refusal
             std::cout << result.Text() << std::endl;
         });
         tool.status = done ? kExitSuccess : kExitFailure;

@@ -1,5 +1,7 @@
 #include "quon-host/expr/ExprEvaluator.h"
 
+#include <functional>
+#include <new>
 #include <span>
 
 #include "host/HostFunction.h"
@@ -31,6 +33,27 @@ std::string Arguments(std::size_t count) {
 }
 
 }  // namespace
+
+Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
+                   const std::vector<Value>& arguments) {
+    const std::string name = row.entry->name;
+    const auto named = [&](const std::string& what) {
+        return CallError(what.rfind(name + ":", 0) == 0 ? what : name + ": " + what);
+    };
+    try {
+        return library.Call(row, arguments);
+    } catch (const CallError&) {
+        throw;  // named already (by the host, or by the call inside a callback that failed)
+    } catch (const std::bad_array_new_length&) {
+        throw named("an array of that size cannot be made");
+    } catch (const std::bad_alloc&) {
+        throw named("out of memory");
+    } catch (const std::bad_function_call&) {
+        throw named("a function without a body was called");
+    } catch (const std::exception& error) {
+        throw named(error.what());
+    }
+}
 
 Value Apply(const Value& function, const std::vector<Value>& arguments, std::string_view what,
             std::size_t column) {
@@ -144,7 +167,7 @@ Value ExprEvaluator::EvalCall(const Node& node, const ScopePtr& scope) {
     if (row == nullptr) return library.Call(name, {});
     const std::vector<Value> arguments = EvalAll(node, scope);
     if (check) check(name, arguments);
-    return library.Call(*row, arguments);
+    return CallFunction(library, *row, arguments);
 }
 
 Value ExprEvaluator::EvalLambda(const Node& node, const ScopePtr& scope) {

@@ -59,6 +59,11 @@ private:
     std::vector<Value> EvalAll(const Node& node, const ScopePtr& scope);
 };
 
+// Calls the library's function `row`; whatever fails reaches the caller as a CallError whose text
+// starts with the function's name ("lifeNextCell: Empty array element requested! [err 2022]").
+Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
+                   const std::vector<Value>& arguments);
+
 // Calls a function value with `arguments`; throws ExprError (at `column`) for another value or
 // another number of arguments.
 Value Apply(const Value& function, const std::vector<Value>& arguments, std::string_view what,

@@ -113,10 +113,10 @@ TEST(CallCommands, ErrorsPrintAndTheNextExpressionStillRuns) {
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.out, "2\n");
     EXPECT_EQ(run.err,
-              "quon-host: error: Empty array element requested! [err 2022]\n"
+              "quon-host: error: lifeNextCell: Empty array element requested! [err 2022]\n"
               "quon-host: error: repstr: the repeated text would exceed 1 GiB\n"
-              "quon-host: error: random values: the range must not be 0\n"
-              "quon-host: error: an array of that size cannot be made\n"
+              "quon-host: error: getRandomArray: random values: the range must not be 0\n"
+              "quon-host: error: getArraySeq: an array of that size cannot be made\n"
               "quon-host: error: division by zero at column 3\n"
               "quon-host: error: Int overflow in 9223372036854775807 + 1 at column 21\n"
               "quon-host: error: index 2 is out of range for an array of 2 elements at column 7\n");

@@ -166,7 +166,7 @@ TEST(CommandLine, ADeepRecursionEndsWithAStackOverflowOnEveryStack) {
         const ToolRun deep =
             RunTool({"call", "recursiveSum", "1000000000"}, "", "", "ulimit -s " + stack + ";");
         EXPECT_EQ(deep.status, 1) << "ulimit -s " << stack << ": " << deep.err;
-        EXPECT_NE(deep.err.find("quon-host: error: Stack overflow! No stack reserve is left"),
+        EXPECT_NE(deep.err.find("quon-host: error: recursiveSum: Stack overflow! No stack reserve is left"),
                   std::string::npos)
             << "ulimit -s " << stack << ": " << deep.err;
         EXPECT_NE(deep.out.find("# recursiveSum : 2a\n"), std::string::npos) << "the extension was entered";
