@@ -1,6 +1,7 @@
 #include "quon-host/DescriptorPrinter.h"
 
 #include <iomanip>
+#include <nlohmann/json.hpp>
 #include <string>
 
 namespace quon_host {
@@ -17,7 +18,57 @@ void PrintVersion(std::ostream& out, const char* label, const zul::VersionInfo& 
         << "\"  full \"" << version.fullString << "\"\n";
 }
 
+nlohmann::ordered_json VersionJson(const zul::VersionInfo& version) {
+    return {{"major", version.major}, {"minor", version.minor},         {"patch", version.patch},
+            {"tweak", version.tweak}, {"public", version.publicString}, {"full", version.fullString}};
+}
+
+nlohmann::ordered_json TextOrNull(const char* text) {
+    return text != nullptr ? nlohmann::ordered_json(text) : nlohmann::ordered_json();
+}
+
 }  // namespace
+
+bool PrintDescriptorJson(std::ostream& out, const HostLibrary& library) {
+    const QUON_ExternLib::LibraryDescriptor& descriptor = library.Descriptor();
+    nlohmann::ordered_json types = nlohmann::ordered_json::array();
+    for (std::uint64_t i = 0; i < descriptor.customTypeCount; ++i)
+        types.push_back({{"name", descriptor.customTypes[i].typeName}});
+    nlohmann::ordered_json functions = nlohmann::ordered_json::array();
+    bool allParsed = true;
+    for (const HostLibrary::Row& row : library.Rows()) {
+        nlohmann::ordered_json function = {{"name", row.entry->name},
+                                           {"description", TextOrNull(row.entry->description)},
+                                           {"published", TextOrNull(row.entry->typeString)}};
+        if (row.error.empty()) {
+            QUON_DataTypes::DataTypeImp& type = *row.type.Get();
+            nlohmann::ordered_json parameters = nlohmann::ordered_json::array();
+            for (std::uint32_t i = 1; i <= type.GetArgumentCount(); ++i)
+                parameters.push_back(type.GetFunctionSubType(i).ToString().Text());
+            function["canonical"] = row.type.ToString().Text();
+            function["parameters"] = parameters;
+            function["result"] = type.GetFunctionSubType(0).ToString().Text();
+        } else {
+            function["canonical"] = function["parameters"] = function["result"] = nullptr;
+            function["error"] = row.error;
+            allParsed = false;
+        }
+        functions.push_back(function);
+    }
+    const nlohmann::ordered_json document = {
+        {"library",
+         {{"name", descriptor.libraryName},
+          {"interfaceVersion", descriptor.interfaceVersion},
+          {"pointerSize", descriptor.pointerSize},
+          {"buildConfiguration", TextOrNull(descriptor.buildConfiguration)},
+          {"version", VersionJson(descriptor.libraryVersion)},
+          {"frameworkVersion", VersionJson(descriptor.frameworkVersion)},
+          {"frameworkMinVersion", VersionJson(descriptor.frameworkMinVersion)}}},
+        {"customTypes", types},
+        {"functions", functions}};
+    out << document.dump(2) << "\n";
+    return allParsed;
+}
 
 bool PrintDescriptor(std::ostream& out, const HostLibrary& library) {
     const QUON_ExternLib::LibraryDescriptor& descriptor = library.Descriptor();

@@ -14,10 +14,13 @@ void AddListCommand(CLI::App& app, Tool& tool) {
         "list", "Print the library's descriptor and parse every published type string again (the default)");
     list->add_option("LIBRARY", tool.libraryPath, "The library's path");
     tool.AddLibraryOption(list);
+    static bool json = false;
+    list->add_flag("--json", json,
+                   "Print the descriptor as JSON, with each function's parameter and result types");
     auto run = [&tool] {
         const HostLibrary& library = tool.Library();
-        std::cout << "Loaded " << library.Loaded().Path() << "\n";
-        if (!PrintDescriptor(std::cout, library)) {
+        if (!json) std::cout << "Loaded " << library.Loaded().Path() << "\n";
+        if (!(json ? PrintDescriptorJson(std::cout, library) : PrintDescriptor(std::cout, library))) {
             std::cerr << "quon-host: error: a published type string does not parse\n";
             tool.status = kExitFailure;
         }

@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <nlohmann/json.hpp>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -103,6 +104,25 @@ TEST(CommandLine, AFaultyLibraryIsRefusedOrReportedWithExit1) {
         }
     EXPECT_EQ(RunTool({"--library", QUON_FAULTY_MODULE_PATH, "call", "fault", "7"}).out, "7\n")
         << "without a fault it works";
+}
+
+TEST(CommandLine, ListPrintsTheDescriptorAsJson) {
+    const ToolRun run = RunTool({"list", "--json"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const nlohmann::json document = nlohmann::json::parse(run.out);
+    EXPECT_EQ(document["library"]["name"], "TestExternalLibrary");
+    EXPECT_EQ(document["library"]["interfaceVersion"], 400);
+    EXPECT_EQ(document["library"]["version"]["full"], "0.6.5 (abc)");
+    EXPECT_EQ(document["customTypes"], nlohmann::json::parse(R"([{"name": "TestType"}])"));
+    ASSERT_EQ(document["functions"].size(), 45u);
+    for (const auto& function : document["functions"]) {
+        if (function["name"] != "maxint") continue;
+        EXPECT_EQ(function["published"], "( Int * Int -> Int )");
+        EXPECT_EQ(function["canonical"], "(Int * Int -> Int)");
+        EXPECT_EQ(function["parameters"], nlohmann::json::parse(R"(["Int", "Int"])"));
+        EXPECT_EQ(function["result"], "Int");
+    }
+    EXPECT_EQ(document["functions"][0]["name"], "__libData__") << "in the descriptor's order";
 }
 
 TEST(CommandLine, AFailedWriteFailsTheRun) {
