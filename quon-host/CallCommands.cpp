@@ -10,7 +10,6 @@
 #include <cstring>
 #include <iostream>
 #include <memory>
-#include <new>
 #include <string>
 #include <vector>
 
@@ -29,14 +28,8 @@ bool Reported(Work&& work) {
     try {
         work();
         return true;
-    } catch (const std::bad_array_new_length&) {
-        std::cerr << "quon-host: error: an array of that size cannot be made\n";
-    } catch (const std::bad_alloc&) {
-        std::cerr << "quon-host: error: out of memory\n";
-    } catch (const std::bad_function_call&) {
-        std::cerr << "quon-host: error: a function without a body was called\n";
-    } catch (const std::exception& error) {  // ExprError, CallError, zul::Exception, ...
-        std::cerr << "quon-host: error: " << error.what() << "\n";
+    } catch (const std::exception&) {
+        std::cerr << "quon-host: error: " << expr::FailureText() << "\n";
     }
     std::cout.flush();
     return false;

@@ -2,7 +2,6 @@
 // `quon-host type TEXT...`: type strings parsed and described; `quon-host help [SUBCOMMAND]`.
 #include <iostream>
 
-#include "host/ClosestName.h"
 #include "quon-host/DescriptorPrinter.h"
 #include "quon-host/Tool.h"
 #include "quon-host/TypeCommand.h"
@@ -57,11 +56,7 @@ void AddListCommand(CLI::App& app, Tool& tool) {
                 std::cout << helpOf(command, "quon-host " + topic);
                 return;
             }
-        std::vector<std::string_view> names;
-        for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
-        const std::string closest = ClosestName(topic, names);
-        throw UsageError("no subcommand '" + topic + "'" +
-                         (closest.empty() ? "" : "; did you mean '" + closest + "'?"));
+        throw UsageError("no subcommand '" + topic + "'" + SubcommandHint(app, topic));
     });
 }
 

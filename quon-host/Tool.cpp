@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <map>
 
+#include "host/ClosestName.h"
+
 namespace quon_host {
 
 namespace {
@@ -87,6 +89,13 @@ CLI::Validator PositiveNumber() {
             return std::isfinite(value) && value > 0 ? std::string() : "not a positive number: " + text;
         },
         "NUMBER > 0");
+}
+
+std::string SubcommandHint(const CLI::App& app, const std::string& word) {
+    std::vector<std::string_view> names;
+    for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
+    const std::string closest = ClosestName(word, names);
+    return closest.empty() ? "" : "; did you mean '" + closest + "'?";
 }
 
 bool StandardOutputIsTerminal() {

@@ -49,6 +49,9 @@ CLI::Validator NumberIn(double min, double max);
 CLI::Validator FiniteNumber();
 CLI::Validator PositiveNumber();
 
+// "; did you mean 'list'?" for a word that names no subcommand of `app`, or "" when none is close.
+std::string SubcommandHint(const CLI::App& app, const std::string& word);
+
 bool StandardOutputIsTerminal();
 bool StandardInputIsTerminal();
 

@@ -8,7 +8,6 @@
 #include <iostream>
 #include <new>
 
-#include "host/ClosestName.h"
 #include "host/HostEvaluator.h"
 #include "hostabi/LibraryDescriptor.h"
 #include "quon-host/Tool.h"
@@ -22,13 +21,6 @@ constexpr const char* kFooter =
     "2 for a usage error. Every message starts with 'quon-host:'.\n"
     "Run 'quon-host help SUBCOMMAND' or 'quon-host SUBCOMMAND --help' for a subcommand's options.";
 
-// The names of the app's subcommands.
-std::vector<std::string_view> SubcommandNames(const CLI::App& app) {
-    std::vector<std::string_view> names;
-    for (const CLI::App* command : app.get_subcommands({})) names.push_back(command->get_name());
-    return names;
-}
-
 // A positional word before any subcommand is a library's path when it looks like one (it names a
 // file, holds a '/' or ends in ".so"); any other word is a mistyped subcommand.
 void CheckLibraryWord(const CLI::App& app, const std::string& word) {
@@ -36,9 +28,7 @@ void CheckLibraryWord(const CLI::App& app, const std::string& word) {
     if (word.empty() || ::stat(word.c_str(), &info) == 0 || word.find('/') != std::string::npos ||
         (word.size() > 3 && word.compare(word.size() - 3, 3, ".so") == 0))
         return;
-    const std::string closest = ClosestName(word, SubcommandNames(app));
-    throw UsageError("unknown subcommand '" + word + "'" +
-                     (closest.empty() ? "" : "; did you mean '" + closest + "'?"));
+    throw UsageError("unknown subcommand '" + word + "'" + SubcommandHint(app, word));
 }
 
 // What went wrong with the command line, and where to look.

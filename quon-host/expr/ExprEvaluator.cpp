@@ -34,24 +34,31 @@ std::string Arguments(std::size_t count) {
 
 }  // namespace
 
+std::string FailureText() {
+    try {
+        throw;
+    } catch (const std::bad_array_new_length&) {
+        return "an array of that size cannot be made";
+    } catch (const std::bad_alloc&) {
+        return "out of memory";
+    } catch (const std::bad_function_call&) {
+        return "a function without a body was called";
+    } catch (const std::exception& error) {  // ExprError, CallError, zul::Exception, ...
+        return error.what();
+    } catch (...) {
+        return "something that is not an exception was thrown";
+    }
+}
+
 Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
                    const std::vector<Value>& arguments) {
-    const std::string name = row.entry->name;
-    const auto named = [&](const std::string& what) {
-        return CallError(what.rfind(name + ":", 0) == 0 ? what : name + ": " + what);
-    };
     try {
         return library.Call(row, arguments);
     } catch (const CallError&) {
         throw;  // named already (by the host, or by the call inside a callback that failed)
-    } catch (const std::bad_array_new_length&) {
-        throw named("an array of that size cannot be made");
-    } catch (const std::bad_alloc&) {
-        throw named("out of memory");
-    } catch (const std::bad_function_call&) {
-        throw named("a function without a body was called");
-    } catch (const std::exception& error) {
-        throw named(error.what());
+    } catch (const std::exception&) {
+        const std::string name = row.entry->name, what = FailureText();
+        throw CallError(what.rfind(name + ":", 0) == 0 ? what : name + ": " + what);
     }
 }
 

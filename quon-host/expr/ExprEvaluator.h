@@ -59,6 +59,10 @@ private:
     std::vector<Value> EvalAll(const Node& node, const ScopePtr& scope);
 };
 
+// What the exception in flight says, for a message: its what(), or a plain text for the standard
+// library's allocation and call failures. Call only inside a catch block.
+std::string FailureText();
+
 // Calls the library's function `row`; whatever fails reaches the caller as a CallError whose text
 // starts with the function's name ("lifeNextCell: Empty array element requested! [err 2022]").
 Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,

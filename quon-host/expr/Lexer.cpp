@@ -176,23 +176,14 @@ std::vector<Token> Tokenize(std::string_view text) {
 
 bool Unfinished(std::string_view text) {
     std::int64_t open = 0;
-    for (std::size_t at = 0; at < text.size(); ++at) {
-        const char c = text[at];
-        if (c == '#') {
-            while (at < text.size() && text[at] != '\n') ++at;
-        } else if (c == '\'' || c == '"') {
-            for (++at;; ++at) {
-                if (at >= text.size()) return false;  // an unterminated string: the lexer refuses it
-                if (text[at] == '\\')
-                    ++at;
-                else if (text[at] == c)
-                    break;
+    try {
+        for (const Token& token : Tokenize(text))
+            if (token.kind == Token::Kind::Symbol && token.text.size() == 1) {
+                if (std::string_view("([{").find(token.text[0]) != std::string_view::npos) ++open;
+                if (std::string_view(")]}").find(token.text[0]) != std::string_view::npos) --open;
             }
-        } else if (c == '(' || c == '[' || c == '{') {
-            ++open;
-        } else if (c == ')' || c == ']' || c == '}') {
-            --open;
-        }
+    } catch (const ExprError&) {
+        return false;  // not a text that more lines could mend: evaluating it reports why
     }
     return open > 0;
 }

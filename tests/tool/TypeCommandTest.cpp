@@ -1,38 +1,24 @@
 // The quon-host type command, run as a program.
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
-#include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "tests/tool/ToolRun.h"
+
 namespace {
 
 struct CommandRun {
-    std::string output;  // standard output and standard error
+    std::string output;  // standard output, then standard error
     int status;          // the exit status
 };
 
-// One shell word holding `text` exactly.
-std::string Quoted(const std::string& text) {
-    std::string quoted = "'";
-    for (char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return quoted + "'";
-}
-
 CommandRun RunTypeCommand(const std::vector<std::string>& texts) {
-    std::string command = Quoted(QUON_HOST_PATH) + " type";
-    for (const std::string& text : texts) command += " " + Quoted(text);
-    command += " 2>&1";
-    FILE* pipe = ::popen(command.c_str(), "r");
-    CommandRun run{"", -1};
-    if (pipe == nullptr) return run;
-    char buffer[256];
-    while (std::fgets(buffer, sizeof buffer, pipe) != nullptr) run.output += buffer;
-    const int status = ::pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+    std::vector<std::string> arguments = {"type"};
+    arguments.insert(arguments.end(), texts.begin(), texts.end());
+    const tool_tests::ToolRun run = tool_tests::RunTool(arguments);
+    return {run.out + run.err, run.status};
 }
 
 TEST(QuonHostType, PrintsCanonicalFormsPredicatesAndErrors) {
