@@ -23,7 +23,7 @@ set_property(TARGET quon_externlib APPEND PROPERTY INTERFACE_LINK_DEPENDS
 install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
     FILES_MATCHING PATTERN "*.h")
-install(FILES interface/LibraryBuilder.h interface/LibraryObject.h
+install(FILES interface/LibraryBuilder.h interface/LibraryObject.h interface/QuonExtension.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon/interface)
 install(TARGETS quon_runtime quon_extension quon_externlib EXPORT QuonExternTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})

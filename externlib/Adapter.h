@@ -15,7 +15,7 @@
 #include <tuple>
 #include <utility>
 
-#include "externlib/Caster.h"
+#include "externlib/CasterRules.h"
 
 namespace QUON_ExternLib {
 
@@ -48,16 +48,23 @@ inline EvCell* ArgumentCell(EvCell* frame, std::size_t i) {
     return frame + 1 + i;
 }
 
-template <auto Function>
-struct Bind;
+// The adapter and type string of Function, whose signature is R(P...). Its rules are checked
+// first; when one is missing, its message is the only error (nothing below is instantiated).
+template <auto Function, class R, class... P>
+struct BoundFunction {
+    static constexpr bool kBindable = CheckSignature<R, P...>();
 
-template <class R, class... P, R (*Function)(P...)>
-struct Bind<Function> {
     static void Adapter(EvCell* result, EvCell* frame) {
-        Call(result, frame, std::index_sequence_for<P...>());
+        if constexpr (kBindable) Call(result, frame, std::index_sequence_for<P...>());
     }
 
-    static const char* TypeString() { return Signature<R, P...>::Text().c_str(); }
+    // Throws UnregisteredClass when the signature names a class that is not registered.
+    static const char* TypeString() {
+        if constexpr (kBindable)
+            return Signature<R, P...>::Text().c_str();
+        else
+            return nullptr;
+    }
 
 private:
     template <std::size_t... I>
@@ -69,5 +76,17 @@ private:
         Caster<R>::SetResult(result, Function(std::get<I>(arguments).Get()...));
     }
 };
+
+template <auto Function>
+struct Bind {
+    static_assert(kNever<decltype(Function)>, "a row binds a plain function: &Function, or &Class::StaticFunction");
+    static constexpr bool kBindable = false;
+};
+
+template <class R, class... P, R (*Function)(P...)>
+struct Bind<Function> : BoundFunction<Function, R, P...> {};
+
+template <class R, class... P, R (*Function)(P...) noexcept>
+struct Bind<Function> : BoundFunction<Function, R, P...> {};
 
 }  // namespace QUON_ExternLib

@@ -1,53 +1,27 @@
 // Quon functions passed to native functions. A parameter of type std::function<R(A...)> is bound
 // to a CallbackWrapper holding the argument cell of the Quon function; calling it
 //
-//   1. pushes the arguments on the calling thread's value stack (an Int through setInt, an array
-//      as a copy of its cell that owns its own share), 2. tells the host with prepareCall,
+//   1. pushes the arguments on the calling thread's value stack through their casters (a value
+//      set like a result; an array as a copy of its cell that owns its own share, its image taken
+//      before any push can move the stack), 2. tells the host with prepareCall,
 //   3. evaluates the function cell (EvaluateNewAlt gives a pooled result cell), 4. closes the
-//      call frame the host opened, releasing the frame's cells, 5. converts the result (an Int's
-//      low 32 bits; an array as a new pooled cell owning a copy) and releases the result cell.
+//      call frame the host opened, releasing the frame's cells, 5. converts the result through
+//      its caster (an Int's low bits; an array as a NewArray owning the result cell) and
+//      releases the result cell.
 //
 // If the host throws while evaluating, the frame stays open: the host restores its own frames.
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <functional>
+#include <tuple>
+#include <utility>
 
 #include "externlib/Adapter.h"
 #include "externlib/HostCell.h"
 #include "hostabi/Evaluator.h"
 
 namespace QUON_ExternLib {
-
-// How a callback argument goes onto the value stack and how a callback result comes back.
-template <class T>
-struct CallbackValue {
-    static_assert(kAlwaysFalse<T>, "this type cannot cross a callback: add a CallbackValue specialisation");
-};
-
-template <>
-struct CallbackValue<int> {
-    static void Push(QUON_Evaluator::Evaluator& evaluator, int value) {
-        Host().setInt(reinterpret_cast<EvCell*>(evaluator.PushSlot()), value);
-    }
-    static int From(const HostCell& result) {
-        return static_cast<int>(static_cast<std::uint32_t>(result->Word()));
-    }
-};
-
-template <class T>
-struct CallbackValue<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
-    using View = QUON_Evaluator::fArrayOfPrimitiveValues<T>;
-    static void Push(QUON_Evaluator::Evaluator& evaluator, View* array) {
-        const QUON_Evaluator::CellSlot image =
-            QUON_Evaluator::CellSlot::Of(array->Cell());  // before the push
-        void* slot = evaluator.PushSlot();
-        image.WriteTo(slot);
-        reinterpret_cast<EvCell*>(slot)->CloneData();
-    }
-    // The host's result cell itself, now the caller's (a host cell: release it with HostCell).
-    static View* From(HostCell result) { return View::Of(result.Release()); }
-};
 
 template <class Signature>
 struct CallbackWrapper;
@@ -58,16 +32,52 @@ struct CallbackWrapper<R(A...)> {
 
     R operator()(A... arguments) const {
         QUON_Evaluator::Evaluator& evaluator = *Host().currentEvaluator();
-        (CallbackValue<A>::Push(evaluator, arguments), ...);
+        // Everything read from cells is read before the first push.
+        std::tuple<decltype(Prepare<A>(arguments))...> prepared{Prepare<A>(arguments)...};
+        PushAll(evaluator, prepared, std::index_sequence_for<A...>());
         Host().prepareCall(sizeof...(A), 0);
         HostCell result = HostCell::EvaluateAlt(*function);
         evaluator.CloseCallFrame(
             [](QUON_Evaluator::CellSlot* slot) { reinterpret_cast<EvCell*>(slot)->ReleaseData(); });
-        return CallbackValue<R>::From(std::move(result));
+        if constexpr (requires { Caster<R>::FromResult(std::move(result)); })
+            return Caster<R>::FromResult(std::move(result));
+        else
+            return typename Caster<R>::Argument(result.Get()).Get();
+    }
+
+private:
+    template <class T>
+    static constexpr bool kShares = requires(const T& value) { Caster<T>::ShareImage(value); };
+
+    // What a push needs: the cell image of a shared array, or the value itself.
+    template <class T>
+    static auto Prepare(T& value) {
+        if constexpr (kShares<T>)
+            return Caster<T>::ShareImage(value);
+        else
+            return std::ref(value);
+    }
+
+    template <class Prepared, std::size_t... I>
+    static void PushAll(QUON_Evaluator::Evaluator& evaluator, Prepared& prepared, std::index_sequence<I...>) {
+        (Push<A>(evaluator, std::get<I>(prepared)), ...);
+    }
+
+    template <class T, class P>
+    static void Push(QUON_Evaluator::Evaluator& evaluator, P& prepared) {
+        auto* slot = reinterpret_cast<EvCell*>(evaluator.PushSlot());
+        if constexpr (kShares<T>) {
+            prepared.WriteTo(slot);
+            slot->CloneData();
+        } else {
+            Caster<T>::SetResult(slot, std::move(prepared.get()));
+        }
     }
 };
 
+// Only signatures whose types can cross (externlib/CasterRules.h) have an argument rule.
 template <class R, class... A>
+requires CallbackParts<std::function<R(A...)>>::kCrosses
 struct Caster<std::function<R(A...)>> {
     static const char* Name() { return Signature<R, A...>::Text().c_str(); }
     struct Argument {

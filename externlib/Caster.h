@@ -1,28 +1,38 @@
-// One conversion rule per bound native type: its Quon name in derived type strings, how an
-// argument cell becomes the native value, and how a native result becomes the result cell.
+// One conversion rule per bound native type, in one contract:
 //
 //   Caster<T>::Name()              the type's text in a type string ("Int", "Array[Float]", ...)
-//   Caster<T>::Argument(cell)      a type: holds the native value read from an argument cell (and
-//                                  any temporary it needed) for the length of the call; Get() gives it
-//   Caster<T>::SetResult(r, v)     writes the native result into the result cell r
+//   Caster<T>::Argument(cell)      (argument rule) holds the native value read from an argument
+//                                  cell, and any temporary it needed, for the length of the call;
+//                                  Get() gives it
+//   Caster<T>::SetResult(r, v)     (result rule) writes the native value into the result cell r
+//   Caster<T>::kBorrowed           true when the value refers into the cell it was read from
+//                                  (views, pointers): valid for the call only, never a callback's result
 //
 // Arguments are read from the payload only (the host has checked the published type string);
 // results go through the host's setters, except arrays, whose carrier cell moves into the
-// result. Adding a bound type means adding one specialisation here, nothing else. A type
-// without a rule stops the build with a message naming the problem.
+// result. Adding a bound type means adding one specialisation here. The rules a signature needs
+// are checked where its row is added (externlib/CasterRules.h), one message per misuse.
 #pragma once
+
+#include <cxxabi.h>
 
 #include <bit>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
+#include <stdexcept>
 #include <string>
+#include <string_view>
 #include <type_traits>
 #include <typeinfo>
 #include <utility>
+#include <vector>
 
 #include "evaluator/cell.h"
-#include "evaluator/fArrayOfPrimitiveValues.h"
+#include "hostabi/CellSlot.h"
+#include "externlib/ArrayView.h"
 #include "externlib/HostCell.h"
+#include "externlib/NewArray.h"
 #include "hostabi/LibraryContext.h"
 #include "strings/tBaseString.h"
 #include "strings/tString.h"
@@ -33,14 +43,26 @@ using QUON_Evaluator::EvCell;
 using zul::zulStdString::tBaseString;
 using zul::zulStdString::tString;
 
-template <class T>
-inline constexpr bool kAlwaysFalse = false;
+// A row whose signature names a class that was never registered as a custom type.
+class UnregisteredClass : public std::logic_error {
+public:
+    explicit UnregisteredClass(const std::type_info& type)
+        : std::logic_error("the class '" + Demangled(type) + "' is not registered: call CustomType<" +
+                           Demangled(type) + ">(row) before adding the rows that use it") {}
 
-template <class T>
-struct Caster {
-    static_assert(kAlwaysFalse<T>,
-                  "this native type has no conversion rule: add a Caster specialisation in externlib/");
+private:
+    static std::string Demangled(const std::type_info& type) {
+        int status = 0;
+        char* name = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
+        std::string text = status == 0 && name != nullptr ? name : type.name();
+        std::free(name);
+        return text;
+    }
 };
+
+// A type without a specialisation has neither rule.
+template <class T>
+struct Caster {};
 
 namespace detail {
 
@@ -95,6 +117,7 @@ inline const tBaseString& BodyOf(const EvCell* cell) {
 template <>
 struct Caster<const tBaseString&> {
     static constexpr const char* Name() { return "String"; }
+    static constexpr bool kBorrowed = true;
     struct Argument {
         explicit Argument(const EvCell* cell) : body(BodyOf(cell)) {}
         const tBaseString& Get() const { return body; }
@@ -120,101 +143,99 @@ struct Caster<tString> {
     }
 };
 
-// The character data of the argument's body, zero-terminated.
+// The character data of the argument's body, zero-terminated. Not a result: a result's text
+// must outlive the call, so return std::string.
 template <>
 struct Caster<const char*> {
     static constexpr const char* Name() { return "String"; }
+    static constexpr bool kBorrowed = true;
     static const char* Read(const EvCell* cell) { return BodyOf(cell).c_str(); }
     using Argument = detail::PayloadArgument<const char*, &Read>;
 };
 
+// The argument's text in place, every byte (embedded NULs included).
+template <>
+struct Caster<std::string_view> {
+    static constexpr const char* Name() { return "String"; }
+    static constexpr bool kBorrowed = true;
+    static std::string_view Read(const EvCell* cell) { return BodyOf(cell); }
+    using Argument = detail::PayloadArgument<std::string_view, &Read>;
+};
+
+// A body is a std::string: a reference binds to the argument's own body, nothing is copied.
+template <>
+struct Caster<const std::string&> : Caster<const tBaseString&> {};
+
+// By value: an ordinary copy of the text. As a result: its bytes go to setString.
 template <>
 struct Caster<std::string> {
     static constexpr const char* Name() { return "String"; }
-    // Reads a String attribute of a record into a structure's field.
     static std::string Read(const EvCell* cell) { return BodyOf(cell); }
+    struct Argument {
+        explicit Argument(const EvCell* cell) : text(BodyOf(cell)) {}
+        std::string Get() { return std::move(text); }
+        std::string text;
+    };
     static void SetResult(EvCell* result, const std::string& value) {
         Host().setString(result, value.data(), value.size());
     }
 };
 
-// Arrays: an argument is the argument cell itself, viewed as the array; a result is the carrier
-// cell the native function took from the host's makeArray, which moves into the result cell.
+// Arrays. An argument is a view of the argument cell (its payload points at the host's array
+// object); as a callback's argument, the pushed cell takes its own share of the array. A result
+// is a NewArray, whose carrier's image moves into the result cell; a callback's result comes
+// back as a NewArray owning the host's result cell.
+template <class E>
+struct Caster<ArrayView<E>> {
+    static const char* Name() {
+        static const std::string text = "Array[" + ElementName<E>::Text() + "]";
+        return text.c_str();
+    }
+    static constexpr bool kBorrowed = true;
+    static ArrayView<E> Read(const EvCell* cell) { return ArrayView<E>(cell); }
+    using Argument = detail::PayloadArgument<ArrayView<E>, &Read>;
+    // As a callback's argument: the cell's image, to be written into the pushed slot, which
+    // then takes its own share.
+    static QUON_Evaluator::CellSlot ShareImage(ArrayView<E> array) {
+        return QUON_Evaluator::CellSlot::Of(array.Cell());
+    }
+};
+
+template <class E>
+struct Caster<NewArray<E>> {
+    static const char* Name() { return Caster<ArrayView<E>>::Name(); }
+    static void SetResult(EvCell* result, NewArray<E>&& array) { std::move(array).MoveInto(result); }
+    static NewArray<E> FromResult(HostCell&& result) { return NewArray<E>(std::move(result)); }
+};
+
+// A vector of values with a result rule (numbers, strings, records, ...): copied into a new
+// array, each element set through the element type's rule.
 template <class T>
-struct ArrayName;
-template <>
-struct ArrayName<long long> {
-    static constexpr const char* kText = "Array[Int]";
-};
-template <>
-struct ArrayName<long> : ArrayName<long long> {};
-template <>
-struct ArrayName<double> {
-    static constexpr const char* kText = "Array[Float]";
-};
-template <>
-struct ArrayName<tBaseString*> {
-    static constexpr const char* kText = "Array[String]";
+requires requires(EvCell* cell, const T& value) { Caster<T>::SetResult(cell, value); }
+struct Caster<std::vector<T>> {
+    static const char* Name() {
+        static const std::string text = std::string("Array[") + Caster<T>::Name() + "]";
+        return text.c_str();
+    }
+    static void SetResult(EvCell* result, const std::vector<T>& values) {
+        NewArray<EvCell*> array(static_cast<std::int64_t>(values.size()));
+        for (std::size_t i = 0; i < values.size(); ++i)
+            Caster<T>::SetResult(array.Element(static_cast<std::int64_t>(i)), values[i]);
+        std::move(array).MoveInto(result);
+    }
 };
 
-using IntArray = QUON_Evaluator::fArrayOfPrimitiveValues<long long>;
-using FloatArray = QUON_Evaluator::fArrayOfPrimitiveValues<double>;
-using StringArray = QUON_Evaluator::fArrayOfPrimitiveValues<tBaseString*>;
-// An array of arrays of Int: its elements are array cells, each viewed through RowOf (an
-// element's payload is the row's array object, not a view, so rows are never read by value).
-using IntMatrix = QUON_Evaluator::fArrayOfPrimitiveValues<IntArray*>;
-
-template <>
-struct ArrayName<IntArray*> {
-    static constexpr const char* kText = "Array[Array[Int]]";
-};
-
-// Row `index` of a matrix (normalised), viewed as an array of Int.
-inline IntArray* RowOf(const IntMatrix* matrix, std::int64_t index) {
-    return IntArray::Of(matrix->ElementCell(index));
-}
-
+// A class pointer that stands for no native class of its own: arrays and strings have their
+// own types (ArrayView, NewArray, std::string, ...).
 template <class T>
-struct Caster<QUON_Evaluator::fArrayOfPrimitiveValues<T>*> {
-    using View = QUON_Evaluator::fArrayOfPrimitiveValues<T>;
-    static constexpr const char* Name() { return ArrayName<T>::kText; }
-    // The view of the argument cell itself (its payload points at the host's array object).
-    static View* Read(const EvCell* cell) { return View::Of(const_cast<EvCell*>(cell)); }
-    using Argument = detail::PayloadArgument<View*, &Read>;
-    static void SetResult(EvCell* result, View* carrier) { HostCell(carrier->Cell()).MoveImageTo(result); }
-};
-
-// A new array from the host's makeArray (the count passed on unchanged) for a native function to
-// fill and return. Until it is handed over, by Take() as the function's result or by MoveInto()
-// an element of an outer array, the guard owns the carrier: leaving by an exception releases
-// the array and gives the cell back to the pool.
-template <class T>
-class NewArray {
-public:
-    using View = QUON_Evaluator::fArrayOfPrimitiveValues<T>;
-
-    explicit NewArray(std::int64_t count) : carrier(Host().makeArray(static_cast<std::uint64_t>(count))) {}
-    NewArray(const NewArray&) = delete;
-    NewArray& operator=(const NewArray&) = delete;
-    ~NewArray() { HostCell release(carrier); }
-
-    View* operator->() const { return View::Of(carrier); }
-    EvCell* Element(std::int64_t index) const { return View::Of(carrier)->ElementCell(index); }
-
-    View* Take() { return View::Of(std::exchange(carrier, nullptr)); }
-    // The array's image goes into `place` (which then owns the array); the carrier returns to the pool.
-    void MoveInto(EvCell* place) { HostCell(std::exchange(carrier, nullptr)).MoveImageTo(place); }
-
-private:
-    EvCell* carrier;  // the pooled cell makeArray gave; null once handed over
-};
+concept CustomClass =
+    std::is_class_v<T> && !kIsArrayView<T> && !kIsArrayObject<T> && !std::is_base_of_v<std::string, T>;
 
 // Registered custom classes travel as objects the host holds: an argument is the object
-// getCustom gives for the cell, a result goes to setCustom with the class's registered row (a
-// null row when the class is not registered). The name is the row's type name, looked up by the
-// class's run-time type identity.
-template <class T>
-requires std::is_class_v<T>
+// getCustom gives for the cell, a result goes to setCustom with the class's registered row. The
+// name is the row's type name, looked up by the class's run-time type identity; a class that is
+// not registered has no name, and asking for one throws (the row being added names it).
+template <CustomClass T>
 struct Caster<T*> {
     // The row the host keeps with each object: a copy of the registered row in a static that is
     // never destroyed (its type has no destructor), so an object the host releases after this
@@ -228,8 +249,10 @@ struct Caster<T*> {
     }
     static const char* Name() {
         const CustomTypeEntry* entry = Entry();
-        return entry != nullptr ? entry->typeName : "Undefined";
+        if (entry == nullptr) throw UnregisteredClass(typeid(T));
+        return entry->typeName;
     }
+    static constexpr bool kBorrowed = true;
     static T* Read(const EvCell* cell) {
         return static_cast<T*>(Host().getCustom(const_cast<EvCell*>(cell)));
     }

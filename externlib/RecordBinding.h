@@ -12,7 +12,7 @@
 // reading a record argument (by attribute name, an absent attribute reads as 0) and building a
 // record result (makeRecord, then each field into its attribute cell; a nested record is built
 // into its attribute cell the same way). A std::vector of a bound structure is returned as an
-// array of such records, one built in each element cell.
+// array of such records, one built in each element cell (externlib/Caster.h).
 #pragma once
 
 #include <cstddef>
@@ -24,7 +24,7 @@
 
 #include "evaluator/RecordView.h"
 #include "evaluator/utilRecordNames.h"
-#include "externlib/Caster.h"
+#include "externlib/CasterRules.h"
 
 namespace QUON_ExternLib {
 
@@ -34,6 +34,9 @@ struct RecordBinding;
 // One attribute of a record binding: its name and the structure's field that holds it.
 template <class Struct, class Field>
 struct RecordField {
+    static_assert(FieldRule<Field>,
+                  "this record field's type has no rule: a field is an integer type, double, bool, "
+                  "std::string, tString, a structure with a RecordBinding or a pointer to a registered class");
     constexpr RecordField(const char* name, Field Struct::*member) : name(name), member(member) {}
     const char* name;
     Field Struct::*member;
@@ -118,24 +121,7 @@ private:
     template <class Field>
     static Field ReadAttribute(const QUON_Evaluator::RecordView& record, const char* name) {
         const EvCell* attribute = record.Find(name);
-        return attribute != nullptr ? Caster<Field>::Read(attribute) : Field{};
-    }
-};
-
-// Arrays of records as results: makeArray with the vector's size, each structure built as a
-// record in its element cell, then the carrier moves into the result cell. An element's
-// payload is the record's first attribute cell.
-template <BoundRecord Struct>
-struct Caster<std::vector<Struct>> {
-    static const char* Name() {
-        static const std::string text = std::string("Array[") + Caster<Struct>::Name() + "]";
-        return text.c_str();
-    }
-    static void SetResult(EvCell* result, const std::vector<Struct>& values) {
-        NewArray<EvCell*> array(static_cast<std::int64_t>(values.size()));
-        for (std::size_t i = 0; i < values.size(); ++i)
-            Caster<Struct>::SetResult(array.Element(static_cast<std::int64_t>(i)), values[i]);
-        array.MoveInto(result);
+        return attribute != nullptr ? typename Caster<Field>::Argument(attribute).Get() : Field{};
     }
 };
 
@@ -158,7 +144,7 @@ struct Caster<RecordArray<Struct>> {
         NewArray<EvCell*> array(values.count);
         for (std::int64_t i = 0; i < values.count; ++i)
             Caster<Struct>::SetResult(array.Element(i), values.make(i));
-        array.MoveInto(result);
+        std::move(array).MoveInto(result);
     }
 };
 

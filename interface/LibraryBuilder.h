@@ -12,7 +12,9 @@
 //   }
 //
 // Texts are not copied: names, descriptions and literal types must live as long as the library
-// (string literals do).
+// (string literals do). What cannot be published stops the build of the descriptor with a
+// std::logic_error that names the row: a class the signature names but that is not registered, a
+// name added twice, a row without a name, adapter or type, a library without a name.
 #pragma once
 
 #include <typeinfo>
@@ -38,19 +40,26 @@ public:
     // The library's name and version as the host shows them.
     void Name(const char* name, const zul::VersionInfo& version) { library.SetName(name, version); }
 
-    // Registers the native class T as a custom type. Register it before any row whose derived
-    // type string names it: the text is derived when the row is added.
+    // Registers the native class T as a custom type. Register it before any row whose signature
+    // names it: the classes are resolved when the row is added.
     template <class T>
     void CustomType(const CustomTypeEntry& row) {
         library.RegisterCustomType(typeid(T), row);
     }
 
     // A row for a native function: its generated adapter and, unless a literal text is given,
-    // its derived type string.
+    // its derived type string (derived either way, so that the classes it names are resolved).
     template <auto Function>
     void Add(const char* name, const char* description, const char* literalType = nullptr) {
-        AddRow({name, kGenerated<Function>, literalType != nullptr ? literalType : DerivedType<Function>(),
-                description});
+        if constexpr (Bind<Function>::kBindable) {
+            const char* derived = nullptr;
+            try {
+                derived = DerivedType<Function>();
+            } catch (const UnregisteredClass& error) {
+                library.RefuseRow(name, error.what());
+            }
+            AddRow({name, kGenerated<Function>, literalType != nullptr ? literalType : derived, description});
+        }
     }
 
     // A row exactly as given (a hand-written adapter, a shared adapter, a literal text).

@@ -2,6 +2,9 @@
 
 #include <dlfcn.h>
 
+#include <cstring>
+#include <stdexcept>
+
 #include "interface/LibraryBuilder.h"
 #include "platform/LoadOrder.h"
 
@@ -60,7 +63,26 @@ void LibraryObject::SetName(const char* name, const zul::VersionInfo& version) {
     descriptor.libraryVersion = version;
 }
 
+void LibraryObject::AppendFunction(const FunctionEntry& row) {
+    if (row.name == nullptr || *row.name == '\0') RefuseRow("", "a row has no name");
+    if (row.adapter == nullptr) RefuseRow(row.name, "no adapter");
+    if (row.typeString == nullptr) RefuseRow(row.name, "no type string");
+    // A text naming Undefined stands for a type that could not be resolved; no host can call it.
+    if (std::strstr(row.typeString, "Undefined") != nullptr)
+        RefuseRow(row.name, std::string("its type string names Undefined: ") + row.typeString);
+    for (const FunctionEntry& earlier : functionTable)
+        if (std::strcmp(earlier.name, row.name) == 0) RefuseRow(row.name, "the name is added twice");
+    functionTable.push_back(row);
+}
+
+void LibraryObject::RefuseRow(const char* name, const std::string& why) const {
+    const std::string library = descriptor.libraryName != nullptr ? descriptor.libraryName : "the library";
+    throw std::logic_error(library + ": row '" + name + "': " + why);
+}
+
 void LibraryObject::Publish() {
+    if (descriptor.libraryName == nullptr || *descriptor.libraryName == '\0')
+        throw std::logic_error("the library has no name: call library.Name(...) in DescribeLibrary");
     // Appending may move the rows, so the pointers are published only after the last append.
     descriptor.functionCount = functionTable.size();
     descriptor.functions = functionTable.data();

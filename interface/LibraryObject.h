@@ -4,6 +4,7 @@
 // DescribeLibrary (interface/LibraryBuilder.h), run on the first LibraryData.
 #pragma once
 
+#include <string>
 #include <typeindex>
 #include <vector>
 
@@ -30,7 +31,9 @@ public:
 
     // Builder steps, used through LibraryBuilder while the descriptor is built.
     void SetName(const char* name, const zul::VersionInfo& version);
-    void AppendFunction(const FunctionEntry& row) { functionTable.push_back(row); }
+    // Refuses a row without a name, adapter or type, a name already added, a text naming Undefined.
+    void AppendFunction(const FunctionEntry& row);
+    [[noreturn]] void RefuseRow(const char* name, const std::string& why) const;
     void RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row);
 
 private:

@@ -6,6 +6,7 @@
 #include <iostream>
 #include <new>
 #include <string>
+#include <utility>
 
 #include "diagnostics/Exception.h"
 #include "hostabi/Evaluator.h"
@@ -15,8 +16,6 @@
 namespace QUON_TestLib {
 
 using QUON_ExternLib::Host;
-using QUON_ExternLib::NewArray;
-using QUON_ExternLib::RowOf;
 
 namespace {
 
@@ -40,9 +39,9 @@ std::int64_t RandomBelow(std::int32_t range) {
 }
 
 // Sums as signed 64-bit with wrap-around.
-std::int64_t WrappingSum(const IntArray* array) {
+std::int64_t WrappingSum(IntArrayView array) {
     std::uint64_t sum = 0;
-    for (long long value : *array) sum += static_cast<std::uint64_t>(value);
+    for (long long value : array) sum += static_cast<std::uint64_t>(value);
     return static_cast<std::int64_t>(sum);
 }
 
@@ -96,27 +95,27 @@ std::int64_t SumFrom(std::int64_t n, bool onNewExtension);
 
 }  // namespace
 
-std::int64_t GetArrayLen(IntArray* array) {
-    return array->Count();
+std::int64_t GetArrayLen(IntArrayView array) {
+    return array.Count();
 }
 
-std::int64_t GetArrayLenF(FloatArray* array) {
-    return array->Count();
+std::int64_t GetArrayLenF(FloatArrayView array) {
+    return array.Count();
 }
 
-std::int64_t GetArraySum(IntArray* array) {
+std::int64_t GetArraySum(IntArrayView array) {
     return WrappingSum(array);
 }
 
-IntArray* GetRandomArray(std::int32_t range, std::int32_t count) {
+NewArray<long long> GetRandomArray(std::int32_t range, std::int32_t count) {
     SeedOnFirstCall();
     CheckRange(range);
     NewArray<long long> out(count);
-    for (std::int64_t i = 0; i < count; ++i) Host().setInt(out.Element(i), RandomBelow(range));
-    return out.Take();
+    for (std::int64_t i = 0; i < count; ++i) out.Set(i, RandomBelow(range));
+    return out;
 }
 
-IntArray* GetArraySeq(std::int64_t from, std::int64_t to) {
+NewArray<long long> GetArraySeq(std::int64_t from, std::int64_t to) {
     const bool down = to < from;
     const std::uint64_t distance = down ? static_cast<std::uint64_t>(from) - static_cast<std::uint64_t>(to)
                                         : static_cast<std::uint64_t>(to) - static_cast<std::uint64_t>(from);
@@ -126,47 +125,42 @@ IntArray* GetArraySeq(std::int64_t from, std::int64_t to) {
     NewArray<long long> out(count);
     const std::uint64_t step = down ? ~std::uint64_t{0} : 1;  // -1 or +1, wrapping arithmetic
     for (std::int64_t k = 0; k < count; ++k)
-        Host().setInt(out.Element(k), static_cast<std::int64_t>(static_cast<std::uint64_t>(from) +
-                                                                static_cast<std::uint64_t>(k) * step));
-    return out.Take();
+        out.Set(k, static_cast<std::int64_t>(static_cast<std::uint64_t>(from) + static_cast<std::uint64_t>(k) * step));
+    return out;
 }
 
 std::int64_t RecursiveSum(std::int64_t n) {
     return SumFrom(n, false);
 }
 
-tString GetArraySumS(StringArray* array) {
+tString GetArraySumS(StringArrayView array) {
     tString out("");
-    for (const tBaseString* text : *array) AppendPrintable(out, *text);
+    for (const tBaseString* text : array) AppendPrintable(out, *text);
     return out;
 }
 
-StringArray* IntArr2strArr(IntArray* array) {
-    NewArray<tBaseString*> out(array->Count());
+NewArray<tBaseString*> IntArr2strArr(IntArrayView array) {
+    NewArray<tBaseString*> out(array.Count());
     std::int64_t i = 0;
-    for (long long value : *array) {
-        const std::string text = std::to_string(value);
-        Host().setString(out.Element(i++), text.data(), text.size());
-    }
-    return out.Take();
+    for (long long value : array) out.Set(i++, std::to_string(value));
+    return out;
 }
 
-IntMatrix* GetRandomMatrix(std::int32_t range, std::int32_t rows, std::int32_t columns) {
+NewArray<IntArrayView> GetRandomMatrix(std::int32_t range, std::int32_t rows, std::int32_t columns) {
     CheckRange(range);
-    NewArray<IntArray*> out(rows);
+    NewArray<IntArrayView> out(rows);
     for (std::int64_t r = 0; r < rows; ++r) {
         NewArray<long long> row(columns);
-        for (std::int64_t c = 0; c < columns; ++c) Host().setInt(row.Element(c), RandomBelow(range));
-        row.MoveInto(out.Element(r));
+        for (std::int64_t c = 0; c < columns; ++c) row.Set(c, RandomBelow(range));
+        out.Set(r, std::move(row));
     }
-    return out.Take();
+    return out;
 }
 
-IntArray* SumMatrixRows(IntMatrix* matrix) {
-    NewArray<long long> out(matrix->Count());
-    for (std::int64_t r = 0; r < matrix->Count(); ++r)
-        Host().setInt(out.Element(r), WrappingSum(RowOf(matrix, r)));
-    return out.Take();
+NewArray<long long> SumMatrixRows(IntMatrixView matrix) {
+    NewArray<long long> out(matrix.Count());
+    for (std::int64_t r = 0; r < matrix.Count(); ++r) out.Set(r, WrappingSum(matrix[r]));
+    return out;
 }
 
 }  // namespace QUON_TestLib

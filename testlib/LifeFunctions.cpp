@@ -1,15 +1,13 @@
 #include "testlib/LifeFunctions.h"
 
 #include <string>
+#include <utility>
 
 #include "diagnostics/EvException.h"
 
 namespace QUON_TestLib {
 
 using QUON_ExternLib::Host;
-using QUON_ExternLib::IntArray;
-using QUON_ExternLib::NewArray;
-using QUON_ExternLib::RowOf;
 
 namespace {
 
@@ -30,19 +28,18 @@ std::int32_t Around(std::int32_t size, std::int32_t position, std::int32_t offse
 }
 
 // A cell's value: the low 32 bits of its payload.
-std::int32_t CellValue(const IntArray* row, std::int64_t column) {
-    return static_cast<std::int32_t>((*row)[column]);
+std::int32_t CellValue(IntArrayView row, std::int64_t column) {
+    return static_cast<std::int32_t>(row[column]);
 }
 
 // The rows that the blocks along board row r read: the three around it and r itself.
 struct BlockRows {
-    const IntArray* around[3];
-    const IntArray* centre;
+    IntArrayView around[3];
+    IntArrayView centre;
 
-    BlockRows(const IntMatrix* board, std::int32_t height, std::int32_t r)
-        : around{RowOf(board, Around(height, r, -1)), RowOf(board, Around(height, r, 0)),
-                 RowOf(board, Around(height, r, 1))},
-          centre(RowOf(board, r)) {}
+    BlockRows(IntMatrixView board, std::int32_t height, std::int32_t r)
+        : around{board[Around(height, r, -1)], board[Around(height, r, 0)], board[Around(height, r, 1)]},
+          centre(board[r]) {}
 };
 
 // A board without columns or rows has no block to sum.
@@ -60,7 +57,7 @@ std::int32_t Rule(bool alive, std::int32_t blockSum) {
 std::int32_t NextState(const BlockRows& rows, std::int32_t width, std::int32_t c) {
     const std::int32_t columns[3] = {Around(width, c, -1), Around(width, c, 0), Around(width, c, 1)};
     std::uint32_t sum = 0;
-    for (const IntArray* row : rows.around)
+    for (IntArrayView row : rows.around)
         for (std::int32_t column : columns) sum += static_cast<std::uint32_t>(CellValue(row, column));
     return Rule(CellValue(rows.centre, c) != 0, static_cast<std::int32_t>(sum));
 }
@@ -70,12 +67,12 @@ std::int32_t NextState(const BlockRows& rows, std::int32_t width, std::int32_t c
 // sums, no normalisation), so the cells are read in place. Gives the same values as NextState.
 void StepFullRow(const BlockRows& rows, std::int32_t width, NewArray<long long>& out) {
     const auto value = [](const QUON_Evaluator::EvCell* cells, std::int32_t column) {
-        return static_cast<std::uint32_t>(IntArray::ValueOf(cells + column));
+        return static_cast<std::uint32_t>(IntArrayView::ValueOf(cells + column));
     };
-    const QUON_Evaluator::EvCell* above = rows.around[0]->ElementCell(0);
-    const QUON_Evaluator::EvCell* middle = rows.around[1]->ElementCell(0);
-    const QUON_Evaluator::EvCell* below = rows.around[2]->ElementCell(0);
-    const QUON_Evaluator::EvCell* centre = rows.centre->ElementCell(0);
+    const QUON_Evaluator::EvCell* above = rows.around[0].ElementCell(0);
+    const QUON_Evaluator::EvCell* middle = rows.around[1].ElementCell(0);
+    const QUON_Evaluator::EvCell* below = rows.around[2].ElementCell(0);
+    const QUON_Evaluator::EvCell* centre = rows.centre.ElementCell(0);
     QUON_Evaluator::EvCell* slot = out.Element(0);
     const auto setInt = Host().setInt;
     for (std::int32_t c = 0; c < width; ++c) {
@@ -91,22 +88,22 @@ void StepFullRow(const BlockRows& rows, std::int32_t width, NewArray<long long>&
 
 bool HoldsExactly(const BlockRows& rows, std::int32_t width) {
     if (width >= (1 << 30)) return false;
-    for (const IntArray* row : rows.around)
-        if (row->Count() != width) return false;
-    return rows.centre->Count() == width;
+    for (IntArrayView row : rows.around)
+        if (row.Count() != width) return false;
+    return rows.centre.Count() == width;
 }
 
 }  // namespace
 
-std::int32_t LifeNextCell(IntMatrix* board, std::int32_t x, std::int32_t y) {
-    const auto width = static_cast<std::int32_t>(RowOf(board, 0)->Count());
-    const auto height = static_cast<std::int32_t>(board->Count());
+std::int32_t LifeNextCell(IntMatrixView board, std::int32_t x, std::int32_t y) {
+    const auto width = static_cast<std::int32_t>(board[0].Count());
+    const auto height = static_cast<std::int32_t>(board.Count());
     RequireCells(width, height);
     return NextState(BlockRows(board, height, y), width, x);
 }
 
-IntMatrix* LifeNextStep(IntMatrix* board, std::int32_t w, std::int32_t h) {
-    NewArray<IntArray*> next(h);
+NewArray<IntArrayView> LifeNextStep(IntMatrixView board, std::int32_t w, std::int32_t h) {
+    NewArray<IntArrayView> next(h);
     for (std::int32_t r = 0; r < h; ++r) {
         NewArray<long long> row(w);
         if (w > 0) {
@@ -114,18 +111,18 @@ IntMatrix* LifeNextStep(IntMatrix* board, std::int32_t w, std::int32_t h) {
             if (HoldsExactly(rows, w))
                 StepFullRow(rows, w, row);
             else
-                for (std::int32_t c = 0; c < w; ++c) Host().setInt(row.Element(c), NextState(rows, w, c));
+                for (std::int32_t c = 0; c < w; ++c) row.Set(c, NextState(rows, w, c));
         }
-        row.MoveInto(next.Element(r));
+        next.Set(r, std::move(row));
     }
-    return next.Take();
+    return next;
 }
 
-tString LifeTableToString(IntMatrix* board) {
+tString LifeTableToString(IntMatrixView board) {
     std::string picture;
-    for (QUON_Evaluator::EvCell& rowCell : board->Cells()) {
+    for (IntArrayView row : board) {
         // Any non-zero value is alive, as it is for the stepping rule.
-        for (long long value : *IntArray::Of(&rowCell))
+        for (long long value : row)
             picture += static_cast<std::int32_t>(value) == 0 ? '.' : 'X';
         picture += '\n';
     }

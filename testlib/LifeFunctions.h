@@ -9,14 +9,16 @@
 
 namespace QUON_TestLib {
 
-using QUON_ExternLib::IntMatrix;
+using QUON_ExternLib::IntArrayView;
+using QUON_ExternLib::IntMatrixView;
+using QUON_ExternLib::NewArray;
 using QUON_ExternLib::tString;
 
 // The next state of column x, row y; the board's own first-row length and row count wrap.
-std::int32_t LifeNextCell(IntMatrix* board, std::int32_t x, std::int32_t y);
+std::int32_t LifeNextCell(IntMatrixView board, std::int32_t x, std::int32_t y);
 // The next board, h rows of w cells, wrapping at w and h.
-IntMatrix* LifeNextStep(IntMatrix* board, std::int32_t w, std::int32_t h);
+NewArray<IntArrayView> LifeNextStep(IntMatrixView board, std::int32_t w, std::int32_t h);
 // One line per row, "." for a dead cell and "X" for a live one, each line ended by "\n".
-tString LifeTableToString(IntMatrix* board);
+tString LifeTableToString(IntMatrixView board);
 
 }  // namespace QUON_TestLib

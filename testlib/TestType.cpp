@@ -52,10 +52,10 @@ std::int32_t Test1a(std::function<int(int)> f) {
     return 1;
 }
 
-IntArray* TestArr(IntArray* a, std::function<IntArray*(IntArray*)> f) {
+NewArray<long long> TestArr(IntArrayView a, std::function<NewArray<long long>(IntArrayView)> f) {
     // The first result is released (on every way out) once the second exists.
-    const QUON_ExternLib::HostCell first(f(a)->Cell());
-    return f(IntArray::Of(first.Get()));
+    const NewArray<long long> first = f(a);
+    return f(first.View());
 }
 
 }  // namespace QUON_TestLib

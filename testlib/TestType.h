@@ -13,7 +13,8 @@
 
 namespace QUON_TestLib {
 
-using QUON_ExternLib::IntArray;
+using QUON_ExternLib::IntArrayView;
+using QUON_ExternLib::NewArray;
 using QUON_ExternLib::tString;
 
 class TestType {
@@ -32,6 +33,6 @@ tString PrintNc(TestType* object);    // "Test-NC-" and the value, as a pooled s
 std::int32_t Test0a(std::function<int()> f);
 std::int32_t Test1a(std::function<int(int)> f);
 // f(f(a)).
-IntArray* TestArr(IntArray* a, std::function<IntArray*(IntArray*)> f);
+NewArray<long long> TestArr(IntArrayView a, std::function<NewArray<long long>(IntArrayView)> f);
 
 }  // namespace QUON_TestLib

@@ -92,6 +92,7 @@ hypot|( Float * Float -> Float )
 greet|( String -> String )
 sumInts|( Array[Int] -> Int )
 reverse|( Array[Int] -> Array[Int] )
+words|( String -> Array[String] )
 midpoint|( $point * $point -> $point )
 norm|( $point -> Float )
 applyTwice|( ( Int -> Int ) * Int -> Int )
@@ -121,6 +122,7 @@ expect_call "'QUIET'" shout "'quiet'"
 expect_call 10 sumInts '[1, 2, 3, 4]'
 expect_call '[3, 2, 1]' reverse '[1, 2, 3]'
 expect_call '[]' reverse '[]'
+expect_call "['to', 'be', 'or']" words "' to be  or'"
 expect_call '{x: 1., y: 2.}' midpoint '{x: 0., y: 0.}' '{x: 2., y: 4.}'
 expect_call 5. norm '{x: 3., y: 4.}'
 expect_call 45 applyTwice 'x -> x * 3' 5

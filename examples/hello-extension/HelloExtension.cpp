@@ -1,24 +1,22 @@
 // HelloExtension: a small Quon extension library. Each function is plain C++; the generated
 // adapters convert the host's cells to and from the native types, and each row's type string is
 // derived from the native signature unless the row gives a literal one.
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
 #include <tuple>
+#include <string_view>
 #include <utility>
+#include <vector>
 
-#include "externlib/CallbackWrapper.h"
-#include "externlib/Caster.h"
-#include "externlib/RecordBinding.h"
-#include "interface/LibraryBuilder.h"
-#include "memory/InterModuleProxy.h"
+#include "interface/QuonExtension.h"
 
 namespace hello {
 
-using QUON_ExternLib::Host;
-using QUON_ExternLib::IntArray;
+using QUON_ExternLib::ArrayView;
 using QUON_ExternLib::NewArray;
 using QUON_ExternLib::tString;
 
@@ -34,10 +32,10 @@ double Hypot(double x, double y) {
     return std::hypot(x, y);
 }
 
-// Strings. A const char* argument reads the host's text in place; a std::string result is copied
-// into a new host string.
-std::string Greet(const char* name) {
-    return std::string("Hello, ") + name + "!";
+// Strings. A std::string_view (or const char*) argument reads the host's text in place; a
+// std::string result is copied into a new host string.
+std::string Greet(std::string_view name) {
+    return "Hello, " + std::string(name) + "!";
 }
 
 // A tString argument is this library's own pooled copy of the text, free to change and return.
@@ -47,19 +45,31 @@ tString Shout(tString text) {
     return tString(upper);
 }
 
-// Arrays. An argument is a view of the host's array; a result is made with NewArray, filled
-// through the host's setters and handed over with Take().
-std::int64_t SumInts(IntArray* values) {
+// Arrays. An argument is an ArrayView, borrowed for the call; a result is a NewArray, made with
+// its count, filled with Set and returned (a view cannot be returned). A std::vector result is
+// copied into a new array.
+std::int64_t SumInts(ArrayView<long long> values) {
     std::uint64_t sum = 0;  // wraps around like Quon's Int
-    for (long long value : *values) sum += static_cast<std::uint64_t>(value);
+    for (long long value : values) sum += static_cast<std::uint64_t>(value);
     return static_cast<std::int64_t>(sum);
 }
 
-IntArray* Reverse(IntArray* values) {
-    const std::int64_t count = values->Count();
+NewArray<long long> Reverse(ArrayView<long long> values) {
+    const std::int64_t count = values.Count();
     NewArray<long long> out(count);
-    for (std::int64_t i = 0; i < count; ++i) Host().setInt(out.Element(i), (*values)[count - 1 - i]);
-    return out.Take();
+    for (std::int64_t i = 0; i < count; ++i) out.Set(i, values[count - 1 - i]);
+    return out;
+}
+
+std::vector<std::string> Words(const std::string& text) {
+    std::vector<std::string> words;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        if (end > start) words.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return words;
 }
 
 // Records. Point travels as Record[ x: Float, y: Float ] (RecordBinding below).
@@ -127,7 +137,8 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     library.Add<&Greet>("greet", "A greeting for a name.");            // ( String -> String )
     library.Add<&Shout>("shout", "The text in capitals.");             // ( String -> String )
     library.Add<&SumInts>("sumInts", "Sum of an Int array.");          // ( Array[Int] -> Int )
-    library.Add<&Reverse>("reverse", "The elements in reverse order.");
+    library.Add<&Reverse>("reverse", "The elements in reverse order.");        // ( Array[Int] -> Array[Int] )
+    library.Add<&Words>("words", "The words of a text, split at spaces.");    // ( String -> Array[String] )
     library.Add<&Midpoint>("midpoint", "The point halfway between two points.");
     library.Add<&Norm>("norm", "Distance of a point from the origin.");
     library.Add<&ApplyTwice>("applyTwice", "f(f(x)).");  // ( ( Int -> Int ) * Int -> Int )

@@ -5,7 +5,9 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <typeindex>
+#include <vector>
 
 #include "externlib/Adapter.h"
 #include "host/HostContext.h"
@@ -15,8 +17,6 @@
 namespace {
 
 using namespace QUON_ExternLib;
-using QUON_Evaluator::fArrayOfPrimitiveValues;
-using IntArray = fArrayOfPrimitiveValues<long long>;
 
 struct Counter {
     std::int32_t value;
@@ -46,15 +46,27 @@ struct Native {
     }
     static tString Refuse(tString, std::uint32_t) { throw std::runtime_error("refused"); }
     static std::string Describe(std::int32_t n) { return "n=" + std::to_string(n); }
-    static std::int64_t Sum(IntArray* values) {
+    static std::int64_t ViewLength(std::string_view text) { return static_cast<std::int64_t>(text.size()); }
+    static std::string Joined(std::string a, const std::string& b) { return a.append(b); }
+    static std::int64_t Sum(ArrayView<long long> values) {
         std::int64_t sum = 0;
-        for (long long value : *values) sum += value;
+        for (long long value : values) sum += value;
         return sum;
     }
-    static IntArray* Sequence(std::int64_t first, std::int64_t count) {
-        IntArray* array = IntArray::Of(Host().makeArray(static_cast<std::uint64_t>(count)));
-        for (std::int64_t i = 0; i < count; ++i) Host().setInt(array->ElementCell(i), first + i);
+    static NewArray<long long> Sequence(std::int64_t first, std::int64_t count) {
+        NewArray<long long> array(count);
+        for (std::int64_t i = 0; i < count; ++i) array.Set(i, first + i);
         return array;
+    }
+    static NewArray<long long> SequenceThenThrow(std::int64_t first, std::int64_t count) {
+        NewArray<long long> array = Sequence(first, count);
+        throw std::runtime_error("refused after filling");
+    }
+    static std::vector<std::string> Texts(std::int64_t n) { return std::vector<std::string>(n, "ab"); }
+    static std::vector<double> Halves(std::int64_t n) {
+        std::vector<double> out;
+        for (std::int64_t i = 0; i < n; ++i) out.push_back(i / 2.0);
+        return out;
     }
 };
 
@@ -84,6 +96,9 @@ TEST_F(Binding, TypeStringsAreDerivedOncePerSignature) {
     EXPECT_STREQ(Bind<&Native::Xor>::TypeString(), "( Bool * Bool -> Bool )");
     EXPECT_STREQ(Bind<&Native::Repeat>::TypeString(), "( String * Int -> String )");
     EXPECT_STREQ(Bind<&Native::Sequence>::TypeString(), "( Int * Int -> Array[Int] )");
+    EXPECT_STREQ(Bind<&Native::Joined>::TypeString(), "( String * String -> String )");
+    EXPECT_STREQ(Bind<&Native::Texts>::TypeString(), "( Int -> Array[String] )");
+    EXPECT_STREQ(Bind<&Native::Halves>::TypeString(), "( Int -> Array[Float] )");
     EXPECT_EQ(Bind<&Native::Repeat>::TypeString(), Bind<&Native::Refuse>::TypeString())
         << "one text per native signature";
     EXPECT_NE(Bind<&Native::Length>::TypeString(), Bind<&Native::LengthToNul>::TypeString())
@@ -130,6 +145,12 @@ TEST_F(Binding, StringsArriveByReferenceByValueOrAsCharactersAndLeaveThroughSetS
     Bind<&Native::Describe>::Adapter(result.Cell(), frame.Cells() + 1);
     EXPECT_EQ(cell_tests::Value(*result.Cell()), "n=2") << "a std::string result";
     result.Cell()->ReleaseData();
+    Bind<&Native::ViewLength>::Adapter(result.Cell(), frame.Cells());
+    EXPECT_EQ(result.Cell()->GetInteger(), 3) << "a std::string_view sees every byte";
+    Host().setString(frame.Argument(1), "cd", 2);
+    Bind<&Native::Joined>::Adapter(result.Cell(), frame.Cells());
+    EXPECT_EQ(cell_tests::Value(*result.Cell()), std::string("a\0bcd", 5)) << "std::string and const std::string&";
+    result.Cell()->ReleaseData();
 
     // A throwing function: the copy made for its by-value argument is released all the same.
     auto& pool = zul::zulStdString::StringMemoryPool().GetAllocator();
@@ -154,6 +175,20 @@ TEST_F(Binding, ArraysArriveAsViewsAndLeaveAsTheCarrierCell) {
     Bind<&Native::Sequence>::Adapter(result.Cell(), frame.Cells());
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "[]") << "an empty array still goes through makeArray";
     result.Cell()->ReleaseData();
+
+    Host().setInt(frame.Argument(0), 3);
+    Bind<&Native::Texts>::Adapter(result.Cell(), frame.Cells());
+    EXPECT_EQ(cell_tests::Plain(*result.Cell()), "['ab', 'ab', 'ab']") << "a vector is copied into a new array";
+    result.Cell()->ReleaseData();
+    Bind<&Native::Halves>::Adapter(result.Cell(), frame.Cells());
+    EXPECT_EQ(cell_tests::Plain(*result.Cell()), "[0., 0.5, 1.]");
+    result.Cell()->ReleaseData();
+
+    // A function that throws after filling its new array: the array is released with it.
+    const std::size_t freeCells = QUON_Evaluator::CurrentThreadCellPools().GetCellPool<1>().GetAllocator().CountFreeBlocks();
+    Host().setInt(frame.Argument(1), 1000);
+    EXPECT_THROW(Bind<&Native::SequenceThenThrow>::Adapter(result.Cell(), frame.Cells()), std::runtime_error);
+    EXPECT_EQ(QUON_Evaluator::CurrentThreadCellPools().GetCellPool<1>().GetAllocator().CountFreeBlocks(), freeCells) << "the carrier went back";
 }
 
 int destroyed = 0;
@@ -171,8 +206,8 @@ TEST_F(Binding, CustomObjectsGoToTheHostWithTheirRowAndComeBack) {
 
     EXPECT_STREQ(Bind<&Native::MakeCounter>::TypeString(), "( Int -> Counter )") << "the registered name";
     EXPECT_STREQ(Bind<&Native::CounterValue>::TypeString(), "( Counter -> Int )");
-    EXPECT_STREQ(Bind<&Native::MakeUnregistered>::TypeString(), "(  -> Undefined )")
-        << "an unregistered class";
+    EXPECT_THROW(Bind<&Native::MakeUnregistered>::TypeString(), UnregisteredClass)
+        << "an unregistered class has no name, and no text is derived";
 
     cell_tests::Slot frame[2];
     Host().setInt(frame[1].Cell(), 42);

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <new>
+#include <string>
 
 #include "externlib/CallbackWrapper.h"
 #include "host/HostContext.h"
@@ -14,8 +15,7 @@
 namespace {
 
 using namespace QUON_ExternLib;
-using QUON_Evaluator::fArrayOfPrimitiveValues;
-using IntArray = fArrayOfPrimitiveValues<long long>;
+using IntArray = QUON_Evaluator::fArrayOfPrimitiveValues<long long>;
 
 // A Quon function as a host holds it: evaluating it runs a C++ body over the frame the caller
 // prepared (the last argument is at the frame base) and writes a new pooled result cell.
@@ -35,12 +35,13 @@ public:
 struct Native {
     static std::int32_t Twice(std::function<int(int)> f) { return f(f(3)); }
     static std::int32_t CallNullary(std::function<int()> f) { return f(); }
-    static IntArray* ApplyTwice(IntArray* values, std::function<IntArray*(IntArray*)> f) {
-        IntArray* once = f(values);
-        IntArray* twice = f(once);
-        QUON_Evaluator::ReleasePooledCell(once->Cell());
-        return twice;
+    static NewArray<long long> ApplyTwice(ArrayView<long long> values,
+                                          std::function<NewArray<long long>(ArrayView<long long>)> f) {
+        const NewArray<long long> once = f(values);
+        return f(once.View());
     }
+    // Every kind a callback carries: a string out and back, a record out.
+    static std::string Decorate(std::function<std::string(std::string, std::int64_t)> f) { return f("ab", 3); }
 };
 
 struct EvaluatorState {
@@ -61,6 +62,7 @@ TEST(Callbacks, EachCallPushesEvaluatesAndClosesItsFrame) {
     EXPECT_STREQ(Bind<&Native::CallNullary>::TypeString(), "( (  -> Int ) -> Int )");
     EXPECT_STREQ(Bind<&Native::ApplyTwice>::TypeString(),
                  "( Array[Int] * ( Array[Int] -> Array[Int] ) -> Array[Int] )");
+    EXPECT_STREQ(Bind<&Native::Decorate>::TypeString(), "( ( String * Int -> String ) -> String )");
 
     int calls = 0;
     const LambdaCell::Body square = [&](EvCell* result, EvCell* argument) {
@@ -80,6 +82,18 @@ TEST(Callbacks, EachCallPushesEvaluatesAndClosesItsFrame) {
     EXPECT_EQ(result.Cell()->GetInteger(), 7) << "a wide Int reaches the native caller as its low 32 bits";
     EXPECT_TRUE(EvaluatorState(scope.Get()) == before)
         << "stack, frame base, limit and byte stack restored";
+
+    // Arguments through their result rules, the result through its argument rule.
+    const LambdaCell::Body repeat = [](EvCell* result, EvCell* last) {
+        const std::string text = cell_tests::Value(last[-1]);
+        std::string out;
+        for (std::int64_t i = 0; i < last->GetInteger(); ++i) out += text;
+        Host().setString(result, out.data(), out.size());
+    };
+    ::new (frame[1].bytes) LambdaCell(&repeat);
+    Bind<&Native::Decorate>::Adapter(result.Cell(), frame[0].Cell());
+    EXPECT_EQ(cell_tests::Value(*result.Cell()), "ababab");
+    result.Cell()->ReleaseData();
 
     // Array -> array, applied to its own result: each call gets its own copy and its own result.
     const LambdaCell::Body increment = [](EvCell* result, EvCell* argument) {

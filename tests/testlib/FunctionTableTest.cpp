@@ -82,7 +82,7 @@ template <class Fill>
 void FillArray(EvCell* c, std::size_t count, Fill fill) {
     QUON_Evaluator::PooledCell carrier(H().makeArray(count));
     for (std::size_t i = 0; i < count; ++i)
-        fill(QUON_ExternLib::IntArray::Of(carrier.Get())->ElementCell(i), i);
+        fill(QUON_Evaluator::fArrayOfPrimitiveValues<long long>::Of(carrier.Get())->ElementCell(i), i);
     carrier.MoveImageTo(c);
 }
 void FillInts(EvCell* c, const Values& values) {
@@ -205,11 +205,11 @@ TEST_F(Rows, ArraysAndMatrices) {
     EXPECT_EQ(Text("sumMatrixRows", {Matrix({{1, 2}, {}})}), "[3, 0]");
     EXPECT_EQ(Text("getRandomArray", {10, 0}), "[]");
     EXPECT_THROW(Call("getRandomArray", {0, 3}), zul::Exception) << "a range of 0";
-    for (long long value : *QUON_ExternLib::IntArray::Of(Call("getRandomArray", {-10, 100})))
+    for (long long value : QUON_ExternLib::IntArrayView(Call("getRandomArray", {-10, 100})))
         EXPECT_TRUE(value >= 0 && value < 10) << value;
-    const auto* matrix = QUON_ExternLib::IntMatrix::Of(Call("getRandomMatrix", {3, 2, 4}));
-    EXPECT_EQ(matrix->Count(), 2);
-    EXPECT_EQ(QUON_ExternLib::RowOf(matrix, 1)->Count(), 4);
+    const QUON_ExternLib::IntMatrixView matrix(Call("getRandomMatrix", {3, 2, 4}));
+    EXPECT_EQ(matrix.Count(), 2);
+    EXPECT_EQ(matrix[1].Count(), 4);
 }
 
 TEST_F(Rows, EscapeCounts) {
@@ -261,7 +261,7 @@ TEST_F(Rows, RecordsInAndOut) {
     const auto* names = &RecordView(*Call("createStruct", {4, 2})).Names();
     EXPECT_EQ(cell_tests::Plain(*result.Cell()), "{intAttr1: 4, intAttr2: 2}");
     EXPECT_EQ(Text("createStructArray", {2}), "[{intAttr1: 0, intAttr2: 2}, {intAttr1: 1, intAttr2: 2}]");
-    EXPECT_EQ(&RecordView(*QUON_ExternLib::IntArray::Of(result.Cell())->ElementCell(1)).Names(), names)
+    EXPECT_EQ(&RecordView(*QUON_ExternLib::IntArrayView(result.Cell()).ElementCell(1)).Names(), names)
         << "one names table for every record made";
 
     const std::string information =
@@ -299,7 +299,7 @@ TEST_F(Rows, QuonFunctionsAreCalledBack) {
     };
     const LambdaCell::Body increment = [](EvCell* r, EvCell* x) {
         Values values;
-        for (long long v : *QUON_ExternLib::IntArray::Of(x)) values.push_back(v + 1);
+        for (long long v : QUON_ExternLib::IntArrayView(x)) values.push_back(v + 1);
         FillInts(r, values);
     };
     const std::size_t depth = scope.Get().Depth();

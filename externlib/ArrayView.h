@@ -1,0 +1,119 @@
+// A borrowed array: the parameter type of a native function that reads an array argument.
+//
+//   std::int64_t Sum(ArrayView<long long> values);             // ( Array[Int] -> Int )
+//   std::int64_t Cells(ArrayView<ArrayView<long long>> rows);  // ( Array[Array[Int]] -> Int )
+//
+// A view refers to a cell the host owns and is valid for the length of the call. It cannot be a
+// result: an array result is a NewArray (externlib/NewArray.h), which owns what it hands over.
+//
+// The element type names the elements: long long (Int), double (Float), tBaseString* (String,
+// the element's pooled body) or ArrayView<E> (an array of arrays, each row viewed in place).
+// Indexing normalises the index against the count (-1 is the last element) and refuses an empty
+// array with "Empty array element requested!".
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <type_traits>
+
+#include "evaluator/fArrayOfPrimitiveValues.h"
+#include "strings/tBaseString.h"
+
+namespace QUON_ExternLib {
+
+using QUON_Evaluator::EvCell;
+using zul::zulStdString::tBaseString;
+
+template <class E>
+class ArrayView;
+
+template <class T>
+inline constexpr bool kIsArrayView = false;
+template <class E>
+inline constexpr bool kIsArrayView<ArrayView<E>> = true;
+
+// The runtime's own view of an array cell, which a signature never names (an array parameter is
+// an ArrayView, an array result a NewArray).
+template <class T>
+inline constexpr bool kIsArrayObject = false;
+template <class T>
+inline constexpr bool kIsArrayObject<QUON_Evaluator::fArrayOfPrimitiveValues<T>> = true;
+
+// How the elements of an array are stored: values of E in their payloads, or, for an array of
+// arrays, array cells (read only through the element cells).
+template <class E>
+using StoredElement = std::conditional_t<kIsArrayView<E>, std::uint64_t, E>;
+
+template <class E>
+class ArrayView {
+    using Stored = QUON_Evaluator::fArrayOfPrimitiveValues<StoredElement<E>>;
+
+public:
+    explicit ArrayView(const EvCell* cell) : array(Stored::Of(cell)) {}
+
+    std::int64_t Count() const { return array->Count(); }
+    // The element cell at a normalised index.
+    const EvCell* ElementCell(std::int64_t index) const { return array->ElementCell(index); }
+    // The element at a normalised index: its value, or for an array of arrays the row's view.
+    E operator[](std::int64_t index) const { return ValueOf(ElementCell(index)); }
+
+    static E ValueOf(const EvCell* element) {
+        if constexpr (kIsArrayView<E>)
+            return E(element);
+        else
+            return Stored::ValueOf(element);
+    }
+
+    // First to last, without normalising: `for (long long value : values)`.
+    class Iterator {
+    public:
+        using value_type = E;
+        using difference_type = std::ptrdiff_t;
+        Iterator() = default;
+        explicit Iterator(const EvCell* element) : element(element) {}
+        E operator*() const { return ValueOf(element); }
+        Iterator& operator++() { return ++element, *this; }
+        Iterator operator++(int) { return Iterator(element++); }
+        bool operator==(const Iterator&) const = default;
+
+    private:
+        const EvCell* element = nullptr;
+    };
+    Iterator begin() const { return Iterator(array->Object()->elements); }
+    Iterator end() const { return Iterator(array->Object()->elements + Count()); }
+
+    // The array cell itself (the argument's cell, or an element cell of an outer array).
+    const EvCell* Cell() const { return reinterpret_cast<const EvCell*>(array); }
+
+private:
+    const Stored* array;
+};
+
+// The element's text in a type string: "Int", "Float", "String", "Array[...]".
+template <class E>
+struct ElementName;
+template <>
+struct ElementName<long long> {
+    static std::string Text() { return "Int"; }
+};
+template <>
+struct ElementName<long> : ElementName<long long> {};
+template <>
+struct ElementName<double> {
+    static std::string Text() { return "Float"; }
+};
+template <>
+struct ElementName<tBaseString*> {
+    static std::string Text() { return "String"; }
+};
+template <class E>
+struct ElementName<ArrayView<E>> {
+    static std::string Text() { return "Array[" + ElementName<E>::Text() + "]"; }
+};
+
+using IntArrayView = ArrayView<long long>;
+using FloatArrayView = ArrayView<double>;
+using StringArrayView = ArrayView<tBaseString*>;
+using IntMatrixView = ArrayView<IntArrayView>;
+
+}  // namespace QUON_ExternLib
