@@ -16,9 +16,11 @@ target_include_directories(quon_externlib INTERFACE $<INSTALL_INTERFACE:${CMAKE_
 target_link_libraries(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::extension,Quon::runtime>>")
 target_link_options(quon_externlib INTERFACE
-    "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>")
+    "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
 set_property(TARGET quon_externlib APPEND PROPERTY INTERFACE_LINK_DEPENDS
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>")
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
 
 install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
@@ -31,13 +33,16 @@ install(EXPORT QuonExternTargets NAMESPACE Quon:: DESTINATION ${quon_package_dir
 
 configure_package_config_file(cmake/QuonExternConfig.cmake.in
     ${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfig.cmake
-    INSTALL_DESTINATION ${quon_package_dir})
+    INSTALL_DESTINATION ${quon_package_dir}
+    PATH_VARS CMAKE_INSTALL_BINDIR)
 # 0.x: a library built against one minor version needs the runtime of that minor version.
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfigVersion.cmake
     VERSION ${QUON_EXTERN_VERSION}
     COMPATIBILITY SameMinorVersion)
 install(FILES
+    cmake/QuonExtension.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfig.cmake
     ${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfigVersion.cmake
     interface/exports.map
+    interface/describe-library.ld
     DESTINATION ${quon_package_dir})

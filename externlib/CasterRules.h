@@ -37,6 +37,11 @@ concept Borrowed = requires { requires Caster<T>::kBorrowed; };
 template <class T>
 concept FieldRule = ArgumentRule<T> && ResultRule<T> && !Borrowed<T>;
 
+// As a plain value, so that a failed static_assert on it shows its message without explaining
+// the concept's requirements as further errors.
+template <class T>
+inline constexpr bool kFieldRule = FieldRule<T>;
+
 // A T can go onto the value stack as a callback's argument: set like a result, or (an array) as
 // a share of the cell it views.
 template <class T>
@@ -61,6 +66,7 @@ inline constexpr bool kIsRawArray =
 template <class T>
 struct CallbackParts {
     static constexpr bool kIsCallback = false;
+    static constexpr bool kCrosses = false;
 };
 template <class R, class... A>
 struct CallbackParts<std::function<R(A...)>> {

@@ -34,7 +34,7 @@ struct RecordBinding;
 // One attribute of a record binding: its name and the structure's field that holds it.
 template <class Struct, class Field>
 struct RecordField {
-    static_assert(FieldRule<Field>,
+    static_assert(kFieldRule<Field>,
                   "this record field's type has no rule: a field is an integer type, double, bool, "
                   "std::string, tString, a structure with a RecordBinding or a pointer to a registered class");
     constexpr RecordField(const char* name, Field Struct::*member) : name(name), member(member) {}

@@ -4,13 +4,13 @@
 #   2. compiles every installed header against that prefix alone,
 #   3. configures and builds examples/hello-extension with find_package(QuonExtern),
 #   4. checks that the example exports exactly the global symbols of interface/exports.map,
-#   5. loads it with quon-host: `list` must show its rows and their derived type strings, and
-#      `call` of its rows must print the expected results.
+#   5. loads it with the installed quon-host: `list` must show its rows and their derived type
+#      strings, and `call` of its rows must print the expected results.
 #
 #   tools/check-package.sh [BUILD_DIR [QUON_HOST]]
 #
 # BUILD_DIR is a configured build directory of this repository (default: a fresh one in the
-# temporary directory, without tests and benchmarks); QUON_HOST defaults to BUILD_DIR/quon-host/quon-host.
+# temporary directory, without tests and benchmarks); QUON_HOST defaults to the installed quon-host.
 # Exits non-zero with a message on the first failure. JOBS sets the build parallelism (default 2).
 set -euo pipefail
 export LC_ALL=C  # one sort order for the symbol lists
@@ -35,16 +35,16 @@ if [[ -z "$build" ]]; then
 fi
 [[ -f "$build/CMakeCache.txt" ]] || fail "$build is not a configured build directory"
 build="$(cd "$build" && pwd)"
-host="${2:-$build/quon-host/quon-host}"
 
 step "building the package's libraries and quon-host in $build"
 cmake --build "$build" -j"$jobs" --target quon_runtime quon_extension quon-host >/dev/null ||
     fail "building in $build"
-[[ -x "$host" ]] || fail "no quon-host at $host"
 
 prefix="$work/prefix"
 step "installing into $prefix"
 cmake --install "$build" --prefix "$prefix" >/dev/null || fail "cmake --install $build"
+host="${2:-$prefix/bin/quon-host}"
+[[ -x "$host" ]] || fail "no quon-host at $host"
 
 # Every installed header must compile with nothing but the prefix on the include path.
 step "compiling the installed headers against the prefix alone"
@@ -61,6 +61,8 @@ cmake -S "$source_dir/examples/hello-extension" -B "$example" -DCMAKE_BUILD_TYPE
 cmake --build "$example" -j"$jobs" >/dev/null || fail "building the example against $prefix"
 library="$example/libHelloExtension.so"
 [[ -f "$library" ]] || fail "the example built no $library"
+strip -o "$work/stripped.so" "$library"
+step "the example is $(($(stat -c %s "$work/stripped.so") / 1024)) KiB stripped"
 
 # The global list of exports.map (C names, and the demangled C++ names in quotes) against the
 # defined dynamic symbols, demangled the same way.

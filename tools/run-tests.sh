@@ -11,7 +11,7 @@ cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
 # The installed package: an extension library built against it alone, loaded and called by quon-host.
-JOBS="$jobs" tools/check-package.sh build build/quon-host/quon-host
+JOBS="$jobs" tools/check-package.sh build
 
 cmake -S . -B build-asan -DCMAKE_BUILD_TYPE=Debug -DQUON_SANITIZE=ON -DQUON_BUILD_BENCH=OFF
 cmake --build build-asan -j"$jobs"
