@@ -106,6 +106,23 @@ TEST(CommandLine, AFaultyLibraryIsRefusedOrReportedWithExit1) {
         << "without a fault it works";
 }
 
+// A library that describes itself wrongly is refused when its descriptor is built, naming the row.
+TEST(CommandLine, AMisdescribedLibraryIsRefusedNamingTheMistake) {
+    const std::vector<std::pair<std::string, std::string>> misuses = {
+        {"unregistered", "Misused: row 'make': the class '(anonymous namespace)::Gadget' is not registered"},
+        {"duplicate", "Misused: row 'make': the name is added twice"},
+        {"unnamed", "the library has no name: call library.Name(...) in DescribeLibrary"},
+        {"undefined", "Misused: row 'broken': its type string names Undefined"},
+    };
+    for (const auto& [misuse, message] : misuses) {
+        const ToolRun run = RunTool({"--library", QUON_MISUSED_MODULE_PATH, "list"}, "", "", "QUON_MISUSE=" + misuse);
+        EXPECT_EQ(run.status, 1) << misuse;
+        EXPECT_NE(run.err.find(message), std::string::npos) << misuse << ": " << run.err;
+    }
+    EXPECT_EQ(RunTool({"--library", QUON_MISUSED_MODULE_PATH, "call", "make", "3"}).out, "Gadget(3)\n")
+        << "without a mistake it works";
+}
+
 TEST(CommandLine, ListPrintsTheDescriptorAsJson) {
     const ToolRun run = RunTool({"list", "--json"});
     ASSERT_EQ(run.status, 0) << run.err;
