@@ -1,14 +1,15 @@
-// HelloExtension: a small Quon extension library. Each function is plain C++; the generated
-// adapters convert the host's cells to and from the native types, and each row's type string is
-// derived from the native signature unless the row gives a literal one.
+// HelloExtension: a small Quon extension library, in the order of the tutorial in
+// docs/extension-guide.md. Each function is plain C++; the generated adapters convert the host's
+// cells to and from the native types, and each row's type string is derived from the native
+// signature unless the row gives a literal one.
 #include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <tuple>
 #include <string_view>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -20,7 +21,7 @@ using QUON_ExternLib::ArrayView;
 using QUON_ExternLib::NewArray;
 using QUON_ExternLib::tString;
 
-// Numbers. Int is 64-bit; narrower integer parameters take the low bits of the argument.
+// Step 1, numbers. Int is 64-bit; narrower integer parameters take the low bits of the argument.
 std::int64_t Gcd(std::int64_t a, std::int64_t b) {
     std::uint64_t x = a < 0 ? 0 - static_cast<std::uint64_t>(a) : static_cast<std::uint64_t>(a);
     std::uint64_t y = b < 0 ? 0 - static_cast<std::uint64_t>(b) : static_cast<std::uint64_t>(b);
@@ -32,8 +33,8 @@ double Hypot(double x, double y) {
     return std::hypot(x, y);
 }
 
-// Strings. A std::string_view (or const char*) argument reads the host's text in place; a
-// std::string result is copied into a new host string.
+// Step 2, strings. A std::string_view (or const char*) argument reads the host's text in place;
+// a std::string result is copied into a new host string.
 std::string Greet(std::string_view name) {
     return "Hello, " + std::string(name) + "!";
 }
@@ -45,9 +46,8 @@ tString Shout(tString text) {
     return tString(upper);
 }
 
-// Arrays. An argument is an ArrayView, borrowed for the call; a result is a NewArray, made with
-// its count, filled with Set and returned (a view cannot be returned). A std::vector result is
-// copied into a new array.
+// Step 3, arrays. An argument is an ArrayView, borrowed for the call; a result is a NewArray,
+// made with its count, filled with Set and returned (a view cannot be returned).
 std::int64_t SumInts(ArrayView<long long> values) {
     std::uint64_t sum = 0;  // wraps around like Quon's Int
     for (long long value : values) sum += static_cast<std::uint64_t>(value);
@@ -61,6 +61,7 @@ NewArray<long long> Reverse(ArrayView<long long> values) {
     return out;
 }
 
+// A std::vector result is copied into a new array.
 std::vector<std::string> Words(const std::string& text) {
     std::vector<std::string> words;
     std::size_t start = 0;
@@ -72,7 +73,7 @@ std::vector<std::string> Words(const std::string& text) {
     return words;
 }
 
-// Records. Point travels as Record[ x: Float, y: Float ] (RecordBinding below).
+// Step 4, records. Point travels as Record[ x: Float, y: Float ] (its RecordBinding is below).
 struct Point {
     double x;
     double y;
@@ -86,12 +87,12 @@ double Norm(Point p) {
     return std::hypot(p.x, p.y);
 }
 
-// Callbacks. A Quon function argument arrives as a std::function; each call evaluates it.
+// Step 5, callbacks. A Quon function argument arrives as a std::function; each call evaluates it.
 std::int32_t ApplyTwice(std::function<int(int)> f, std::int32_t x) {
     return f(f(x));
 }
 
-// A custom type: an opaque object the host holds and destroys through the registered row.
+// Step 6, a custom type: an opaque object the host holds and destroys through the registered row.
 class Counter {
 public:
     explicit Counter(std::int64_t start) : value(start) {}
@@ -128,22 +129,22 @@ struct QUON_ExternLib::RecordBinding<hello::Point> {
 void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     using namespace hello;
     library.Name("HelloExtension", zul::VersionInfo(1, 0, 0, ""));
-    // Before any row that names Counter: derived texts look the type up when the row is added.
+    // Before any row that names Counter: the classes a row names are resolved when it is added.
     static const CustomTypeEntry counterRow{"Counter", nullptr, &DestroyCounter, &CounterText, 0};
     library.CustomType<Counter>(counterRow);
 
-    library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.");  // ( Int * Int -> Int )
-    library.Add<&Hypot>("hypot", "Length of the hypotenuse.");         // ( Float * Float -> Float )
-    library.Add<&Greet>("greet", "A greeting for a name.");            // ( String -> String )
-    library.Add<&Shout>("shout", "The text in capitals.");             // ( String -> String )
-    library.Add<&SumInts>("sumInts", "Sum of an Int array.");          // ( Array[Int] -> Int )
-    library.Add<&Reverse>("reverse", "The elements in reverse order.");        // ( Array[Int] -> Array[Int] )
-    library.Add<&Words>("words", "The words of a text, split at spaces.");    // ( String -> Array[String] )
+    library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.");       // ( Int * Int -> Int )
+    library.Add<&Hypot>("hypot", "Length of the hypotenuse.");              // ( Float * Float -> Float )
+    library.Add<&Greet>("greet", "A greeting for a name.");                 // ( String -> String )
+    library.Add<&Shout>("shout", "The text in capitals.");                  // ( String -> String )
+    library.Add<&SumInts>("sumInts", "Sum of an Int array.");               // ( Array[Int] -> Int )
+    library.Add<&Reverse>("reverse", "The elements in reverse order.");     // ( Array[Int] -> Array[Int] )
+    library.Add<&Words>("words", "The words of a text, split at spaces.");  // ( String -> Array[String] )
     library.Add<&Midpoint>("midpoint", "The point halfway between two points.");
     library.Add<&Norm>("norm", "Distance of a point from the origin.");
     library.Add<&ApplyTwice>("applyTwice", "f(f(x)).");  // ( ( Int -> Int ) * Int -> Int )
     library.Add<&NewCounter>("newCounter", "A counter starting at the given Int.");  // ( Int -> Counter )
     library.Add<&Next>("next", "The counter's number, then one more.");              // ( Counter -> Int )
-    // One adapter under a second name, with a literal type text.
+    // Step 7: one adapter under a second name, with a literal type text.
     library.AddRow({"total", kGenerated<&SumInts>, "( Array[Int] -> Int )", "Same as sumInts."});
 }
