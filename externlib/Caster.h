@@ -29,10 +29,10 @@
 #include <vector>
 
 #include "evaluator/cell.h"
-#include "hostabi/CellSlot.h"
 #include "externlib/ArrayView.h"
 #include "externlib/HostCell.h"
 #include "externlib/NewArray.h"
+#include "hostabi/CellSlot.h"
 #include "hostabi/LibraryContext.h"
 #include "strings/tBaseString.h"
 #include "strings/tString.h"
@@ -170,7 +170,6 @@ struct Caster<const std::string&> : Caster<const tBaseString&> {};
 template <>
 struct Caster<std::string> {
     static constexpr const char* Name() { return "String"; }
-    static std::string Read(const EvCell* cell) { return BodyOf(cell); }
     struct Argument {
         explicit Argument(const EvCell* cell) : text(BodyOf(cell)) {}
         std::string Get() { return std::move(text); }
