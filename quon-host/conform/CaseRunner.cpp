@@ -47,7 +47,7 @@ void* ChildThread(void* argument) {
         text = value.Text();
     } catch (...) {
         kind = "error";
-        text = LibraryMessage(*work.library);
+        text = ThrownText();
     }
     const auto after = EvaluatorState();
     std::string evaluator;
@@ -58,6 +58,7 @@ void* ChildThread(void* argument) {
         std::get<3>(after) != std::get<3>(before))
         evaluator += "the call frames are not as they were; ";
     if (std::get<4>(after) != std::get<4>(before)) evaluator += "the stack limit was not restored; ";
+    if (!evaluator.empty()) evaluator.resize(evaluator.size() - 2);  // the last "; "
     work.result = kind + "\n" + text + "\n" + evaluator + "\n";
     return nullptr;
 }
@@ -117,12 +118,14 @@ std::string Compared(const std::string& what, const std::string& expected, const
 
 }  // namespace
 
-std::string LibraryMessage(const HostLibrary& library) {
-    const std::string text = expr::FailureText();
-    const std::size_t colon = text.find(": ");
-    if (colon != std::string::npos && library.Find(std::string_view(text).substr(0, colon)) != nullptr)
-        return text.substr(colon + 2);
-    return text;
+std::string ThrownText() {
+    try {
+        throw;
+    } catch (const expr::RowError& error) {
+        return error.thrown;
+    } catch (...) {
+        return expr::FailureText();
+    }
 }
 
 CaseRunner::CaseRunner(const HostLibrary& library, bool verbose, std::ostream& log)

@@ -56,8 +56,8 @@ private:
     std::string CheckLibrary(const Case& c) const;
 };
 
-// The text of the exception in flight as a host-neutral message: without the "name: " quon-host
-// puts before a row's error. Call only inside a catch block.
-std::string LibraryMessage(const HostLibrary& library);
+// The exception in flight as a host-neutral text: what the library (or a callback) threw, as its
+// what() says; the host's own message for a call the host refused. Call only inside a catch block.
+std::string ThrownText();
 
 }  // namespace quon_host::conform
