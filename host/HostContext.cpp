@@ -2,8 +2,8 @@
 
 #include "host/HostEvaluator.h"
 #include "host/HostFaults.h"
-#include "hostabi/HostThreadWords.h"
 #include "host/HostValues.h"
+#include "hostabi/HostThreadWords.h"
 
 namespace quon_host {
 

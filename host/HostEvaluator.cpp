@@ -95,7 +95,8 @@ EvaluatorScope::EvaluatorScope(std::size_t room)
     const ThreadStack threadStack = CallingThreadStack();
     if (threadStack.low != nullptr) quonHostThreadWords.stackLimit = threadStack.low + threadStack.size / 2;
     char* here = static_cast<char*>(__builtin_frame_address(0));
-    if (room != 0 && threadStack.low != nullptr && here - threadStack.low > static_cast<std::ptrdiff_t>(room))
+    if (room != 0 && threadStack.low != nullptr &&
+        here - threadStack.low > static_cast<std::ptrdiff_t>(room))
         quonHostThreadWords.stackLimit = here - room;
     quonHostThreadWords.currentEvaluator = &evaluator_;
 }

@@ -91,7 +91,8 @@ std::string RunWithLibraryStrings(const std::string& path, const std::vector<Gro
             out << "quon-host: error: " << error.what() << "\n";
             counts.failed = 1;
         }
-        const std::string text = std::to_string(counts.cases) + " " + std::to_string(counts.failed) + "\n" + out.str();
+        const std::string text =
+            std::to_string(counts.cases) + " " + std::to_string(counts.failed) + "\n" + out.str();
         const bool written =
             ::write(fileno(report), text.data(), text.size()) == static_cast<ssize_t>(text.size());
         ::_exit(written ? 0 : 3);
@@ -124,7 +125,8 @@ void AddConformCommand(CLI::App& app, Tool& tool) {
     static std::vector<std::string> only;
     static bool verbose = false;
     CLI::App* command = app.add_subcommand(
-        "conform", "Run the conformance catalogue against the library: one line per group, exit 1 on any failure");
+        "conform",
+        "Run the conformance catalogue against the library: one line per group, exit 1 on any failure");
     tool.AddLibraryOption(command);
     command->add_option("--cases", folder, "The catalogue's folder (default: the installed or built one)");
     command->add_option("--group", only, "Run only this group (the file name without .cases); repeatable");

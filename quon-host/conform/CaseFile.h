@@ -42,20 +42,20 @@ struct Case {
     std::string where;    // "scalars.cases:12", for reports
     std::string subject;  // the call's expression, "13 maxint" for a row, the library's name
 
-    std::optional<std::string> value;          // call: the printed value expected
-    std::optional<std::string> error;          // call: the error text expected
-    std::vector<std::string> out, err;         // call: the lines expected on stdout and stderr
-    std::optional<std::string> type, text;     // row: type string and description
-    std::optional<std::string> version;        // library: full version text
-    std::optional<std::size_t> functions;      // library: row count
-    std::vector<std::string> customTypes;      // library: custom type names, in order
+    std::optional<std::string> value;       // call: the printed value expected
+    std::optional<std::string> error;       // call: the error text expected
+    std::vector<std::string> out, err;      // call: the lines expected on stdout and stderr
+    std::optional<std::string> type, text;  // row: type string and description
+    std::optional<std::string> version;     // library: full version text
+    std::optional<std::size_t> functions;   // library: row count
+    std::vector<std::string> customTypes;   // library: custom type names, in order
 };
 
 enum class Setup { kHostStrings, kLibraryStrings };
 
 struct Group {
-    std::string name;              // the file's name without ".cases"
-    std::vector<Setup> setups;     // host-strings unless the file says otherwise
+    std::string name;           // the file's name without ".cases"
+    std::vector<Setup> setups;  // host-strings unless the file says otherwise
     std::vector<Case> cases;
 };
 

@@ -78,8 +78,8 @@ void* ChildThread(void* argument) {
     std::cout.flush();
     std::cerr.flush();
     std::fflush(nullptr);
-    const bool written = ::write(result, work.result.data(), work.result.size()) ==
-                         static_cast<ssize_t>(work.result.size());
+    const bool written =
+        ::write(result, work.result.data(), work.result.size()) == static_cast<ssize_t>(work.result.size());
     ::_exit(written ? 0 : 3);
 }
 
@@ -197,7 +197,8 @@ std::string CaseRunner::CheckRow(const Case& c) const {
     const std::size_t index = std::stoul(position);
     const auto& rows = library.Rows();
     if (index < 1 || index > rows.size())
-        return "    the descriptor has no row " + position + " (it has " + std::to_string(rows.size()) + ")\n";
+        return "    the descriptor has no row " + position + " (it has " + std::to_string(rows.size()) +
+               ")\n";
     const HostLibrary::Row& row = rows[index - 1];
     const auto text = [](const char* s) { return s != nullptr ? std::string(s) : std::string("(null)"); };
     std::string problems;
@@ -234,9 +235,12 @@ GroupResult CaseRunner::Run(const Group& group, const std::string& name) {
                                      : c.kind == Case::Kind::kRow ? CheckRow(c)
                                                                   : CheckLibrary(c);
         ++result.total;
-        if (problems.empty()) ++result.passed;
-        else result.failures.push_back("  " + c.where + ": " + c.subject + "\n" + problems);
-        if (verbose) log << (problems.empty() ? "  ok    " : "  FAIL  ") << c.where << ": " << c.subject << "\n";
+        if (problems.empty())
+            ++result.passed;
+        else
+            result.failures.push_back("  " + c.where + ": " + c.subject + "\n" + problems);
+        if (verbose)
+            log << (problems.empty() ? "  ok    " : "  FAIL  ") << c.where << ": " << c.subject << "\n";
     }
     return result;
 }

@@ -98,7 +98,8 @@ TEST(TestLibraryDescriptor, RowsShareAdaptersAndTextsAsAHostMayRelyOn) {
     EXPECT_EQ(Row("print").adapter, Row("print2").adapter);
     EXPECT_EQ(Row("printnc1").adapter, Row("printnc2").adapter);
     EXPECT_EQ(d.functions[16].typeString, d.functions[17].typeString) << "rows 17 and 18: one text";
-    EXPECT_NE(d.functions[18].typeString, d.functions[19].typeString) << "rows 19 and 20: equal texts apart";
+    EXPECT_NE(d.functions[18].typeString, d.functions[19].typeString)
+        << "rows 19 and 20: equal texts apart";
 
     ASSERT_EQ(d.customTypeCount, 1u);
     const auto& type = d.customTypes[0];

@@ -2,7 +2,6 @@
 // planted in the test build of the host (quon-host-faulty, host/HostFaults.h), in the groups whose
 // mechanism the fault breaks.
 #include <gtest/gtest.h>
-
 #include <unistd.h>
 
 #include <filesystem>
@@ -20,7 +19,8 @@ using tool_tests::ToolRun;
 
 // quon-host-faulty conform with QUON_HOST_FAULT set to `fault` (empty: none).
 ToolRun RunFaulty(const std::string& fault, const std::vector<std::string>& arguments = {"conform"}) {
-    return RunTool(arguments, "", "", "QUON_HOST_FAULT=" + tool_tests::ShellQuoted(fault), QUON_FAULTY_HOST_PATH);
+    return RunTool(arguments, "", "", "QUON_HOST_FAULT=" + tool_tests::ShellQuoted(fault),
+                   QUON_FAULTY_HOST_PATH);
 }
 
 // The groups a run reports as FAILED ("callbacks: FAILED (...)").
@@ -38,9 +38,10 @@ TEST(Conformance, TheSoundHostPassesEveryGroup) {
     const ToolRun run = RunTool({"conform"});
     EXPECT_EQ(run.status, 0) << run.out << run.err;
     EXPECT_EQ(FailedGroups(run.out), std::set<std::string>{});
-    for (const char* group : {"scalars", "strings", "strings (library-strings)", "arrays", "records", "custom",
-                              "callbacks", "recursion", "hazards", "metadata", "descriptor"})
-        EXPECT_NE(("\n" + run.out).find("\n" + std::string(group) + ": passed ("), std::string::npos) << group;
+    for (const char* group : {"scalars", "strings", "strings (library-strings)", "arrays", "records",
+                              "custom", "callbacks", "recursion", "hazards", "metadata", "descriptor"})
+        EXPECT_NE(("\n" + run.out).find("\n" + std::string(group) + ": passed ("), std::string::npos)
+            << group;
 
     const ToolRun faultless = RunFaulty("");
     EXPECT_EQ(faultless.status, 0) << "the test build without a fault is the sound host\n" << faultless.out;
@@ -50,7 +51,8 @@ TEST(Conformance, EachPlantedHostFaultFailsTheGroupsOfItsMechanism) {
     const std::string strings = "strings (library-strings)";
     const std::vector<std::pair<std::string, std::set<std::string>>> faults = {
         {"argument-slot",
-         {"arrays", "callbacks", "custom", "hazards", "records", "recursion", "scalars", "strings", strings}},
+         {"arrays", "callbacks", "custom", "hazards", "records", "recursion", "scalars", "strings",
+          strings}},
         {"no-image-cell", {"custom", "scalars"}},
         {"setint-32", {"arrays", "hazards", "recursion", "scalars", "strings", strings}},
         {"setfloat-32", {"scalars"}},
@@ -91,7 +93,8 @@ TEST(Conformance, GroupsCasesAndCatalogueFilesAreChecked) {
 
     const ToolRun unknown = RunTool({"conform", "--group", "record"});
     EXPECT_EQ(unknown.status, 2);
-    EXPECT_NE(unknown.err.find("no group 'record' in the catalogue; did you mean 'records'?"), std::string::npos)
+    EXPECT_NE(unknown.err.find("no group 'record' in the catalogue; did you mean 'records'?"),
+              std::string::npos)
         << unknown.err;
 
     // A case that fails reports what it expected and what it saw; a malformed file names its line.
@@ -100,9 +103,10 @@ TEST(Conformance, GroupsCasesAndCatalogueFilesAreChecked) {
     std::ofstream(folder + "/mine.cases") << "# mine\ncall: maxint(1, 2)\nvalue: 1\nstdout: a line\n";
     const ToolRun failing = RunTool({"conform", "--cases", folder});
     EXPECT_EQ(failing.status, 1);
-    EXPECT_NE(failing.out.find("mine: FAILED (1 of 1 cases failed)\n  mine.cases:2: maxint(1, 2)\n"
-                               "    expected value: 1\n    seen     value: 2\n    expected stdout:\n      a line\n"
-                               "    seen stdout:\n      (no lines)\n"),
+    EXPECT_NE(failing.out.find(
+                  "mine: FAILED (1 of 1 cases failed)\n  mine.cases:2: maxint(1, 2)\n"
+                  "    expected value: 1\n    seen     value: 2\n    expected stdout:\n      a line\n"
+                  "    seen stdout:\n      (no lines)\n"),
               std::string::npos)
         << failing.out;
     std::ofstream(folder + "/mine.cases") << "call: maxint(1, 2)\nvalue: 2\nerror: x\n";
