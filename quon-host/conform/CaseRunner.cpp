@@ -8,7 +8,7 @@
 #include <cstring>
 #include <iostream>
 #include <stdexcept>
-#include <tuple>
+#include <vector>
 
 #include "host/HostEvaluator.h"
 #include "hostabi/HostThreadWords.h"
@@ -22,11 +22,32 @@ constexpr std::size_t kThreadStack = 64u << 20;  // the evaluating thread's stac
 constexpr std::size_t kOrdinaryRoom = 1u << 20;  // its room below the evaluator, before the limit
 constexpr unsigned kCaseSeconds = 60;            // a case that hangs is ended by SIGALRM
 
-// The calling thread's evaluator and stack limit, comparable before and after a case.
-auto EvaluatorState() {
-    const QUON_Evaluator::Evaluator& e = *CurrentEvaluator();
-    return std::tuple(e.Depth(), e.frameBase - e.stack.begin, e.frameLimit - e.stack.begin, e.frameSizes,
-                      quonHostThreadWords.stackLimit);
+// The calling thread's evaluator and stack limit, to compare before and after a case.
+struct EvaluatorState {
+    std::size_t depth;                // cells on the value stack
+    std::ptrdiff_t base, limit;       // frame base and limit, from the stack's begin
+    std::vector<std::uint8_t> sizes;  // the byte stack of frame sizes
+    void* stackLimit;                 // the per-thread stack-limit word
+
+    static EvaluatorState Now() {
+        const QUON_Evaluator::Evaluator& e = *CurrentEvaluator();
+        return {e.Depth(), e.frameBase - e.stack.begin, e.frameLimit - e.stack.begin, e.frameSizes,
+                quonHostThreadWords.stackLimit};
+    }
+};
+
+// What a case left otherwise than it found it; empty when nothing.
+std::string Differences(const EvaluatorState& before, const EvaluatorState& after) {
+    std::vector<std::string> found;
+    if (after.depth != before.depth)
+        found.push_back("the value stack holds " + std::to_string(after.depth) + " cells, not " +
+                        std::to_string(before.depth));
+    if (after.base != before.base || after.limit != before.limit || after.sizes != before.sizes)
+        found.push_back("the call frames are not as they were");
+    if (after.stackLimit != before.stackLimit) found.push_back("the stack limit was not restored");
+    std::string text;
+    for (const std::string& difference : found) text += (text.empty() ? "" : "; ") + difference;
+    return text;
 }
 
 // One call evaluated in the child, on the thread ChildThread runs.
@@ -39,7 +60,7 @@ struct ChildCall {
 void* ChildThread(void* argument) {
     ChildCall& work = *static_cast<ChildCall*>(argument);
     const EvaluatorScope scope(kOrdinaryRoom);
-    const auto before = EvaluatorState();
+    const EvaluatorState before = EvaluatorState::Now();
     std::string kind = "value", text;
     try {
         expr::ExprEvaluator evaluator(*work.library);
@@ -49,16 +70,7 @@ void* ChildThread(void* argument) {
         kind = "error";
         text = ThrownText();
     }
-    const auto after = EvaluatorState();
-    std::string evaluator;
-    if (std::get<0>(after) != std::get<0>(before))
-        evaluator += "the value stack holds " + std::to_string(std::get<0>(after)) + " cells, not " +
-                     std::to_string(std::get<0>(before)) + "; ";
-    if (std::get<1>(after) != std::get<1>(before) || std::get<2>(after) != std::get<2>(before) ||
-        std::get<3>(after) != std::get<3>(before))
-        evaluator += "the call frames are not as they were; ";
-    if (std::get<4>(after) != std::get<4>(before)) evaluator += "the stack limit was not restored; ";
-    if (!evaluator.empty()) evaluator.resize(evaluator.size() - 2);  // the last "; "
+    const std::string evaluator = Differences(before, EvaluatorState::Now());
     work.result = kind + "\n" + text + "\n" + evaluator + "\n";
     return nullptr;
 }

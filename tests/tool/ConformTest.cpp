@@ -6,8 +6,8 @@
 
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <set>
+#include <sstream>
 #include <string>
 
 #include "tests/tool/ToolRun.h"
@@ -76,9 +76,9 @@ TEST(Conformance, EachPlantedHostFaultFailsTheGroupsOfItsMechanism) {
 
 TEST(Conformance, TheNormalHostHoldsNoPlantedFault) {
     const auto holds = [](const char* path, const std::string& text) {
-        std::ifstream in(path, std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-        return bytes.find(text) != std::string::npos;
+        std::ostringstream bytes;
+        bytes << std::ifstream(path, std::ios::binary).rdbuf();
+        return bytes.str().find(text) != std::string::npos;
     };
     EXPECT_TRUE(holds(QUON_FAULTY_HOST_PATH, "QUON_HOST_FAULT"));
     EXPECT_FALSE(holds(QUON_HOST_PATH, "QUON_HOST_FAULT"));
