@@ -134,7 +134,7 @@ void AddConformCommand(CLI::App& app, Tool& tool) {
     SetUsage(command, "",
              "  quon-host conform\n"
              "  quon-host conform --group strings --verbose\n"
-             "  quon-host conform --library ./libTestExternalLibrary.so --cases /usr/share/quon/conformance\n"
+             "  quon-host conform --library ./libTestExternalLibrary.so --cases ./conformance\n"
              "Each case is a call written as for eval with its expected value or error and the lines it\n"
              "prints; docs/conformance.md describes the groups and the file format.\n");
     command->callback([&tool] {
