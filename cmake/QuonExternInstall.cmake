@@ -46,3 +46,8 @@ install(FILES
     interface/exports.map
     interface/describe-library.ld
     DESTINATION ${quon_package_dir})
+
+# The conformance kit: the case catalogue under the package's data folder, where an installed
+# `quon-host conform` finds it (share/quon/conformance beside its bin folder).
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/conformance/ DESTINATION ${CMAKE_INSTALL_DATADIR}/quon/conformance
+    FILES_MATCHING PATTERN "*.cases")

@@ -4,6 +4,7 @@
 
 #include "evaluator/EvInvalidCell.h"
 #include "host/HostEvaluator.h"
+#include "host/HostFaults.h"
 
 namespace quon_host {
 
@@ -15,7 +16,18 @@ CallFrame::CallFrame(std::size_t arguments) : count(arguments + 1), slots(new Sl
 }
 
 CallFrame::~CallFrame() {
-    for (std::size_t i = 1; i < count; ++i) Cell(i)->ReleaseData();
+    std::size_t first = 1;
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kArgumentSlot)) first = 0;
+#endif
+    for (std::size_t i = first; i < count; ++i) Cell(i)->ReleaseData();
+}
+
+EvCell* CallFrame::Argument(std::size_t i) {
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kArgumentSlot)) return Cell(i);
+#endif
+    return Cell(1 + i);
 }
 
 EvCell* CallFrame::Cell(std::size_t i) {
@@ -23,7 +35,11 @@ EvCell* CallFrame::Cell(std::size_t i) {
 }
 
 void CallFrame::Call(QUON_ExternLib::AdapterFn adapter, EvCell* result) {
-    if (count > 1) QUON_Evaluator::CopyCellWords(Cell(0), *Cell(1));
+    bool image = count > 1;
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kArgumentSlot) || Planted(Fault::kNoImageCell)) image = false;
+#endif
+    if (image) QUON_Evaluator::CopyCellWords(Cell(0), *Cell(1));
     const StackExtensionScope extensions;
     const FrameCheckpoint frames(CurrentEvaluator());
     adapter(result, Cell(0));

@@ -21,7 +21,7 @@ public:
     CallFrame& operator=(const CallFrame&) = delete;
 
     // The slot of argument i, for the host's setters to fill.
-    QUON_Evaluator::EvCell* Argument(std::size_t i) { return Cell(1 + i); }
+    QUON_Evaluator::EvCell* Argument(std::size_t i);
 
     // Calls `adapter` with `result` and this frame (cell 0 made an image of argument 0 first). The
     // thread's stack limit is restored however the call ends, and its evaluator's frames when an

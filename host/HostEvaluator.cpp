@@ -12,6 +12,7 @@
 
 #include "diagnostics/Exception.h"
 #include "evaluator/cell.h"
+#include "host/HostFaults.h"
 #include "hostabi/HostThreadWords.h"
 
 namespace quon_host {
@@ -73,7 +74,7 @@ zul::DiagnosticChannel& HostChannel() {
     return channel;
 }
 
-EvaluatorScope::EvaluatorScope()
+EvaluatorScope::EvaluatorScope(std::size_t room)
     : channel_(zul::zulStdString::tString("Evaluator"), zul::zulStdString::tString("Evaluator"), kLevelInfo,
                kLevelError, &HostChannel(), kLevelError),
       previousEvaluator_(quonHostThreadWords.currentEvaluator),
@@ -93,6 +94,10 @@ EvaluatorScope::EvaluatorScope()
     // Half of the thread's stack is ordinary room; the rest is handed out by stack extensions.
     const ThreadStack threadStack = CallingThreadStack();
     if (threadStack.low != nullptr) quonHostThreadWords.stackLimit = threadStack.low + threadStack.size / 2;
+    char* here = static_cast<char*>(__builtin_frame_address(0));
+    if (room != 0 && threadStack.low != nullptr &&
+        here - threadStack.low > static_cast<std::ptrdiff_t>(room))
+        quonHostThreadWords.stackLimit = here - room;
     quonHostThreadWords.currentEvaluator = &evaluator_;
 }
 
@@ -115,6 +120,9 @@ void PrepareCall(std::uint64_t count, std::uint64_t /*flag*/) {
     const std::ptrdiff_t distance = newBase - evaluator->frameBase;
     if (distance < 0 || distance > 255 || count > 255) StopAtEntry("prepareCall (frame too large)");
     evaluator->frameSizes.push_back(static_cast<std::uint8_t>(distance));
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kFrameCount)) ++count;
+#endif
     evaluator->frameSizes.push_back(static_cast<std::uint8_t>(count));
     evaluator->frameBase = newBase;
     evaluator->frameLimit = newBase - count;
@@ -128,6 +136,9 @@ void EnterStackExtension() {
     if (reserveLimit == nullptr || static_cast<char*>(quonHostThreadWords.stackLimit) <= reserveLimit)
         throw zul::Exception("Stack overflow! No stack reserve is left for a deeper recursion!");
     savedStackLimits.push_back(quonHostThreadWords.stackLimit);
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kStackLimitKept)) return;
+#endif
     quonHostThreadWords.stackLimit = reserveLimit;
 }
 
@@ -136,6 +147,9 @@ StackExtensionScope::StackExtensionScope()
 
 StackExtensionScope::~StackExtensionScope() {
     if (savedStackLimits.size() > depth) savedStackLimits.resize(depth);
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kStackLimitNotRestored)) return;
+#endif
     quonHostThreadWords.stackLimit = limit;
 }
 
@@ -161,6 +175,9 @@ FrameCheckpoint::~FrameCheckpoint() {
 
 void LeaveStackExtension() {
     if (savedStackLimits.empty()) StopAtEntry("leaveStackExtension (without enterStackExtension)");
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kStackLimitNotRestored)) return savedStackLimits.pop_back();
+#endif
     quonHostThreadWords.stackLimit = savedStackLimits.back();
     savedStackLimits.pop_back();
 }

@@ -12,10 +12,11 @@
 namespace quon_host {
 
 // Installs an evaluator (with its value stack and diagnostic channel) on the calling thread
-// for the scope's lifetime, and sets the thread's stack limit.
+// for the scope's lifetime, and sets the thread's stack limit: half of the thread's stack is
+// ordinary room, or `room` bytes below the caller when given; the rest is the extension reserve.
 class EvaluatorScope {
 public:
-    EvaluatorScope();
+    explicit EvaluatorScope(std::size_t room = 0);
     ~EvaluatorScope();
     EvaluatorScope(const EvaluatorScope&) = delete;
     EvaluatorScope& operator=(const EvaluatorScope&) = delete;

@@ -13,6 +13,7 @@
 #include "evaluator/PrimitiveCells.h"
 #include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
+#include "host/HostFaults.h"
 #include "memory/InterModuleProxy.h"
 #include "memory/ThreadCellPools.h"
 
@@ -102,6 +103,9 @@ EvCell* MakeArray(std::uint64_t count) {
                               std::to_string(static_cast<std::int64_t>(count)) + " elements was requested.")
                                  .c_str());
     void* cell = QUON_Evaluator::AllocateCell();
+#if defined(QUON_HOST_FAULTS)
+    if (count == 0 && Planted(Fault::kEmptyArrayNull)) return ::new (cell) HostArrayCell(nullptr);
+#endif
     void* memory = nullptr;
     try {
         memory = ::operator new(CellsBytes(sizeof(HostArrayObject), count));
@@ -149,6 +153,13 @@ void HostRecordCell::ToString(tString& out, bool) const {
 void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names) {
     std::shared_ptr<utilRecordNames> owner =
         names != nullptr && *names != nullptr ? *names : utilRecordNames::Make();
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kRecordNamesCopied)) {
+        auto copy = utilRecordNames::Make();
+        for (const auto& named : owner->Names()) utilRecordNames::AddName(copy, named.first.Text());
+        owner = std::move(copy);
+    }
+#endif
     const std::uint64_t count = owner->Size();
     void* memory = ::operator new(CellsBytes(sizeof(HostRecordBlock), count));
     auto* block = ::new (memory) HostRecordBlock{
@@ -163,8 +174,12 @@ void HostCustomCell::ReleaseData() {
     HostCustomObject* holder = Holder();
     word = 0;
     if (holder == nullptr || !DropReference(holder->references)) return;
-    if (holder->entry != nullptr && holder->entry->destroy != nullptr)
-        holder->entry->destroy(holder->object);
+    bool destroy = holder->entry != nullptr && holder->entry->destroy != nullptr;
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kCustomNeverDestroyed)) destroy = false;
+    if (destroy && Planted(Fault::kCustomDestroyedTwice)) holder->entry->destroy(holder->object);
+#endif
+    if (destroy) holder->entry->destroy(holder->object);
     delete holder;
 }
 
@@ -220,10 +235,16 @@ void* GetCustom(EvCell* cell) {
 
 // Scalars and strings.
 void SetInt(EvCell* cell, std::int64_t value) {
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kSetInt32)) value = static_cast<std::int32_t>(value);
+#endif
     ::new (cell) QUON_Evaluator::EvIntegerCell(value);
 }
 
 void SetFloat(EvCell* cell, double value) {
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kSetFloat32)) value = static_cast<float>(value);
+#endif
     ::new (cell) QUON_Evaluator::EvFloatCell(value);
 }
 
@@ -232,7 +253,10 @@ void SetBool(EvCell* cell, std::uint64_t value) {
 }
 
 void SetString(EvCell* cell, const char* bytes, std::uint64_t length) {
-    const std::string_view text = bytes != nullptr ? std::string_view(bytes, length) : std::string_view();
+    std::string_view text = bytes != nullptr ? std::string_view(bytes, length) : std::string_view();
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kSetStringCString)) text = text.substr(0, text.find('\0'));
+#endif
     QUON_Evaluator::EvStringCell::MakeAt(cell, text);
 }
 

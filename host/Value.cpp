@@ -87,10 +87,10 @@ Value Value::String(std::string_view bytes) {
 Value Value::Array(const std::vector<Value>& elements) {
     Value v;
     EvCell* carrier = MakeArray(elements.size());
-    EvCell* cells = static_cast<const HostArrayCell*>(carrier)->Object()->Cells();
+    const HostArrayObject* object = static_cast<const HostArrayCell*>(carrier)->Object();
     QUON_Evaluator::CopyCellWords(&v.Cell(), *carrier);  // the value owns the array from here on
     QUON_Evaluator::FreeCell(carrier);
-    for (std::size_t i = 0; i < elements.size(); ++i) elements[i].Cell().CopyTo(cells + i);
+    for (std::size_t i = 0; i < elements.size(); ++i) elements[i].Cell().CopyTo(object->Cells() + i);
     return v;
 }
 

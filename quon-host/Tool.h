@@ -59,5 +59,6 @@ void AddListCommand(CLI::App& app, Tool& tool);      // list (also without a sub
 void AddCallCommands(CLI::App& app, Tool& tool);     // call, eval, repl
 void AddPictureCommands(CLI::App& app, Tool& tool);  // mandelbrot, julia
 void AddLifeCommand(CLI::App& app, Tool& tool);      // life
+void AddConformCommand(CLI::App& app, Tool& tool);   // conform
 
 }  // namespace quon_host

@@ -72,6 +72,7 @@ int Run(int argc, char** argv) {
     AddCallCommands(app, tool);
     AddPictureCommands(app, tool);
     AddLifeCommand(app, tool);
+    AddConformCommand(app, tool);
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {

@@ -13,11 +13,11 @@ host_rank=7        # as if just above evaluator/, but beside externlib/, testlib
 app_rank=8
 # host/'s own files from the bottom up: values, the evaluator and its table, values the host owns,
 # their checks, functions, calls, loading, the library client.
-host_files=(HostThreadWords HostValues HostEvaluator HostContext Value TypeCheck HostFunction CallFrame
+host_files=(HostFaults HostThreadWords HostValues HostEvaluator HostContext Value TypeCheck HostFunction CallFrame
     ElfImage LibraryLoader ClosestName TypeText HostLibrary)
-# The application's parts from the bottom up: its expression language, pictures and boards, then
-# the commands at the top of quon-host/.
-app_parts=(expr picture life .)
+# The application's parts from the bottom up: its expression language, pictures and boards, the
+# conformance runner, then the commands at the top of quon-host/.
+app_parts=(expr picture life conform .)
 
 rank_of_folder() {
     local i
@@ -60,7 +60,7 @@ for folder in "${folders[@]}" host quon-host; do
                 part_of() { local p="${1#quon-host/}"; [[ "$p" == */* ]] && echo "${p%%/*}" || echo .; }
                 from="$(rank_in "$(part_of "$file")" "${app_parts[@]}")"
                 to="$(rank_in "$(part_of "$target")" "${app_parts[@]}")"
-                if [ "$to" -gt "$from" ] || { [ "$to" = "$from" ] && [ "$from" != 3 ] &&
+                if [ "$to" -gt "$from" ] || { [ "$to" = "$from" ] && [ "$from" != 4 ] &&
                     [ "$(part_of "$file")" != "$(part_of "$target")" ]; }; then
                     complain "$file" "$target" "the application's parts include only those below them"
                 fi

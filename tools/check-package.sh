@@ -5,7 +5,8 @@
 #   3. configures and builds examples/hello-extension with find_package(QuonExtern),
 #   4. checks that the example exports exactly the global symbols of interface/exports.map,
 #   5. loads it with the installed quon-host: `list` must show its rows and their derived type
-#      strings, and `call` of its rows must print the expected results.
+#      strings, and `call` of its rows must print the expected results,
+#   6. runs the installed conformance catalogue with the installed quon-host (its default folder).
 #
 #   tools/check-package.sh [BUILD_DIR [QUON_HOST]]
 #
@@ -130,4 +131,11 @@ expect_call 5. norm '{x: 3., y: 4.}'
 expect_call 45 applyTwice 'x -> x * 3' 5
 expect_call 7 next 'newCounter(7)'
 expect_call 0 total '[]'
+
+step "running the installed conformance catalogue with the installed quon-host"
+[[ -f "$prefix/share/quon/conformance/scalars.cases" ]] || fail "no catalogue under $prefix/share/quon/conformance"
+"$prefix/bin/quon-host" --library "$build/libTestExternalLibrary.so" conform >"$work/conform.txt" 2>&1 || {
+    cat "$work/conform.txt" >&2
+    fail "the installed quon-host conform failed"
+}
 step "OK"

@@ -56,9 +56,9 @@ Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
         return library.Call(row, arguments);
     } catch (const CallError&) {
         throw;  // named already (by the host, or by the call inside a callback that failed)
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
         const std::string name = row.entry->name, what = FailureText();
-        throw CallError(what.rfind(name + ":", 0) == 0 ? what : name + ": " + what);
+        throw RowError(what.rfind(name + ":", 0) == 0 ? what : name + ": " + what, error.what());
     }
 }
 

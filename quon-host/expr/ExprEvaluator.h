@@ -63,8 +63,17 @@ private:
 // library's allocation and call failures. Call only inside a catch block.
 std::string FailureText();
 
+// A row call that the library (or a callback inside it) ended with an exception: the text names the
+// row, `thrown` is the exception's own what() ("Empty array element requested! [err 2022]").
+class RowError : public CallError {
+public:
+    RowError(const std::string& text, std::string thrown) : CallError(text), thrown(std::move(thrown)) {}
+    std::string thrown;
+};
+
 // Calls the library's function `row`; whatever fails reaches the caller as a CallError whose text
-// starts with the function's name ("lifeNextCell: Empty array element requested! [err 2022]").
+// starts with the function's name ("lifeNextCell: Empty array element requested! [err 2022]"), a
+// RowError when the call threw.
 Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
                    const std::vector<Value>& arguments);
 

@@ -25,14 +25,16 @@ inline std::string ShellQuoted(const std::string& text) {
     return quoted + "'";
 }
 
-// quon-host with `arguments`, standard input from `input`; `redirect` is shell text that sends its
-// standard output elsewhere (">/dev/full"), with the environment settings `environment` before it.
+// quon-host (or `program`) with `arguments`, standard input from `input`; `redirect` is shell text
+// that sends its standard output elsewhere (">/dev/full"), with the environment settings
+// `environment` before it.
 inline ToolRun RunTool(const std::vector<std::string>& arguments, const std::string& input = "",
-                       const std::string& redirect = "", const std::string& environment = "") {
+                       const std::string& redirect = "", const std::string& environment = "",
+                       const std::string& program = QUON_HOST_PATH) {
     const std::string base = ::testing::TempDir() + "quon-tool-" + std::to_string(::getpid());
     const std::string inPath = base + ".in", errPath = base + ".err";
     std::ofstream(inPath, std::ios::binary) << input;
-    std::string command = environment + " " + ShellQuoted(QUON_HOST_PATH);
+    std::string command = environment + " " + ShellQuoted(program);
     for (const std::string& argument : arguments) command += " " + ShellQuoted(argument);
     command += " <" + ShellQuoted(inPath) + " 2>" + ShellQuoted(errPath) + " " + redirect;
     ToolRun run;

@@ -1,0 +1,35 @@
+// Host faults planted on purpose, to prove that the conformance catalogue (conformance/*.cases)
+// notices a host that carries values wrong. They exist only in a build with QUON_HOST_FAULTS
+// defined (the test build of quon-host-faulty); every planted line sits inside
+// #if defined(QUON_HOST_FAULTS), so the normal host holds none of them. The environment variable
+// QUON_HOST_FAULT names the one fault in effect; without it the faulty build is the sound host.
+#pragma once
+
+#if defined(QUON_HOST_FAULTS)
+
+namespace quon_host {
+
+enum class Fault {
+    kNone,
+    kArgumentSlot,           // argument-slot: argument i in frame cell i, not 1 + i
+    kNoImageCell,            // no-image-cell: frame cell 0 is left without argument 0's image
+    kSetInt32,               // setint-32: setInt keeps the low 32 bits, sign-extended
+    kSetFloat32,             // setfloat-32: setFloat rounds to single precision
+    kSetStringCString,       // setstring-cstring: setString copies up to the first NUL byte
+    kEmptyArrayNull,         // empty-array-null: an empty array cell has no array object
+    kStackLimitKept,         // stack-limit-kept: enterStackExtension leaves the limit where it was
+    kStackLimitNotRestored,  // stack-limit-not-restored: nothing puts the limit back after an extension
+    kFrameCount,             // frame-count: prepareCall records one argument more than was pushed
+    kOtherEvaluator,         // other-evaluator: currentEvaluator gives another evaluator than the thread's
+    kCustomNeverDestroyed,   // custom-never-destroyed: the last release of a custom object skips destroy
+    kCustomDestroyedTwice,   // custom-destroyed-twice: the last release calls destroy twice
+    kRecordNamesCopied,      // record-names-copied: makeRecord copies the names table, re-indexed by name
+    kExceptionsSwallowed,    // exceptions-swallowed: a call that throws returns its result cell as it is
+};
+
+// True when `fault` is the one QUON_HOST_FAULT names.
+bool Planted(Fault fault);
+
+}  // namespace quon_host
+
+#endif

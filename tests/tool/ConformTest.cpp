@@ -1,0 +1,119 @@
+// quon-host conform: the conformance catalogue passes for the sound host and fails for each fault
+// planted in the test build of the host (quon-host-faulty, host/HostFaults.h), in the groups whose
+// mechanism the fault breaks.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "tests/tool/ToolRun.h"
+
+namespace {
+
+using tool_tests::RunTool;
+using tool_tests::ToolRun;
+
+// quon-host-faulty conform with QUON_HOST_FAULT set to `fault` (empty: none).
+ToolRun RunFaulty(const std::string& fault, const std::vector<std::string>& arguments = {"conform"}) {
+    return RunTool(arguments, "", "", "QUON_HOST_FAULT=" + tool_tests::ShellQuoted(fault),
+                   QUON_FAULTY_HOST_PATH);
+}
+
+// The groups a run reports as FAILED ("callbacks: FAILED (...)").
+std::set<std::string> FailedGroups(const std::string& out) {
+    std::set<std::string> groups;
+    for (std::size_t start = 0, end; (end = out.find('\n', start)) != std::string::npos; start = end + 1) {
+        const std::string line = out.substr(start, end - start);
+        const std::size_t mark = line.find(": FAILED (");
+        if (mark != std::string::npos && line[0] != ' ') groups.insert(line.substr(0, mark));
+    }
+    return groups;
+}
+
+TEST(Conformance, TheSoundHostPassesEveryGroup) {
+    const ToolRun run = RunTool({"conform"});
+    EXPECT_EQ(run.status, 0) << run.out << run.err;
+    EXPECT_EQ(FailedGroups(run.out), std::set<std::string>{});
+    for (const char* group : {"scalars", "strings", "strings (library-strings)", "arrays", "records",
+                              "custom", "callbacks", "recursion", "hazards", "metadata", "descriptor"})
+        EXPECT_NE(("\n" + run.out).find("\n" + std::string(group) + ": passed ("), std::string::npos)
+            << group;
+
+    const ToolRun faultless = RunFaulty("");
+    EXPECT_EQ(faultless.status, 0) << "the test build without a fault is the sound host\n" << faultless.out;
+}
+
+TEST(Conformance, EachPlantedHostFaultFailsTheGroupsOfItsMechanism) {
+    const std::string strings = "strings (library-strings)";
+    const std::vector<std::pair<std::string, std::set<std::string>>> faults = {
+        {"argument-slot",
+         {"arrays", "callbacks", "custom", "hazards", "records", "recursion", "scalars", "strings",
+          strings}},
+        {"no-image-cell", {"custom", "scalars"}},
+        {"setint-32", {"arrays", "hazards", "recursion", "scalars", "strings", strings}},
+        {"setfloat-32", {"scalars"}},
+        {"setstring-cstring", {"strings", strings}},
+        {"empty-array-null", {"arrays", "callbacks", "hazards", "strings", strings}},
+        {"stack-limit-kept", {"recursion"}},
+        {"stack-limit-not-restored", {"recursion"}},
+        {"frame-count", {"callbacks"}},
+        {"other-evaluator", {"callbacks"}},
+        {"custom-never-destroyed", {"callbacks", "custom"}},
+        {"custom-destroyed-twice", {"callbacks", "custom"}},
+        {"record-names-copied", {"metadata", "records"}},
+        {"exceptions-swallowed", {"callbacks", "hazards"}},
+    };
+    for (const auto& [fault, groups] : faults) {
+        const ToolRun run = RunFaulty(fault);
+        EXPECT_EQ(run.status, 1) << fault;
+        EXPECT_EQ(FailedGroups(run.out), groups) << fault << "\n" << run.out.substr(0, 4000);
+    }
+}
+
+TEST(Conformance, TheNormalHostHoldsNoPlantedFault) {
+    const auto holds = [](const char* path, const std::string& text) {
+        std::ostringstream bytes;
+        bytes << std::ifstream(path, std::ios::binary).rdbuf();
+        return bytes.str().find(text) != std::string::npos;
+    };
+    EXPECT_TRUE(holds(QUON_FAULTY_HOST_PATH, "QUON_HOST_FAULT"));
+    EXPECT_FALSE(holds(QUON_HOST_PATH, "QUON_HOST_FAULT"));
+    EXPECT_FALSE(holds(QUON_HOST_PATH, "record-names-copied"));
+}
+
+TEST(Conformance, GroupsCasesAndCatalogueFilesAreChecked) {
+    const ToolRun one = RunTool({"conform", "--group", "records", "--verbose"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_NE(one.out.find("  ok    records.cases:"), std::string::npos) << one.out;
+    EXPECT_EQ(one.out.find("scalars"), std::string::npos) << "one group only";
+
+    const ToolRun unknown = RunTool({"conform", "--group", "record"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("no group 'record' in the catalogue; did you mean 'records'?"),
+              std::string::npos)
+        << unknown.err;
+
+    // A case that fails reports what it expected and what it saw; a malformed file names its line.
+    const std::string folder = ::testing::TempDir() + "quon-conform-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder + "/mine.cases") << "# mine\ncall: maxint(1, 2)\nvalue: 1\nstdout: a line\n";
+    const ToolRun failing = RunTool({"conform", "--cases", folder});
+    EXPECT_EQ(failing.status, 1);
+    EXPECT_NE(failing.out.find(
+                  "mine: FAILED (1 of 1 cases failed)\n  mine.cases:2: maxint(1, 2)\n"
+                  "    expected value: 1\n    seen     value: 2\n    expected stdout:\n      a line\n"
+                  "    seen stdout:\n      (no lines)\n"),
+              std::string::npos)
+        << failing.out;
+    std::ofstream(folder + "/mine.cases") << "call: maxint(1, 2)\nvalue: 2\nerror: x\n";
+    const ToolRun malformed = RunTool({"conform", "--cases", folder});
+    EXPECT_EQ(malformed.status, 1);
+    EXPECT_EQ(malformed.err, "quon-host: error: mine.cases:1: a call needs one value: or error: line\n");
+    std::filesystem::remove_all(folder);
+}
+
+}  // namespace
