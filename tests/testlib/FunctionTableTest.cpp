@@ -118,7 +118,7 @@ TEST_F(Rows, PayloadsAndRecordsNoLiteralCanWrite) {
 
     const auto* names = &RecordView(*Call("createStruct", {4, 2})).Names();
     Call("createStructArray", {2});
-    EXPECT_EQ(&RecordView(*QUON_ExternLib::IntArray::Of(result.Cell())->ElementCell(1)).Names(), names)
+    EXPECT_EQ(&RecordView(*QUON_ExternLib::IntArrayView(result.Cell()).ElementCell(1)).Names(), names)
         << "one names table for every record made";
 }
 

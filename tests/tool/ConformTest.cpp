@@ -48,6 +48,9 @@ TEST(Conformance, TheSoundHostPassesEveryGroup) {
 }
 
 TEST(Conformance, EachPlantedHostFaultFailsTheGroupsOfItsMechanism) {
+#if defined(QUON_TSAN)
+    GTEST_SKIP() << "thousands of child hosts under ThreadSanitizer; the faults are not about threads";
+#endif
     const std::string strings = "strings (library-strings)";
     const std::vector<std::pair<std::string, std::set<std::string>>> faults = {
         {"argument-slot",
