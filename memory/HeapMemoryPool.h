@@ -28,7 +28,6 @@
 #include "memory/MemoryPoolZoneManager.h"
 #include "memory/PoolPoisoning.h"
 #include "platform/Invariant.h"
-#include "platform/Platform.h"
 
 namespace zmm {
 
@@ -36,6 +35,25 @@ namespace zmm {
 struct NoLock {
     void lock() {}
     void unlock() {}
+};
+
+// The free list and the untouched rest of a zone, with the allocator's slow paths: they do not
+// depend on the block size, so they are compiled once, out of line, for all pools.
+struct FreeList {
+    void* head = nullptr;                    // free-list head
+    BlockRange untouched{nullptr, nullptr};  // rest of a zone never handed out
+
+    // Called with an empty list (and the pool's lock held): the next untouched block, refilling
+    // first when none is left (a refill may install a chain instead).
+    void* AllocateUntouched(std::size_t blockSize, MemoryPoolZoneManager& manager, ZoneManagerTail& tail);
+    // Hands the whole list to the manager as one chain, the untouched rest as a range.
+    void ReturnTo(MemoryPoolZoneManager& manager, ZoneManagerTail& tail);
+    // Blocks ready to hand out; walks the list.
+    std::size_t CountBlocks(std::size_t blockSize) const;
+
+private:
+    // Installs a returned chain as the list, or else a returned or new range as untouched.
+    void Refill(MemoryPoolZoneManager& manager, ZoneManagerTail& tail);
 };
 
 // The allocating core of a pool. ZoneManager fixes the (rounded) block size.
@@ -55,7 +73,7 @@ public:
         std::lock_guard<Mutex> guard(mutex);
         if (void* block = PopHead()) [[likely]]
             return block;
-        return AllocateUntouched();
+        return list.AllocateUntouched(kBlockSize, *zoneManager, zoneManager->GetTail());
     }
 
     // The head of the free list when there is one, else null (no refill, no untouched block):
@@ -70,19 +88,16 @@ public:
         std::lock_guard<Mutex> guard(mutex);
         QUON_INVARIANT(block != nullptr && reinterpret_cast<std::uintptr_t>(block) % 8 == 0,
                        "a pool takes back only blocks it could have handed out");
-        QUON_INVARIANT(block != head, "a block freed twice in a row");
-        WriteLink(block, head);
+        QUON_INVARIANT(block != list.head, "a block freed twice in a row");
+        WriteLink(block, list.head);
         PoisonBlocks(block, kBlockSize);
-        head = block;
+        list.head = block;
     }
 
     // Hands the whole free list to the zone manager as one chain, the untouched rest as a range.
     void ReturnFreeList() {
         std::lock_guard<Mutex> guard(mutex);
-        if (head != nullptr) zoneManager->ReturnChain(head);
-        if (untouched.begin != untouched.end) zoneManager->ReturnRange(untouched);
-        head = nullptr;
-        untouched = BlockRange{nullptr, nullptr};
+        list.ReturnTo(*zoneManager, zoneManager->GetTail());
     }
 
     const std::uint64_t* GetCounters() const { return counters; }
@@ -92,56 +107,24 @@ public:
     // tests and diagnostics only.
     std::size_t CountFreeBlocks() {
         std::lock_guard<Mutex> guard(mutex);
-        std::size_t count = UntouchedCount();
-        for (void* block = head; block != nullptr; block = ReadLink(block)) ++count;
-        return count;
+        return list.CountBlocks(kBlockSize);
     }
 
 private:
     using Mutex = std::conditional_t<Locked, std::mutex, NoLock>;
 
-    std::size_t UntouchedCount() const {
-        return static_cast<std::size_t>(static_cast<unsigned char*>(untouched.end) -
-                                        static_cast<unsigned char*>(untouched.begin)) /
-               kBlockSize;
-    }
-
     // The pop: the head block, unpoisoned, or null when the list is empty.
     void* PopHead() {
-        void* block = head;
+        void* block = list.head;
         if (block != nullptr) {
-            head = ReadLink(block);
+            list.head = ReadLink(block);
             UnpoisonBlocks(block, kBlockSize);
         }
         return block;
     }
 
-    // Called with an empty list (and the lock held): the next untouched block, refilling first
-    // when none is left (a refill may install a chain instead).
-    [[gnu::noinline]] void* AllocateUntouched() {
-        if (untouched.begin == untouched.end) Refill();
-        if (void* block = PopHead()) return block;
-        void* block = untouched.begin;
-        untouched.begin = static_cast<unsigned char*>(block) + kBlockSize;
-        UnpoisonBlocks(block, kBlockSize);
-        return block;
-    }
-
-    // Installs a returned chain as the free list, or else a returned or new range as untouched.
-    void Refill() {
-        void* first = nullptr;
-        void* last = nullptr;
-        if (zoneManager->TakeChain(first, last, ZoneManager::kBlocksPerZone) != 0) {
-            WriteLink(last, head);
-            head = first;
-        } else if (!zoneManager->TakeRange(untouched)) {
-            untouched = zoneManager->CreateZone();
-        }
-    }
-
     std::shared_ptr<ZoneManager> zoneManager;  // keeps the manager alive
-    void* head = nullptr;                      // free-list head
-    BlockRange untouched{nullptr, nullptr};    // rest of a zone never handed out
+    FreeList list;                             // free-list head and untouched blocks
     std::uint64_t counters[3] = {};            // usage counters; reported, never changed here
     [[no_unique_address]] Mutex mutex;         // a real mutex only in locked pools
 };
@@ -169,12 +152,7 @@ public:
         : MemoryPool(std::move(name)),
           zoneManager(zmm::GetZoneManager<kZoneBlockSize, BlocksPerZone, 1, kLocked, 0>()),
           allocator(zoneManager) {
-        info.blockSize = kBlockSize;
-        info.name = GetName();
-        info.counters = allocator.GetCounters();
-        info.threadId = zul::platform::CurrentThreadId();
-        info.zoneManager = zoneManager.get();
-        info.options = Options;
+        FillInfo(info, kBlockSize, allocator.GetCounters(), zoneManager.get(), Options);
     }
 
     // Describes itself; then the allocator hands its free list back and the manager is dropped.

@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "memory/MemoryPoolRegistry.h"
+#include "platform/Platform.h"
 
 namespace zmm {
 
@@ -22,6 +23,16 @@ const std::string& MemoryPool::Describe() {
         description = DescribePoolInfo(*GetInfo());
     }
     return description;
+}
+
+void MemoryPool::FillInfo(MemoryPoolInfo& info, std::uint64_t blockSize, const std::uint64_t* counters,
+                          MemoryPoolZoneManager* zoneManager, std::uint32_t options) const {
+    info.blockSize = blockSize;
+    info.name = name;
+    info.counters = counters;
+    info.threadId = zul::platform::CurrentThreadId();
+    info.zoneManager = zoneManager;
+    info.options = options;
 }
 
 std::string DescribePoolInfo(const MemoryPoolInfo& info) {

@@ -1,6 +1,7 @@
 // The named, registered part every pool shares.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "memory/MemoryPoolInfo.h"
@@ -23,6 +24,11 @@ public:
 
     const std::string& GetName() const { return name; }
     const std::string& GetDescription() const { return description; }
+
+protected:
+    // Fills a pool's info record: the given fields, the pool's name and the calling thread.
+    void FillInfo(MemoryPoolInfo& info, std::uint64_t blockSize, const std::uint64_t* counters,
+                  MemoryPoolZoneManager* zoneManager, std::uint32_t options) const;
 
 private:
     std::string name;         // the name asked for at construction
