@@ -6,6 +6,8 @@
 // what the console and the output file show; the table always uses every repetition.
 #include <benchmark/benchmark.h>
 
+#include <malloc.h>
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -133,6 +135,12 @@ void PrintHelp() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A steady heap: glibc would give the top of the heap back to the system whenever a large
+    // result is freed (a 1024 x 1024 board is 16 MB of cells) and fault it in again on the next
+    // allocation, so a benchmark's time would depend on what ran before it. With trimming off and
+    // no allocation served by mmap, freed memory stays in the heap for the next repetition.
+    mallopt(M_TRIM_THRESHOLD, 1 << 30);
+    mallopt(M_MMAP_THRESHOLD, 32 << 20);  // the largest threshold glibc takes
     Arguments arguments(argc, argv);
     benchmark::Initialize(arguments.Count(), arguments.Vector(), PrintHelp);
     if (benchmark::ReportUnrecognizedArguments(*arguments.Count(), arguments.Vector())) return 1;

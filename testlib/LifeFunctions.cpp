@@ -48,9 +48,10 @@ void RequireCells(std::int32_t width, std::int32_t height) {
 }
 
 // The new value of a cell from its own state and the sum of its 3x3 block (itself included): a
-// dead cell is born at 3, a live one stays at 2 or 3.
+// dead cell is born at 3, a live one stays at 2 or 3. Bitwise, so that it compiles without a
+// branch on the cells: on a random board such a branch mispredicts about every other cell.
 std::int32_t Rule(bool alive, std::int32_t blockSum) {
-    return blockSum == 3 || (alive && blockSum == 2) ? 1 : 0;
+    return static_cast<std::int32_t>((blockSum == 3) | (alive & (blockSum == 2)));
 }
 
 // The next state of column c on a torus `width` columns wide, the rows fetched beforehand.
