@@ -119,7 +119,7 @@ BENCHMARK(BM_MaxintArgumentCells);
 
 using quon_bench::Sense;
 const bool rows = quon_bench::DeclareRatios({
-    {"maxint adapter vs fn pointer + setInt", "BM_MaxintAdapter", "BM_MaxintNative", Sense::TimeOf, 1.2},
+    {"maxint adapter vs fn pointer + setInt", "BM_MaxintAdapter", "BM_MaxintNative", Sense::TimeOf, 1.05},
     {"maxint by CallFrame::Call vs fn pointer + setInt", "BM_MaxintThroughHost", "BM_MaxintNative",
      Sense::TimeOf},
     {"maxint's 2 argument cells by setInt vs the adapter", "BM_MaxintArgumentCells", "BM_MaxintAdapter",
