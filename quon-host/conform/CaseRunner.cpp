@@ -1,6 +1,7 @@
 #include "quon-host/conform/CaseRunner.h"
 
 #include <pthread.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -18,11 +19,19 @@ namespace quon_host::conform {
 
 namespace {
 
-// The evaluating thread's stack: the rest beyond the ordinary room is the extension reserve, room
-// for the deepest recursion case even in sanitizer builds, whose frames are several times larger.
+#if defined(QUON_SANITIZE) || defined(QUON_TSAN)
+// A sanitizer's frames are several times larger and its code slower: the deepest recursion case
+// needs a larger extension reserve, and every case more time.
 constexpr std::size_t kThreadStack = 256u << 20;
-constexpr std::size_t kOrdinaryRoom = 1u << 20;  // its room below the evaluator, before the limit
-constexpr unsigned kCaseSeconds = 60;            // a case that hangs is ended by SIGALRM
+constexpr unsigned kCaseSeconds = 60;
+#else
+constexpr std::size_t kThreadStack = 64u << 20;  // the evaluating thread's stack
+constexpr unsigned kCaseSeconds = 10;            // a case that hangs is ended by SIGALRM
+// A case that asks for memory without end (a host that hands a function a wrong count, say)
+// fails with bad_alloc instead of taking the machine's memory.
+constexpr rlim_t kCaseAddressSpace = rlim_t{4} << 30;
+#endif
+constexpr std::size_t kOrdinaryRoom = 1u << 20;  // the thread's room below the evaluator, before the limit
 
 // The calling thread's evaluator and stack limit, to compare before and after a case.
 struct EvaluatorState {
@@ -81,6 +90,10 @@ void* ChildThread(void* argument) {
 [[noreturn]] void RunChild(const HostLibrary& library, const std::string& call, int out, int err,
                            int result) {
     ::alarm(kCaseSeconds);
+#if !defined(QUON_SANITIZE) && !defined(QUON_TSAN)  // their shadow memory is address space too
+    const rlimit space{kCaseAddressSpace, kCaseAddressSpace};
+    ::setrlimit(RLIMIT_AS, &space);
+#endif
     ::dup2(out, STDOUT_FILENO);
     ::dup2(err, STDERR_FILENO);
     ChildCall work{&library, &call, "ended\nthe evaluating thread could not start\n\n"};
