@@ -77,7 +77,7 @@ BENCHMARK(BM_LoadLibrary);
 
 const bool rows = quon_bench::DeclareRatios({
     {"load + bind + LibraryData + unload vs empty module", "BM_LoadLibrary", "BM_LoadEmptyModule",
-     quon_bench::Sense::TimeOf, 3},
+     quon_bench::Sense::TimeOf, 2.5},
 });
 
 }  // namespace
