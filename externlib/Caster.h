@@ -14,11 +14,8 @@
 // are checked where its row is added (externlib/CasterRules.h), one message per misuse.
 #pragma once
 
-#include <cxxabi.h>
-
 #include <bit>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <stdexcept>
 #include <string>
@@ -34,6 +31,7 @@
 #include "externlib/NewArray.h"
 #include "hostabi/CellSlot.h"
 #include "hostabi/LibraryContext.h"
+#include "platform/Platform.h"
 #include "strings/tBaseString.h"
 #include "strings/tString.h"
 
@@ -47,17 +45,9 @@ using zul::zulStdString::tString;
 class UnregisteredClass : public std::logic_error {
 public:
     explicit UnregisteredClass(const std::type_info& type)
-        : std::logic_error("the class '" + Demangled(type) + "' is not registered: call CustomType<" +
-                           Demangled(type) + ">(row) before adding the rows that use it") {}
-
-private:
-    static std::string Demangled(const std::type_info& type) {
-        int status = 0;
-        char* name = abi::__cxa_demangle(type.name(), nullptr, nullptr, &status);
-        std::string text = status == 0 && name != nullptr ? name : type.name();
-        std::free(name);
-        return text;
-    }
+        : std::logic_error("the class '" + zul::platform::DemangledName(type.name()) +
+                           "' is not registered: call CustomType<" + zul::platform::DemangledName(type.name()) +
+                           ">(row) before adding the rows that use it") {}
 };
 
 // A type without a specialisation has neither rule.

@@ -3,7 +3,6 @@
 #include <cxxabi.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <memory>
 #include <typeinfo>
 
@@ -16,6 +15,7 @@
 #include "host/HostFaults.h"
 #include "host/HostFunction.h"
 #include "host/TypeText.h"
+#include "platform/Platform.h"
 #include "strings/tBaseString.h"
 
 namespace quon_host {
@@ -60,12 +60,7 @@ void CheckDescriptor(const std::string& path, const QUON_ExternLib::LibraryDescr
 // The type of the exception in flight, demangled ("int").
 std::string CurrentExceptionType() {
     const std::type_info* type = abi::__cxa_current_exception_type();
-    if (type == nullptr) return "unknown";
-    int status = 0;
-    char* name = abi::__cxa_demangle(type->name(), nullptr, nullptr, &status);
-    std::string text = status == 0 && name != nullptr ? name : type->name();
-    std::free(name);
-    return text;
+    return type != nullptr ? zul::platform::DemangledName(type->name()) : "unknown";
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "platform/Platform.h"
 
+#include <cxxabi.h>
 #include <dlfcn.h>
 #include <pthread.h>
 #include <sys/stat.h>
@@ -93,6 +94,14 @@ namespace zul::platform {
 void InvariantBroken(const char* what, const char* file, int line) noexcept {
     std::fprintf(stderr, "invariant broken: %s (%s:%d)\n", what, file, line);
     std::abort();
+}
+
+std::string DemangledName(const char* mangled) {
+    int status = 0;
+    char* name = abi::__cxa_demangle(mangled, nullptr, nullptr, &status);
+    std::string text = status == 0 && name != nullptr ? name : mangled;
+    std::free(name);
+    return text;
 }
 
 }  // namespace zul::platform

@@ -1,6 +1,6 @@
 // The few operating-system services the runtime needs, behind one small POSIX layer:
-// thread ids, the path of the calling module, the last system error, directories and
-// the application-data folder.
+// thread ids, the path of the calling module, the last system error, directories, the
+// application-data folder and readable type names.
 #pragma once
 
 #include <cstdint>
@@ -31,5 +31,9 @@ bool CreateDirectories(const std::string& path);
 // The per-user application-data folder: $APPDATA when set, else $XDG_STATE_HOME,
 // else $HOME/.local/state. Empty when none of them can be found.
 std::string ApplicationDataFolder();
+
+// A C++ type's readable name ("hello::Counter") from its mangled one; the mangled name when it
+// cannot be demangled.
+std::string DemangledName(const char* mangled);
 
 }  // namespace zul::platform
