@@ -94,6 +94,43 @@ public:
         list.head = block;
     }
 
+    // `count` blocks under one lock, in the order Allocate would hand them out, linked through
+    // their first words (still poisoned as free blocks are): the first is returned, the last
+    // (linking to nothing) stored in `last`. Feeds a thread's cache in front of a locked pool.
+    void* AllocateChain(std::size_t count, void*& last) {
+        std::lock_guard<Mutex> guard(mutex);
+        void* first = nullptr;
+        last = nullptr;
+        for (std::size_t i = 0; i < count; ++i) {
+            void* block = PopHead();
+            if (block == nullptr) try {
+                    block = list.AllocateUntouched(kBlockSize, *zoneManager, zoneManager->GetTail());
+                } catch (...) {
+                    if (last != nullptr) {  // the blocks taken so far go back
+                        WriteLink(last, list.head);
+                        list.head = first;
+                    }
+                    throw;
+                }
+            PoisonBlocks(block, kBlockSize);
+            if (last == nullptr)
+                first = block;
+            else
+                WriteLink(last, block);
+            last = block;
+        }
+        if (last != nullptr) WriteLink(last, nullptr);
+        return first;
+    }
+
+    // Pushes a chain of free blocks (linked through their first words, from `first` to `last`)
+    // on this free list under one lock; `first` becomes the head.
+    void FreeChain(void* first, void* last) {
+        std::lock_guard<Mutex> guard(mutex);
+        WriteLink(last, list.head);
+        list.head = first;
+    }
+
     // Hands the whole free list to the zone manager as one chain, the untouched rest as a range.
     void ReturnFreeList() {
         std::lock_guard<Mutex> guard(mutex);

@@ -1,6 +1,5 @@
 #include "strings/tBaseString.h"
 
-#include <atomic>
 #include <cstdint>
 #include <cstring>
 #include <new>
@@ -15,34 +14,7 @@ namespace {
 constexpr char kNullText[tBaseString::kNullTextLength] = {'N', 'U', 'L', 'L', '\0',
                                                           'N', 'U', 'L', 'L', '\0'};
 
-// The pool lives while the module's static objects do or any of its bodies is in use: a body the
-// host releases at exit, after this module's statics have ended, still finds it. Both words are
-// never destroyed (no destructor), so they stay readable that late.
-constinit tStringMemoryPool* thePool = nullptr;
-constinit std::atomic<std::int64_t> poolUsers{0};  // bodies in use, plus one for the statics
-
-void DropPoolUser() {
-    if (poolUsers.fetch_sub(1, std::memory_order_acq_rel) == 1) {
-        delete thePool;  // the last body came back after the statics ended: the zones go back too
-        thePool = nullptr;
-    }
-}
-
-// The statics' share of the pool, given up when they end.
-struct StaticsShare {
-    StaticsShare() {
-        thePool = new tStringMemoryPool("myStringMemoryPool");
-        poolUsers.store(1, std::memory_order_release);
-    }
-    ~StaticsShare() { DropPoolUser(); }
-};
-
 }  // namespace
-
-tStringMemoryPool& StringMemoryPool() {
-    static StaticsShare share;
-    return *thePool;
-}
 
 AllocFn allocPtr = &tBaseString::allocFnImp;
 FreeFn freePtr = &tBaseString::freeFnImp;
@@ -63,14 +35,11 @@ void tBaseString::Release() {
 }
 
 void* tBaseString::allocFnImp() {
-    void* block = StringMemoryPool().Allocate();
-    poolUsers.fetch_add(1, std::memory_order_relaxed);
-    return block;
+    return AllocateBodyBlock();
 }
 
 void tBaseString::freeFnImp(void* block) {
-    thePool->Free(block);
-    DropPoolUser();
+    FreeBodyBlock(block);
 }
 
 bool tBaseString::isUsingZulString() {

@@ -153,10 +153,9 @@ TEST_F(Binding, StringsArriveByReferenceByValueOrAsCharactersAndLeaveThroughSetS
     result.Cell()->ReleaseData();
 
     // A throwing function: the copy made for its by-value argument is released all the same.
-    auto& pool = zul::zulStdString::StringMemoryPool().GetAllocator();
-    const std::size_t freeBefore = pool.CountFreeBlocks();
+    const std::size_t freeBefore = zul::zulStdString::CountFreeBodyBlocks();
     EXPECT_THROW(Bind<&Native::Refuse>::Adapter(result.Cell(), frame.Cells()), std::runtime_error);
-    EXPECT_EQ(pool.CountFreeBlocks(), freeBefore) << "no body left behind";
+    EXPECT_EQ(zul::zulStdString::CountFreeBodyBlocks(), freeBefore) << "no body left behind";
 }
 
 TEST_F(Binding, ArraysArriveAsViewsAndLeaveAsTheCarrierCell) {

@@ -25,7 +25,7 @@ PEER_EXPORT void PeerReleaseBody(tBaseString* body) {
 }
 
 PEER_EXPORT std::size_t PeerStringPoolFreeBlocks() {
-    return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks();
+    return zul::zulStdString::CountFreeBodyBlocks();
 }
 
 PEER_EXPORT std::size_t PeerStringPoolZones() {

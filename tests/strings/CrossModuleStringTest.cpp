@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "host/LibraryLoader.h"
 #include "strings/StringMemoryPool.h"
@@ -39,7 +41,7 @@ struct Peer {
 };
 
 std::size_t OwnFreeBlocks() {
-    return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks();
+    return zul::zulStdString::CountFreeBodyBlocks();
 }
 
 const void* ObjectPointer(const tBaseString* body) {
@@ -202,5 +204,33 @@ TEST(CrossModuleString, UnloadGivesTheLibrarysZonesBackWithOrWithoutTheHostsPair
     EXPECT_TRUE(ExitedCleanly(status)) << "status " << status;
 }
 #endif
+
+// Each thread takes bodies from a cache of its own in front of the locked pool. Bodies made on
+// one thread and released on another, and the caches of threads that end, all go back: the
+// module's free blocks come back to where they were.
+TEST(CrossModuleString, BodiesCrossThreadsAndAnEndingThreadGivesItsCacheBack) {
+    Peer peer;
+    peer.makeBody("")->Release();  // the peer's first zone
+    const std::size_t freeBefore = peer.freeBlocks();
+    std::vector<tBaseString*> handedOver[2];
+    bool lifo[2] = {};
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 2; ++t)
+        threads.emplace_back([&, t] {
+            std::vector<tBaseString*> bodies;
+            for (int i = 0; i < 1000; ++i) bodies.push_back(peer.makeBody("a body"));
+            void* released = bodies.back();
+            bodies.back()->Release();
+            bodies.back() = peer.makeBody("again");
+            lifo[t] = bodies.back() == released;
+            for (int i = 0; i < 500; ++i) bodies[i]->Release();
+            handedOver[t].assign(bodies.begin() + 500, bodies.end());
+        });
+    for (std::thread& thread : threads) thread.join();
+    EXPECT_TRUE(lifo[0] && lifo[1]) << "the body released last on a thread is the next one it gets";
+    for (auto& bodies : handedOver)
+        for (tBaseString* body : bodies) body->Release();
+    EXPECT_EQ(peer.freeBlocks(), freeBefore);
+}
 
 }  // namespace

@@ -13,7 +13,7 @@ using zul::zulStdString::tBaseString;
 using zul::zulStdString::tString;
 
 std::size_t PoolFreeBlocks() {
-    return zul::zulStdString::StringMemoryPool().GetAllocator().CountFreeBlocks();
+    return zul::zulStdString::CountFreeBodyBlocks();
 }
 
 TEST(PooledString, BuildsCopiesAndReleasesBodies) {
