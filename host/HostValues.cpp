@@ -120,6 +120,69 @@ EvCell* MakeArray(std::uint64_t count) {
 }
 
 // Records.
+
+// A thread's share of one names table: the handle taken once, and the thread's records that use
+// it plus one while the thread lists the hold. Only the thread that lists a hold adds records to
+// it, so a listed hold at one user has no record and no other thread can reach it.
+class RecordNamesHold {
+public:
+    explicit RecordNamesHold(std::shared_ptr<utilRecordNames> table) : table(std::move(table)) {}
+
+    utilRecordNames* Table() const { return table.get(); }
+    void AddUser() { users.fetch_add(1, std::memory_order_relaxed); }
+    bool Idle() const { return users.load(std::memory_order_acquire) == 1; }
+    // The last user deletes the hold, and with it the handle.
+    void DropUser() {
+        if (users.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    }
+
+private:
+    std::shared_ptr<utilRecordNames> table;
+    std::atomic<std::int64_t> users{1};  // records, plus one for the thread's list
+};
+
+namespace {
+
+// The calling thread's holds; the list's share of each is dropped when the thread ends (a busy
+// hold then ends with its last record).
+class ThreadNamesHolds {
+public:
+    ~ThreadNamesHolds() {
+        for (RecordNamesHold* hold : holds) hold->DropUser();
+    }
+
+    // The thread's hold of `table`, made on first use.
+    RecordNamesHold* Find(const std::shared_ptr<utilRecordNames>& table) {
+        for (RecordNamesHold* hold : holds)
+            if (hold->Table() == table.get()) return hold;
+        if (holds.size() >= kKeptIdle) DropIdle();
+        holds.reserve(holds.size() + 1);
+        holds.push_back(new RecordNamesHold(table));
+        return holds.back();
+    }
+
+    // Drops the list's share of every hold without records.
+    void DropIdle() {
+        std::erase_if(holds, [](RecordNamesHold* hold) {
+            if (!hold->Idle()) return false;
+            hold->DropUser();
+            return true;
+        });
+    }
+
+private:
+    static constexpr std::size_t kKeptIdle = 8;
+    std::vector<RecordNamesHold*> holds;
+};
+
+thread_local ThreadNamesHolds threadNamesHolds;
+
+}  // namespace
+
+HostRecordBlock::~HostRecordBlock() {
+    hold->DropUser();
+}
+
 HostRecordBlock* HostRecordCell::Block() const {
     if (word == 0) return nullptr;
     return static_cast<HostRecordBlock*>(const_cast<void*>(QUON_Evaluator::RecordView(*this).Block()));
@@ -162,8 +225,16 @@ void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names) {
 #endif
     const std::uint64_t count = owner->Size();
     void* memory = ::operator new(CellsBytes(sizeof(HostRecordBlock), count));
+    RecordNamesHold* hold = nullptr;
+    try {
+        hold = threadNamesHolds.Find(owner);
+    } catch (...) {
+        ::operator delete(memory);
+        throw;
+    }
+    hold->AddUser();
     auto* block = ::new (memory) HostRecordBlock{
-        {1}, owner.get(), std::move(owner), count, static_cast<std::uint16_t>(sizeof(HostRecordBlock)), {}};
+        {1}, hold->Table(), hold, 0, count, static_cast<std::uint16_t>(sizeof(HostRecordBlock)), {}};
     auto* attributes = reinterpret_cast<EvCell*>(block + 1);
     FillInvalid(attributes, count);
     ::new (cell) HostRecordCell(attributes);

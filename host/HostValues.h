@@ -8,7 +8,7 @@
 //
 //   record cell  [HostRecordCell | first attribute]
 //                                  v (block + 48)
-//   HostRecordBlock   0 references | 8 names table | 16 shared names handle | 32 count
+//   HostRecordBlock   0 references | 8 names table | 16 names hold | 24 reserved | 32 count
 //                     40 distance back to the block (16 bits, = 48) | 48 attribute cells
 //
 //   custom cell  [HostCustomCell | object holder] -> HostCustomObject: references, object, entry
@@ -18,8 +18,15 @@
 //
 // Each object is one heap allocation shared by reference count: copying a cell and calling
 // CloneData adds a reference, ReleaseData drops one; the last releases the element or
-// attribute cells (ReleaseData on each), the names handle, or the native object (the type
+// attribute cells (ReleaseData on each), the names hold, or the native object (the type
 // entry's destroy), then frees the allocation.
+//
+// A record keeps its names table alive through the hold of the thread that made it: the table's
+// shared handle, taken once per thread, and a count of that thread's records. Records of one
+// table made on two threads so count on two holds and never share a counter. A thread keeps an
+// idle hold (no records left) for its next record, drops idle ones when it has eight holds, and
+// drops its share of all of them when it ends. A table so outlives its last record a while; its
+// code stays, as this host never unmaps a library.
 #pragma once
 
 #include <atomic>
@@ -52,13 +59,19 @@ static_assert(offsetof(HostArrayObject, count) == 32);
 static_assert(offsetof(HostArrayObject, elements) == 48);
 static_assert(sizeof(HostArrayObject) == 64);
 
+// A thread's share of one names table (host/HostValues.cpp).
+class RecordNamesHold;
+
 struct HostRecordBlock {
-    std::atomic<std::uint64_t> references;   // cells sharing the record
-    utilRecordNames* names;                  // the record's names table (the library reads it)
-    std::shared_ptr<utilRecordNames> owner;  // keeps the table alive while the record lives
-    std::uint64_t count;                     // attribute cells
+    std::atomic<std::uint64_t> references;  // cells sharing the record
+    utilRecordNames* names;                 // the record's names table (the library reads it)
+    RecordNamesHold* hold;                  // keeps the table alive while the record lives
+    std::uint64_t reserved;                 // unused
+    std::uint64_t count;                    // attribute cells
     std::uint16_t distance;                  // bytes from the block to the first attribute
     std::uint16_t padding[3];
+
+    ~HostRecordBlock();  // drops its share of the hold
 
     EvCell* Cells() { return reinterpret_cast<EvCell*>(this + 1); }
     std::uint64_t CellCount() const { return count; }

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <limits>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "diagnostics/EvException.h"
@@ -193,7 +194,17 @@ TEST(HostValues, RecordsMadeByTheHostAreReadByAttributeName) {
     record.Cell()->ReleaseData();
     EXPECT_EQ(cell_tests::Value(*Attribute(copy.Cell(), "name")), "n") << "the copy's attributes live on";
     copy.Cell()->ReleaseData();
-    EXPECT_EQ(names.use_count(), 1) << "the last release drops the table";
+    EXPECT_EQ(names.use_count(), 2) << "the thread's hold stays for its next record";
+    std::thread([&] {
+        Slot other;
+        Host().makeRecord(other.Cell(), &names);
+        Host().makeRecord(copy.Cell(), &names);
+        EXPECT_EQ(names.use_count(), 3) << "another thread takes one hold of its own";
+        other.Cell()->ReleaseData();
+    }).join();
+    EXPECT_EQ(names.use_count(), 3) << "a record made on an ended thread keeps its hold";
+    copy.Cell()->ReleaseData();
+    EXPECT_EQ(names.use_count(), 2) << "its last record ends the ended thread's hold";
 }
 
 // Cell zones and string zones of this thread's pools, and the heap in use.
