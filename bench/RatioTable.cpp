@@ -153,8 +153,10 @@ void RecordingReporter::ReportRuns(const std::vector<Run>& runs) {
             const auto operations = run.counters.find(kOperationsCounter);
             if (operations != run.counters.end() && operations->second.value > 0)
                 repetition.operations = operations->second.value;
-            const double seconds =
-                run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+            // Benchmarks that time their own worker threads report wall time.
+            const bool wallTime = !run.run_name.time_type.empty();
+            const double seconds = (wallTime ? run.GetAdjustedRealTime() : run.GetAdjustedCPUTime()) /
+                                   benchmark::GetTimeUnitMultiplier(run.time_unit);
             repetition.nanosecondsPerOperation = seconds * 1e9 / repetition.operations;
             const auto checksum = run.counters.find(kChecksumCounter);
             if (checksum != run.counters.end()) repetition.checksum = checksum->second.value;
@@ -175,7 +177,8 @@ bool PrintRatioTable(const RepetitionLog& log, std::FILE* out) {
         if (subject == log.end() || baseline == log.end()) continue;  // filtered out
         if (!headerPrinted) {
             std::fprintf(out,
-                         "\nRatios of CPU time per operation. ratio: of the medians of %zu repetitions;"
+                         "\nRatios of CPU time per operation (wall time where a benchmark times its own threads)."
+                         " ratio: of the medians of %zu repetitions;"
                          " IQR, min..max: of the\nper-repetition ratios, repetition i of the subject"
                          " against repetition i of the baseline.\n\n",
                          subject->second.size());

@@ -214,24 +214,24 @@ void HostRecordCell::ToString(tString& out, bool) const {
 }
 
 void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names) {
-    std::shared_ptr<utilRecordNames> owner =
-        names != nullptr && *names != nullptr ? *names : utilRecordNames::Make();
+    // The handle is only read: copying it would count on the table's shared counter per record.
+    std::shared_ptr<utilRecordNames> made;  // a table of its own when none is given
+    const std::shared_ptr<utilRecordNames>* table = names;
+    if (table == nullptr || *table == nullptr) {
+        made = utilRecordNames::Make();
+        table = &made;
+    }
 #if defined(QUON_HOST_FAULTS)
     if (Planted(Fault::kRecordNamesCopied)) {
         auto copy = utilRecordNames::Make();
-        for (const auto& named : owner->Names()) utilRecordNames::AddName(copy, named.first.Text());
-        owner = std::move(copy);
+        for (const auto& named : (*table)->Names()) utilRecordNames::AddName(copy, named.first.Text());
+        made = std::move(copy);
+        table = &made;
     }
 #endif
-    const std::uint64_t count = owner->Size();
+    RecordNamesHold* hold = threadNamesHolds.Find(*table);
+    const std::uint64_t count = hold->Table()->Size();
     void* memory = ::operator new(CellsBytes(sizeof(HostRecordBlock), count));
-    RecordNamesHold* hold = nullptr;
-    try {
-        hold = threadNamesHolds.Find(owner);
-    } catch (...) {
-        ::operator delete(memory);
-        throw;
-    }
     hold->AddUser();
     auto* block = ::new (memory) HostRecordBlock{
         {1}, hold->Table(), hold, 0, count, static_cast<std::uint16_t>(sizeof(HostRecordBlock)), {}};
