@@ -45,7 +45,10 @@ private:
     LibraryDescriptor descriptor;                  // what the host reads
     ParentContext* parentContext = nullptr;        // set by BindToParentContext
     bool built = false;                            // the tables are published
-    zul::zulStdString::tString ownedString;        // empty body owned by the library
+    // An empty body owned by the library, made in ownedBody: no string pool is needed at load.
+    zul::zulStdString::tString ownedString =
+        zul::zulStdString::tString::Adopt(zul::zulStdString::tBaseString::NewInPlace(ownedBody));
+    alignas(8) unsigned char ownedBody[sizeof(zul::zulStdString::tBaseString)];
 
     friend struct LibraryObjectLayout;
 };

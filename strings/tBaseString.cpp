@@ -29,6 +29,18 @@ public:
     }
 };
 
+// A body in storage the module owns: Release only empties it.
+class tBaseString::StaticBody final : public tBaseString {
+public:
+    StaticBody() : tBaseString(std::string_view()) {}
+    void Release() override { std::string().swap(*this); }
+};
+
+tBaseString* tBaseString::NewInPlace(void* storage) {
+    static_assert(sizeof(StaticBody) == sizeof(tBaseString));
+    return ::new (storage) StaticBody();
+}
+
 void tBaseString::Release() {
     std::string().swap(*this);  // frees a heap buffer; leaves size 0, capacity 15
     freePtr(this);
@@ -90,11 +102,12 @@ bool tBaseString::IsOwn() const {
         return pointer;
     };
     alignas(tBaseString) static unsigned char plainBlock[sizeof(tBaseString)],
-        poolBlock[sizeof(tBaseString)];
+        poolBlock[sizeof(tBaseString)], staticBlock[sizeof(tBaseString)];
     static const void* const plain = objectPointer(*::new (plainBlock) tBaseString());
     static const void* const pool = objectPointer(*::new (poolBlock) PoolBody(std::string_view()));
+    static const void* const kept = objectPointer(*::new (staticBlock) StaticBody());
     const void* mine = objectPointer(*this);
-    return mine == plain || mine == pool;
+    return mine == plain || mine == pool || mine == kept;
 }
 
 bool tBaseString::IsNull() const {

@@ -41,6 +41,10 @@ public:
     static tBaseString* New(std::string_view text);
     // A copy of `source`'s text in a new block, keeping `source`'s object pointer; null as above.
     static tBaseString* Copy(const tBaseString& source);
+    // An empty body made in `storage` (40 bytes, 8-aligned, outliving every use of the body)
+    // without the allocator, for a module's own static strings: they need no pool at load. Its
+    // Release empties the text and keeps the block.
+    static tBaseString* NewInPlace(void* storage);
 
     // True when this body is the null string: it shares the singleton's text buffer, or its
     // text is the singleton's 10 bytes.
@@ -57,7 +61,8 @@ public:
     static void* operator new(std::size_t) = delete;
 
 private:
-    class PoolBody;  // a body of the module's own pool
+    class PoolBody;    // a body of the module's own pool
+    class StaticBody;  // a body in storage of the module's own (NewInPlace)
 
     tBaseString() = default;
     explicit tBaseString(std::string_view text) : std::string(text) {}

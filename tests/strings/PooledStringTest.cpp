@@ -39,6 +39,17 @@ TEST(PooledString, BuildsCopiesAndReleasesBodies) {
     EXPECT_EQ(PoolFreeBlocks(), freeBefore + 1) << "dropping a handle returns its body";
     EXPECT_EQ(tBaseString::allocFnImp(), static_cast<void*>(body)) << "and the pool hands it out next";
     tBaseString::freeFnImp(body);
+
+    // A body made in place (a module's static string) needs no pool; its copies are pool bodies.
+    alignas(8) unsigned char storage[sizeof(tBaseString)];
+    {
+        tString kept = tString::Adopt(tBaseString::NewInPlace(storage));
+        EXPECT_EQ(PoolFreeBlocks(), freeBefore + 1) << "made without the pool";
+        kept.Append("text that needs a heap buffer of its own");
+        { tString copy(kept); }
+        EXPECT_EQ(PoolFreeBlocks(), freeBefore + 1) << "its copy went back to the pool";
+    }
+    EXPECT_EQ(reinterpret_cast<tBaseString*>(storage)->size(), 0u) << "its release empties it in place";
 }
 
 TEST(PooledString, NullStringAppendAndReplace) {
