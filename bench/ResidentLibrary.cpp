@@ -13,7 +13,14 @@ namespace quon_bench {
 
 namespace {
 
-// A copy of the built library under a fresh name in the temporary folder.
+// Removes the file when the constructor is done with it, whether or not loading succeeded.
+struct RemoveWhenDone {
+    std::string path;
+    ~RemoveWhenDone() { std::filesystem::remove(path); }
+};
+
+}  // namespace
+
 std::string CopyOfBuiltLibrary() {
     std::string path = (std::filesystem::temp_directory_path() / "quon-bench-XXXXXX.so").string();
     const int descriptor = ::mkstemps(path.data(), 3);
@@ -28,14 +35,6 @@ std::string CopyOfBuiltLibrary() {
     }
     return path;
 }
-
-// Removes the file when the constructor is done with it, whether or not loading succeeded.
-struct RemoveWhenDone {
-    std::string path;
-    ~RemoveWhenDone() { std::filesystem::remove(path); }
-};
-
-}  // namespace
 
 ResidentLibrary::ResidentLibrary(const std::string& copyPath) : loaded(copyPath), image(copyPath) {
     loaded.Bind(quon_host::HostContext());

@@ -14,6 +14,10 @@
 
 namespace quon_bench {
 
+// A copy of the built library under a fresh name in the temporary folder, for a module that stays
+// loaded: the load benchmark loads and unloads the built file itself. The caller removes it.
+std::string CopyOfBuiltLibrary();
+
 class ResidentLibrary {
 public:
     // The process's resident library, loaded on first use; throws std::runtime_error naming what

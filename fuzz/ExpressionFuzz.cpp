@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <exception>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -24,7 +25,7 @@ namespace {
 
 using quon_host::Value;
 
-void BoundCounts(std::string_view row, const std::vector<Value>& arguments) {
+void BoundCounts(std::string_view row, std::span<const Value> arguments) {
     static const std::set<std::string_view> kSized = {
         "repstr",       "getArraySeq",   "getRandomArray",    "getRandomMatrix",  "createStructArray",
         "recursiveSum", "mandel_escape", "mandel_escape_int", "julia_escape_int", "lifeNextStep",

@@ -10,7 +10,9 @@ namespace quon_host {
 
 using QUON_Evaluator::EvCell;
 
-CallFrame::CallFrame(std::size_t arguments) : count(arguments + 1), slots(new Slot[count]) {
+CallFrame::CallFrame(std::size_t arguments)
+    : count(arguments + 1), more(count > kInlineSlots ? new Slot[count] : nullptr),
+      slots(more != nullptr ? more.get() : inlineSlots) {
     // Every slot holds a cell before the setters fill it, so releasing an unfilled one is harmless.
     for (std::size_t i = 0; i < count; ++i) QUON_Evaluator::EvInvalidCell::MakeAt(slots[i].bytes);
 }
@@ -42,7 +44,12 @@ void CallFrame::Call(QUON_ExternLib::AdapterFn adapter, EvCell* result) {
     if (image) QUON_Evaluator::CopyCellWords(Cell(0), *Cell(1));
     const StackExtensionScope extensions;
     const FrameCheckpoint frames(CurrentEvaluator());
-    adapter(result, Cell(0));
+    try {
+        adapter(result, Cell(0));
+    } catch (...) {
+        frames.Restore();
+        throw;
+    }
 }
 
 }  // namespace quon_host

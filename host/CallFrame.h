@@ -34,8 +34,12 @@ private:
     struct alignas(16) Slot {
         unsigned char bytes[16];
     };
-    std::size_t count;              // cells, cell 0 included
-    std::unique_ptr<Slot[]> slots;  // cell 0, then the arguments
+    static constexpr std::size_t kInlineSlots = 5;  // cell 0 and four arguments: no allocation
+
+    std::size_t count;                 // cells, cell 0 included
+    std::unique_ptr<Slot[]> more;      // the cells of a frame with more arguments
+    Slot* slots;                       // cell 0, then the arguments: inlineSlots or more
+    Slot inlineSlots[kInlineSlots];
 };
 
 }  // namespace quon_host

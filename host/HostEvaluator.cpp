@@ -158,11 +158,10 @@ FrameCheckpoint::FrameCheckpoint(Evaluator* evaluator)
       depth(evaluator != nullptr ? evaluator->Depth() : 0),
       base(evaluator != nullptr ? evaluator->frameBase - evaluator->stack.begin : 0),
       limit(evaluator != nullptr ? evaluator->frameLimit - evaluator->stack.begin : 0),
-      frameBytes(evaluator != nullptr ? evaluator->frameSizes.size() : 0),
-      uncaught(std::uncaught_exceptions()) {}
+      frameBytes(evaluator != nullptr ? evaluator->frameSizes.size() : 0) {}
 
-FrameCheckpoint::~FrameCheckpoint() {
-    if (evaluator == nullptr || std::uncaught_exceptions() <= uncaught) return;
+void FrameCheckpoint::Restore() const {
+    if (evaluator == nullptr) return;
     Evaluator& e = *evaluator;
     while (e.Depth() > depth) {
         reinterpret_cast<QUON_Evaluator::EvCell*>(e.stack.end - 1)->ReleaseData();

@@ -46,23 +46,21 @@ private:
     std::size_t depth;  // extensions entered at the start
 };
 
-// Puts the calling thread's evaluator back as it was at the scope's start when an error unwinds
-// past it: a callback that throws leaves the frame the library's callback wrapper opened (the
-// library catches nothing), so the host pops the cells pushed since (releasing each), drops the
-// frame bytes and restores the frame base and limit. A normal exit changes nothing.
+// The calling thread's evaluator as it was when the checkpoint was taken, to put back when an
+// error ends a call: a callback that throws leaves the frame the library's callback wrapper opened
+// (the library catches nothing), so Restore pops the cells pushed since (releasing each), drops the
+// frame bytes and restores the frame base and limit. Taken on every call, so it reads four words
+// and calls nothing.
 class FrameCheckpoint {
 public:
     explicit FrameCheckpoint(QUON_Evaluator::Evaluator* evaluator);  // null: nothing to restore
-    ~FrameCheckpoint();
-    FrameCheckpoint(const FrameCheckpoint&) = delete;
-    FrameCheckpoint& operator=(const FrameCheckpoint&) = delete;
+    void Restore() const;
 
 private:
     QUON_Evaluator::Evaluator* evaluator;
     std::size_t depth;           // cells on the stack
     std::ptrdiff_t base, limit;  // frame base and limit, as offsets from the stack's begin
     std::size_t frameBytes;      // entries of the byte stack
-    int uncaught;                // exceptions in flight at the start
 };
 
 // The host's own channel, parent of every evaluator's channel: keeps and logs errors.

@@ -104,14 +104,14 @@ Value HostLibrary::Call(std::string_view name, const std::vector<Value>& argumen
     return Call(*row, arguments);
 }
 
-Value HostLibrary::Call(const Row& row, const std::vector<Value>& arguments) const {
-    const std::string name = row.entry->name;
+Value HostLibrary::Call(const Row& row, std::span<const Value> arguments) const {
+    const std::string_view name = row.entry->name;
     QUON_DataTypes::DataTypeImp& type = *row.type.Get();
     if (type.TypeCode() != QUON_DataTypes::TypeCode::kFunction)
-        throw CallError(name + ": its type string does not parse: " + row.entry->typeString);
+        throw CallError(std::string(name) + ": its type string does not parse: " + row.entry->typeString);
     const std::size_t count = type.GetArgumentCount();
     if (arguments.size() != count)
-        throw CallError(name + " takes " + std::to_string(count) +
+        throw CallError(std::string(name) + " takes " + std::to_string(count) +
                         (count == 1 ? " argument" : " arguments") + ", given " +
                         std::to_string(arguments.size()));
 
@@ -121,7 +121,7 @@ Value HostLibrary::Call(const Row& row, const std::vector<Value>& arguments) con
         QUON_DataTypes::DataType& expected = type.GetFunctionSubType(static_cast<std::uint32_t>(i + 1));
         const Value& argument = arguments[i];
         if (!Conforms(argument, expected))
-            throw CallError(name + ": argument " + std::to_string(i + 1) + " must be " +
+            throw CallError(std::string(name) + ": argument " + std::to_string(i + 1) + " must be " +
                             expected.ToString().Text() + ", given " + argument.TypeText());
         if (argument.GetKind() == Value::Kind::Function) {
             // The row's function type goes with this call's copy, so the host checks what the
@@ -141,13 +141,13 @@ Value HostLibrary::Call(const Row& row, const std::vector<Value>& arguments) con
 #endif
         throw;  // reaches the caller as the library threw it
     } catch (...) {
-        throw CallError(name + ": the library threw something that is not an exception: a value of type " +
+        throw CallError(std::string(name) + ": the library threw something that is not an exception: a value of type " +
                         CurrentExceptionType());
     }
     // The library's own fault, caught before anyone reads a result of another type than published.
     QUON_DataTypes::DataType& published = type.GetFunctionSubType(0);
     if (!Conforms(result, published))
-        throw CallError(name + ": the library returned " + result.TypeText() + " where its type says " +
+        throw CallError(std::string(name) + ": the library returned " + result.TypeText() + " where its type says " +
                         published.ToString().Text());
     return result;
 }

@@ -11,6 +11,7 @@
 // first call (unless it has one already), and the rows and their types are only read.
 #pragma once
 
+#include <span>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -52,7 +53,10 @@ public:
     // Whatever the library throws reaches the caller unchanged, with the thread's evaluator and
     // stack limit restored.
     Value Call(std::string_view name, const std::vector<Value>& arguments) const;
-    Value Call(const Row& row, const std::vector<Value>& arguments) const;
+    Value Call(const Row& row, const std::vector<Value>& arguments) const {
+        return Call(row, std::span<const Value>(arguments));
+    }
+    Value Call(const Row& row, std::span<const Value> arguments) const;
 
 private:
     LoadedLibrary library;

@@ -1,9 +1,11 @@
 #include "host/Value.h"
 
 #include <algorithm>
+#include <array>
 #include <new>
 #include <stdexcept>
 
+#include "evaluator/CellClassTable.h"
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/EvStringCell.h"
 #include "evaluator/PrimitiveCells.h"
@@ -122,12 +124,44 @@ Value Value::Adopt(const EvCell& cell) {
     return v;
 }
 
+namespace {
+
+// The kind of every cell class this host and the runtime make, by class identity: one compare
+// each, where a failing dynamic_cast walks the class chain comparing type names.
+struct KindByIdentity {
+    const void* identity;
+    Value::Kind kind;
+};
+
+const std::array<KindByIdentity, 8>& KnownKinds() {
+    using QUON_Evaluator::CellClass;
+    static const std::array<KindByIdentity, 8> known = [] {
+        const auto& classes = QUON_Evaluator::CellClasses();
+        static const HostArrayCell array(nullptr);
+        static const HostRecordCell record(nullptr);
+        static const HostCustomCell custom(nullptr);
+        static const HostFunctionCell function(nullptr);
+        return std::array<KindByIdentity, 8>{{
+            {classes.Identity(CellClass::kInteger), Value::Kind::Int},
+            {array.ClassIdentity(), Value::Kind::Array},
+            {classes.Identity(CellClass::kFloat), Value::Kind::Float},
+            {classes.Identity(CellClass::kString), Value::Kind::String},
+            {classes.Identity(CellClass::kBool), Value::Kind::Bool},
+            {record.ClassIdentity(), Value::Kind::Record},
+            {function.ClassIdentity(), Value::Kind::Function},
+            {custom.ClassIdentity(), Value::Kind::Custom},
+        }};
+    }();
+    return known;
+}
+
+}  // namespace
+
 Value::Kind Value::KindOf(const EvCell& cell) {
-    // The common cells by their class identity first; dynamic_cast for any subclass.
-    static const QUON_Evaluator::EvIntegerCell intProbe(0);
-    static const HostArrayCell arrayProbe(nullptr);
-    if (cell.SameClassAs(intProbe)) return Kind::Int;
-    if (cell.SameClassAs(arrayProbe)) return Kind::Array;
+    // The classes this host knows by their identity first; dynamic_cast for any subclass (the
+    // library's own cells).
+    for (const KindByIdentity& known : KnownKinds())
+        if (cell.ClassIdentity() == known.identity) return known.kind;
     if (As<QUON_Evaluator::EvIntegerCell>(cell)) return Kind::Int;
     if (As<QUON_Evaluator::EvFloatCell>(cell)) return Kind::Float;
     if (As<QUON_Evaluator::EvBoolCell>(cell)) return Kind::Bool;

@@ -1,5 +1,6 @@
 #include "quon-host/expr/ExprEvaluator.h"
 
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <span>
@@ -13,15 +14,56 @@ namespace quon_host::expr {
 
 using Kind = Node::Kind;
 
+namespace {
+
+// Values of a call's arguments or a lambda's parameters: up to four in place, so that the common
+// calls allocate nothing for them, and only the values added are ever made.
+class ValueList {
+public:
+    ValueList() = default;
+    ValueList(const ValueList&) = delete;
+    ValueList& operator=(const ValueList&) = delete;
+    ~ValueList() {
+        for (std::size_t i = 0; i < std::min(count, kInline); ++i) InPlace()[i].~Value();
+    }
+
+    void Add(Value value) {
+        if (count < kInline) {
+            ::new (InPlace() + count) Value(std::move(value));
+        } else {
+            if (count == kInline)
+                for (std::size_t i = 0; i < kInline; ++i) more.push_back(std::move(InPlace()[i]));
+            more.push_back(std::move(value));
+        }
+        ++count;
+    }
+    std::span<const Value> Span() const {
+        return count <= kInline ? std::span<const Value>(InPlace(), count) : std::span<const Value>(more);
+    }
+
+private:
+    static constexpr std::size_t kInline = 4;
+    Value* InPlace() { return std::launder(reinterpret_cast<Value*>(storage)); }
+    const Value* InPlace() const { return std::launder(reinterpret_cast<const Value*>(storage)); }
+
+    alignas(Value) unsigned char storage[kInline * sizeof(Value)];
+    std::vector<Value> more;  // every value, once there are more than kInline
+    std::size_t count = 0;
+};
+
+}  // namespace
+
 struct ExprEvaluator::Scope {
-    std::vector<std::string> names;
-    std::vector<Value> values;
+    std::shared_ptr<const std::vector<std::string>> names;  // the lambda's, shared by its calls
+    ValueList values;
     ScopePtr outer;
 
     const Value* Find(std::string_view name) const {
-        for (const Scope* scope = this; scope != nullptr; scope = scope->outer.get())
-            for (std::size_t i = scope->names.size(); i-- > 0;)
-                if (scope->names[i] == name) return &scope->values[i];
+        for (const Scope* scope = this; scope != nullptr; scope = scope->outer.get()) {
+            const std::span<const Value> values = scope->values.Span();
+            for (std::size_t i = scope->names->size(); i-- > 0;)
+                if ((*scope->names)[i] == name) return &values[i];
+        }
         return nullptr;
     }
 };
@@ -50,8 +92,7 @@ std::string FailureText() {
     }
 }
 
-Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
-                   const std::vector<Value>& arguments) {
+Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row, std::span<const Value> arguments) {
     try {
         return library.Call(row, arguments);
     } catch (const CallError&) {
@@ -83,6 +124,7 @@ Value ExprEvaluator::Evaluate(std::string_view text) {
 
 Value ExprEvaluator::Evaluate(const Node& node) {
     steps = 0;
+    rowsByCall.clear();  // a node of an earlier tree may have left its address to a new one
     return Eval(node, nullptr);
 }
 
@@ -169,23 +211,25 @@ Value ExprEvaluator::EvalCall(const Node& node, const ScopePtr& scope) {
         return Value::Array(mapped);
     }
 
-    const HostLibrary::Row* row = library.Find(name);
+    const HostLibrary::Row*& row = rowsByCall[&node];
+    if (row == nullptr) row = library.Find(name);
     // An unknown name: the library's own refusal, with the closest row's name.
     if (row == nullptr) return library.Call(name, {});
-    const std::vector<Value> arguments = EvalAll(node, scope);
-    if (check) check(name, arguments);
-    return CallFunction(library, *row, arguments);
+    ValueList arguments;
+    for (const NodePtr& child : node.children) arguments.Add(Eval(*child, scope));
+    if (check) check(name, arguments.Span());
+    return CallFunction(library, *row, arguments.Span());
 }
 
 Value ExprEvaluator::EvalLambda(const Node& node, const ScopePtr& scope) {
-    return MakeFunction(node.names.size(),
-                        [this, names = node.names, body = node.children[0], scope](auto arguments) {
-                            auto inner = std::make_shared<Scope>();
-                            inner->names = names;
-                            inner->values.assign(arguments.begin(), arguments.end());
-                            inner->outer = scope;
-                            return Eval(*body, inner);
-                        });
+    return MakeFunction(node.names.size(), [this, names = std::make_shared<const std::vector<std::string>>(node.names),
+                                            body = node.children[0], scope](auto arguments) {
+        auto inner = std::make_shared<Scope>();
+        inner->names = names;
+        for (const Value& argument : arguments) inner->values.Add(argument);
+        inner->outer = scope;
+        return Eval(*body, inner);
+    });
 }
 
 Value ExprEvaluator::EvalIndex(const Node& node, const ScopePtr& scope) {

@@ -19,7 +19,9 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
+#include <unordered_map>
 #include <string_view>
 #include <vector>
 
@@ -31,7 +33,7 @@ namespace quon_host::expr {
 class ExprEvaluator {
 public:
     // Checks a row call before it runs: throws to refuse it (the fuzzer bounds counts with it).
-    using CallCheck = std::function<void(std::string_view row, const std::vector<Value>& arguments)>;
+    using CallCheck = std::function<void(std::string_view row, std::span<const Value> arguments)>;
 
     static constexpr std::size_t kMaxDepth = 500;  // nested evaluation steps, lambda calls included
 
@@ -51,6 +53,9 @@ private:
     std::uint64_t maxSteps;  // evaluation steps allowed per Evaluate
     std::uint64_t steps = 0;
     std::size_t depth = 0;
+    // The row each call node of the running expression named when it first ran, so that later
+    // runs skip the lookup; cleared by Evaluate.
+    std::unordered_map<const Node*, const HostLibrary::Row*> rowsByCall;
 
     Value Eval(const Node& node, const ScopePtr& scope);
     Value EvalCall(const Node& node, const ScopePtr& scope);
@@ -74,8 +79,7 @@ public:
 // Calls the library's function `row`; whatever fails reaches the caller as a CallError whose text
 // starts with the function's name ("lifeNextCell: Empty array element requested! [err 2022]"), a
 // RowError when the call threw.
-Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
-                   const std::vector<Value>& arguments);
+Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row, std::span<const Value> arguments);
 
 // Calls a function value with `arguments`; throws ExprError (at `column`) for another value or
 // another number of arguments.
