@@ -168,7 +168,8 @@ private:
 
 struct FamilySpec {
     const char* name;
-    std::int64_t calls;  // per iteration, split between the workers
+    std::int64_t calls;  // per iteration, split between the workers: some 40 ms of work on one
+                         // thread, so that waking the workers is lost in it
     Workers::MakeFamily make;
 };
 
@@ -185,15 +186,15 @@ public:
 
 const std::vector<FamilySpec>& Families() {
     static const std::vector<FamilySpec> families = {
-        {"plain loop", 400000, [] { return std::make_unique<PlainLoop>(); }},
-        {"maxint", 400000,
+        {"plain loop", 600000, [] { return std::make_unique<PlainLoop>(); }},
+        {"maxint", 3000000,
          [] {
              auto* call = new RowCall("maxint", 2);
              Host()->setInt(call->Argument(0), 7);
              Host()->setInt(call->Argument(1), 42);
              return std::make_unique<ScalarRow>(call);
          }},
-        {"mandel_escape_int", 4000,
+        {"mandel_escape_int", 300000,
          [] {
              auto* call = new RowCall("mandel_escape_int", 3);
              Host()->setFloat(call->Argument(0), -0.75);
@@ -201,7 +202,7 @@ const std::vector<FamilySpec>& Families() {
              Host()->setInt(call->Argument(2), 1000);
              return std::make_unique<ScalarRow>(call);
          }},
-        {"getArraySum", 4000,
+        {"getArraySum", 70000,
          [] {
              auto* call = new RowCall("getArraySum", 1);
              std::vector<std::int64_t> values(1000);
@@ -209,7 +210,7 @@ const std::vector<FamilySpec>& Families() {
              quon_bench::SetIntArray(call->Argument(0), values.data(), values.size());
              return std::make_unique<ScalarRow>(call);
          }},
-        {"stringAdd", 200000,
+        {"stringAdd", 500000,
          [] {
              auto* call = new RowCall("stringAdd", 2);
              Host()->setString(call->Argument(0), "left", 4);
@@ -220,7 +221,7 @@ const std::vector<FamilySpec>& Families() {
                      reinterpret_cast<const zul::zulStdString::tBaseString*>(result->Word())->size());
              });
          }},
-        {"createStructArray", 40000,
+        {"createStructArray", 100000,
          [] {
              auto* call = new RowCall("createStructArray", 1);
              Host()->setInt(call->Argument(0), 8);
@@ -228,7 +229,7 @@ const std::vector<FamilySpec>& Families() {
                  return static_cast<std::uint64_t>(quon_bench::CountOf(result));
              });
          }},
-        {"lifeNextStep 64x64", 400,
+        {"lifeNextStep 64x64", 1500,
          [] {
              auto* call = new RowCall("lifeNextStep", 3);
              std::vector<std::int32_t> board(64 * 64);
