@@ -61,7 +61,9 @@ void BM_EvalRowCallOverhead(benchmark::State& state) {
 void BM_PythonCallOverhead(benchmark::State& state) {
     const std::string script =
         "import time\n"
-        "a = list(range(1, " + std::to_string(kElements + 1) + "))\n"
+        "a = list(range(1, " +
+        std::to_string(kElements + 1) +
+        "))\n"
         "t0 = time.perf_counter(); r = list(map(lambda x: max(x, 3), a)); t1 = time.perf_counter()\n"
         "print(t1 - t0, len(r))\n";
     const std::string command = "python3 -c '" + script + "' 2>/dev/null";
@@ -69,7 +71,8 @@ void BM_PythonCallOverhead(benchmark::State& state) {
         std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), &::pclose);
         double seconds = -1;
         long long length = 0;
-        if (pipe == nullptr || std::fscanf(pipe.get(), "%lf %lld", &seconds, &length) != 2 || length != kElements) {
+        if (pipe == nullptr || std::fscanf(pipe.get(), "%lf %lld", &seconds, &length) != 2 ||
+            length != kElements) {
             state.SkipWithError("python3 is not on this machine");
             break;
         }

@@ -47,7 +47,8 @@ public:
 
     // Splits `calls` evenly between the first `active` workers, runs them and waits; returns the
     // wall time in seconds and adds the results' checksum to `checksum`. Throws what a worker threw.
-    double Run(int familyId, const MakeFamily& make, int active, std::int64_t calls, std::uint64_t& checksum) {
+    double Run(int familyId, const MakeFamily& make, int active, std::int64_t calls,
+               std::uint64_t& checksum) {
         std::unique_lock<std::mutex> lock(mutex);
         job = Job{familyId, &make, calls / active, active};
         done = 0;
@@ -57,7 +58,8 @@ public:
         ++generation;
         wake.notify_all();
         finished.wait(lock, [&] { return done == active; });
-        const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
         if (failure) std::rethrow_exception(failure);
         checksum += sum;
         return seconds;
@@ -102,7 +104,8 @@ private:
             std::uint64_t result = 0;
             std::exception_ptr error;
             try {
-                if (families.size() <= static_cast<std::size_t>(mine.family)) families.resize(mine.family + 1);
+                if (families.size() <= static_cast<std::size_t>(mine.family))
+                    families.resize(mine.family + 1);
                 if (families[mine.family] == nullptr) families[mine.family] = (*mine.make)();
                 result = families[mine.family]->Run(mine.calls);
             } catch (...) {
@@ -130,44 +133,36 @@ ParentContext* Host() {
     return quon_host::HostContext();
 }
 
-// A row whose result owns nothing: the checksum adds the result words.
-class ScalarRow : public Family {
-public:
-    explicit ScalarRow(RowCall* call) : call(call) {}
-    std::uint64_t Run(std::int64_t calls) override {
-        std::uint64_t sum = 0;
-        for (std::int64_t i = 0; i < calls; ++i) {
-            call->ThroughHost();
-            sum += call->Result()->Word();
-        }
-        return sum;
-    }
+using Measure = std::uint64_t (*)(const quon_bench::EvCell* result);
 
-protected:
-    std::unique_ptr<RowCall> call;
-};
+// The checksum of a result that owns nothing: its word.
+std::uint64_t ResultWord(const quon_bench::EvCell* result) {
+    return result->Word();
+}
 
-// A row whose result is released after each call; the checksum adds what `measure` reads off it.
-class ReleasedRow : public Family {
+// Calls of one row; the checksum adds what `measure` reads off each result. A result that owns
+// something (`release`) is released after each call, as the host releases it.
+class RowCalls : public Family {
 public:
-    ReleasedRow(RowCall* call, std::uint64_t (*measure)(const quon_bench::EvCell*)) : call(call), measure(measure) {}
+    RowCalls(RowCall* call, Measure measure = &ResultWord, bool release = false)
+        : call(call), measure(measure), release(release) {}
     std::uint64_t Run(std::int64_t calls) override {
         std::uint64_t sum = 0;
         for (std::int64_t i = 0; i < calls; ++i) {
             call->ThroughHost();
             sum += measure(call->Result());
-            call->ResultSlot().Release();
+            if (release) call->ResultSlot().Release();
         }
         return sum;
     }
 
 private:
     std::unique_ptr<RowCall> call;
-    std::uint64_t (*measure)(const quon_bench::EvCell*);
+    Measure measure;
+    bool release;
 };
 
-struct FamilySpec {
-    const char* name;
+struct RowFamily {
     std::int64_t calls;  // per iteration, split between the workers: some 40 ms of work on one
                          // thread, so that waking the workers is lost in it
     Workers::MakeFamily make;
@@ -184,52 +179,61 @@ public:
     }
 };
 
-const std::vector<FamilySpec>& Families() {
-    static const std::vector<FamilySpec> families = {
-        {"plain loop", 600000, [] { return std::make_unique<PlainLoop>(); }},
-        {"maxint", 3000000,
+// In the order of the QUON_SCALING registrations below: the plain loop, maxint,
+// mandel_escape_int, getArraySum, stringAdd, createStructArray, lifeNextStep.
+const std::vector<RowFamily>& Families() {
+    static const std::vector<RowFamily> families = {
+        {600000, [] { return std::make_unique<PlainLoop>(); }},
+        {3000000,
          [] {
              auto* call = new RowCall("maxint", 2);
              Host()->setInt(call->Argument(0), 7);
              Host()->setInt(call->Argument(1), 42);
-             return std::make_unique<ScalarRow>(call);
+             return std::make_unique<RowCalls>(call);
          }},
-        {"mandel_escape_int", 300000,
+        {300000,
          [] {
              auto* call = new RowCall("mandel_escape_int", 3);
              Host()->setFloat(call->Argument(0), -0.75);
              Host()->setFloat(call->Argument(1), 0.1);
              Host()->setInt(call->Argument(2), 1000);
-             return std::make_unique<ScalarRow>(call);
+             return std::make_unique<RowCalls>(call);
          }},
-        {"getArraySum", 70000,
+        {70000,
          [] {
              auto* call = new RowCall("getArraySum", 1);
              std::vector<std::int64_t> values(1000);
-             for (std::size_t i = 0; i < values.size(); ++i) values[i] = static_cast<std::int64_t>(i * 7 % 1001);
+             for (std::size_t i = 0; i < values.size(); ++i)
+                 values[i] = static_cast<std::int64_t>(i * 7 % 1001);
              quon_bench::SetIntArray(call->Argument(0), values.data(), values.size());
-             return std::make_unique<ScalarRow>(call);
+             return std::make_unique<RowCalls>(call);
          }},
-        {"stringAdd", 500000,
+        {500000,
          [] {
              auto* call = new RowCall("stringAdd", 2);
              Host()->setString(call->Argument(0), "left", 4);
              Host()->setString(call->Argument(1), "right", 5);
-             return std::make_unique<ReleasedRow>(call, [](const quon_bench::EvCell* result) {
-                 // A string cell's payload is its body.
-                 return static_cast<std::uint64_t>(
-                     reinterpret_cast<const zul::zulStdString::tBaseString*>(result->Word())->size());
-             });
+             return std::make_unique<RowCalls>(
+                 call,
+                 [](const quon_bench::EvCell* result) {
+                     // A string cell's payload is its body.
+                     return static_cast<std::uint64_t>(
+                         reinterpret_cast<const zul::zulStdString::tBaseString*>(result->Word())->size());
+                 },
+                 true);
          }},
-        {"createStructArray", 100000,
+        {100000,
          [] {
              auto* call = new RowCall("createStructArray", 1);
              Host()->setInt(call->Argument(0), 8);
-             return std::make_unique<ReleasedRow>(call, [](const quon_bench::EvCell* result) {
-                 return static_cast<std::uint64_t>(quon_bench::CountOf(result));
-             });
+             return std::make_unique<RowCalls>(
+                 call,
+                 [](const quon_bench::EvCell* result) {
+                     return static_cast<std::uint64_t>(quon_bench::CountOf(result));
+                 },
+                 true);
          }},
-        {"lifeNextStep 64x64", 1500,
+        {1500,
          [] {
              auto* call = new RowCall("lifeNextStep", 3);
              std::vector<std::int32_t> board(64 * 64);
@@ -237,9 +241,12 @@ const std::vector<FamilySpec>& Families() {
              quon_bench::SetBoard(call->Argument(0), board.data(), 64, 64);
              Host()->setInt(call->Argument(1), 64);
              Host()->setInt(call->Argument(2), 64);
-             return std::make_unique<ReleasedRow>(call, [](const quon_bench::EvCell* result) {
-                 return static_cast<std::uint64_t>(quon_bench::LiveCells(result));
-             });
+             return std::make_unique<RowCalls>(
+                 call,
+                 [](const quon_bench::EvCell* result) {
+                     return static_cast<std::uint64_t>(quon_bench::LiveCells(result));
+                 },
+                 true);
          }},
     };
     return families;
@@ -247,18 +254,18 @@ const std::vector<FamilySpec>& Families() {
 
 void BM_Scaling(benchmark::State& state, int family, int threads) {
     quon_bench::RunOrSkip(state, [&] {
-        const FamilySpec& spec = Families()[family];
+        const RowFamily& chosen = Families()[family];
         std::uint64_t checksum = 0;
         for (auto _ : state) {
             std::uint64_t sum = 0;
-            state.SetIterationTime(Workers::Get().Run(family, spec.make, threads, spec.calls, sum));
+            state.SetIterationTime(Workers::Get().Run(family, chosen.make, threads, chosen.calls, sum));
             checksum = sum;
         }
-        quon_bench::RecordWork(state, spec.calls, checksum);
+        quon_bench::RecordWork(state, chosen.calls, checksum);
     });
 }
 
-#define QUON_SCALING(ID, INDEX)                                                                 \
+#define QUON_SCALING(ID, INDEX)                                                                      \
     BENCHMARK_CAPTURE(BM_Scaling, ID##_1, INDEX, 1)->UseManualTime()->Unit(benchmark::kMillisecond); \
     BENCHMARK_CAPTURE(BM_Scaling, ID##_2, INDEX, 2)->UseManualTime()->Unit(benchmark::kMillisecond)
 
@@ -270,10 +277,10 @@ QUON_SCALING(stringAdd, 4);
 QUON_SCALING(structArray, 5);
 QUON_SCALING(life, 6);
 
-#define QUON_SCALING_ROW(ID, LABEL)                                                                       \
-    quon_bench::RatioRow {                                                                                \
-        LABEL " on two threads vs one (throughput)", "BM_Scaling/" #ID "_2/manual_time",                  \
-            "BM_Scaling/" #ID "_1/manual_time", quon_bench::Sense::Faster, 1.8                             \
+#define QUON_SCALING_ROW(ID, LABEL)                                                      \
+    quon_bench::RatioRow {                                                               \
+        LABEL " on two threads vs one (throughput)", "BM_Scaling/" #ID "_2/manual_time", \
+            "BM_Scaling/" #ID "_1/manual_time", quon_bench::Sense::Faster, 1.8           \
     }
 
 const bool rows = quon_bench::DeclareRatios({

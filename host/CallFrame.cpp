@@ -11,7 +11,8 @@ namespace quon_host {
 using QUON_Evaluator::EvCell;
 
 CallFrame::CallFrame(std::size_t arguments)
-    : count(arguments + 1), more(count > kInlineSlots ? new Slot[count] : nullptr),
+    : count(arguments + 1),
+      more(count > kInlineSlots ? new Slot[count] : nullptr),
       slots(more != nullptr ? more.get() : inlineSlots) {
     // Every slot holds a cell before the setters fill it, so releasing an unfilled one is harmless.
     for (std::size_t i = 0; i < count; ++i) QUON_Evaluator::EvInvalidCell::MakeAt(slots[i].bytes);

@@ -36,9 +36,9 @@ private:
     };
     static constexpr std::size_t kInlineSlots = 5;  // cell 0 and four arguments: no allocation
 
-    std::size_t count;                 // cells, cell 0 included
-    std::unique_ptr<Slot[]> more;      // the cells of a frame with more arguments
-    Slot* slots;                       // cell 0, then the arguments: inlineSlots or more
+    std::size_t count;             // cells, cell 0 included
+    std::unique_ptr<Slot[]> more;  // the cells of a frame with more arguments
+    Slot* slots;                   // cell 0, then the arguments: inlineSlots or more
     Slot inlineSlots[kInlineSlots];
 };
 

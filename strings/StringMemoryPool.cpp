@@ -102,8 +102,10 @@ private:
     }
 
     void Unlink(ThreadCache* cache) {
-        if (cache->previous != nullptr) cache->previous->next = cache->next;
-        else first = cache->next;
+        if (cache->previous != nullptr)
+            cache->previous->next = cache->next;
+        else
+            first = cache->next;
         if (cache->next != nullptr) cache->next->previous = cache->previous;
     }
 
@@ -122,7 +124,7 @@ private:
     }
 
     static inline constinit Statics* theStatics = nullptr;
-    std::mutex mutex;            // guards the list
+    std::mutex mutex;              // guards the list
     ThreadCache* first = nullptr;  // every open thread cache
     pthread_key_t key{};
     bool keyMade = false;

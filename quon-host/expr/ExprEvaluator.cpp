@@ -92,7 +92,8 @@ std::string FailureText() {
     }
 }
 
-Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row, std::span<const Value> arguments) {
+Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
+                   std::span<const Value> arguments) {
     try {
         return library.Call(row, arguments);
     } catch (const CallError&) {
@@ -222,14 +223,15 @@ Value ExprEvaluator::EvalCall(const Node& node, const ScopePtr& scope) {
 }
 
 Value ExprEvaluator::EvalLambda(const Node& node, const ScopePtr& scope) {
-    return MakeFunction(node.names.size(), [this, names = std::make_shared<const std::vector<std::string>>(node.names),
-                                            body = node.children[0], scope](auto arguments) {
-        auto inner = std::make_shared<Scope>();
-        inner->names = names;
-        for (const Value& argument : arguments) inner->values.Add(argument);
-        inner->outer = scope;
-        return Eval(*body, inner);
-    });
+    return MakeFunction(node.names.size(),
+                        [this, names = std::make_shared<const std::vector<std::string>>(node.names),
+                         body = node.children[0], scope](auto arguments) {
+                            auto inner = std::make_shared<Scope>();
+                            inner->names = names;
+                            for (const Value& argument : arguments) inner->values.Add(argument);
+                            inner->outer = scope;
+                            return Eval(*body, inner);
+                        });
 }
 
 Value ExprEvaluator::EvalIndex(const Node& node, const ScopePtr& scope) {

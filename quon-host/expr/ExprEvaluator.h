@@ -21,8 +21,8 @@
 #include <memory>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "host/HostLibrary.h"
@@ -79,7 +79,8 @@ public:
 // Calls the library's function `row`; whatever fails reaches the caller as a CallError whose text
 // starts with the function's name ("lifeNextCell: Empty array element requested! [err 2022]"), a
 // RowError when the call threw.
-Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row, std::span<const Value> arguments);
+Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
+                   std::span<const Value> arguments);
 
 // Calls a function value with `arguments`; throws ExprError (at `column`) for another value or
 // another number of arguments.
