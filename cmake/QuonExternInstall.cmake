@@ -17,10 +17,12 @@ target_link_libraries(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::extension,Quon::runtime>>")
 target_link_options(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>"
+    "$<INSTALL_INTERFACE:-Wl,-T,$<INSTALL_PREFIX>/${quon_package_dir}/load-order.ld>")
 set_property(TARGET quon_externlib APPEND PROPERTY INTERFACE_LINK_DEPENDS
     "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>"
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/load-order.ld>")
 
 install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
@@ -45,6 +47,7 @@ install(FILES
     ${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfigVersion.cmake
     interface/exports.map
     interface/describe-library.ld
+    interface/load-order.ld
     DESTINATION ${quon_package_dir})
 
 # The conformance kit: the case catalogue under the package's data folder, where an installed

@@ -3,7 +3,8 @@
 #   1. installs a build of this repository into a temporary prefix,
 #   2. compiles every installed header against that prefix alone,
 #   3. configures and builds examples/hello-extension with find_package(QuonExtern),
-#   4. checks that the example exports exactly the global symbols of interface/exports.map,
+#   4. checks that the example exports exactly the global symbols of interface/exports.map, and
+#      that its file is laid out for loading (tools/check-load-order.sh),
 #   5. loads it with the installed quon-host: `list` must show its rows and their derived type
 #      strings, and `call` of its rows must print the expected results,
 #   6. runs the installed conformance catalogue with the installed quon-host (its default folder).
@@ -77,6 +78,9 @@ nm -D --defined-only -C "$library" | cut -d' ' -f3- | sort >"$work/exported-symb
     fail "expected seven global names in interface/exports.map, read: $(cat "$work/expected-symbols")"
 diff -u "$work/expected-symbols" "$work/exported-symbols" >&2 ||
     fail "$library exports other symbols than interface/exports.map (- expected, + exported)"
+
+step "checking the example's layout for loading"
+"$source_dir/tools/check-load-order.sh" "$library" >/dev/null || fail "the package does not lay out the example for loading"
 
 # Rows and their published type strings, as list prints them.
 step "listing the example with $host"
