@@ -3,7 +3,8 @@
 //
 //   Bind<&maxint>::Adapter      an AdapterFn: reads argument i from the cell at frame offset
 //                               16 + 16 i, calls maxint, writes the result through its caster
-//   Bind<&maxint>::TypeString() "( Int * Int -> Int )", one cached text per native signature
+//   Bind<&maxint>::TypeString() "( Int * Int -> Int )", a constant of the read-only data (or one
+//                               text built on first use, when the signature names a custom class)
 //
 // The native function is a template argument: nothing is stored and nothing is dispatched at
 // run time. Temporaries of the arguments (string copies, ...) live until the call returns and
@@ -20,12 +21,13 @@
 namespace QUON_ExternLib {
 
 // The derived type text of a signature: "( P1 * P2 -> R )", "(  -> R )" without parameters.
-// Built on first use; every derivation of the same native signature returns the same text.
+// Built on first use when a type's text is known only at run time (a registered class's name);
+// every derivation of the same native signature returns the same text.
 template <class R, class... P>
 struct Signature {
-    static const std::string& Text() {
+    static const char* Text() {
         static const std::string text = Build();
-        return text;
+        return text.c_str();
     }
 
 private:
@@ -41,6 +43,26 @@ private:
         out += " )";
         return out;
     }
+};
+
+// A constant when every type's text is one: the compiler writes it into the read-only data.
+template <class R, class... P>
+requires(ConstantName<R> && (ConstantName<P> && ...))
+struct Signature<R, P...> {
+    static constexpr auto kText = [] {
+        constexpr std::size_t separators = sizeof...(P) > 0 ? 3 * (sizeof...(P) - 1) : 0;
+        TypeText<2 + (0 + ... + Caster<P>::kName.size()) + separators + 4 + Caster<R>::kName.size() + 2> out;
+        std::size_t at = AppendText(out, 0, "( ");
+        bool first = true;
+        ((at = AppendText(out, at, first ? "" : " * "), first = false,
+          at = AppendText(out, at, Caster<P>::kName.c_str())),
+         ...);
+        at = AppendText(out, at, " -> ");
+        at = AppendText(out, at, Caster<R>::kName.c_str());
+        AppendText(out, at, " )");
+        return out;
+    }();
+    static constexpr const char* Text() { return kText.c_str(); }
 };
 
 // Argument i of a generated adapter: the cell at frame offset 16 + 16 i.
@@ -61,7 +83,7 @@ struct BoundFunction {
     // Throws UnregisteredClass when the signature names a class that is not registered.
     static const char* TypeString() {
         if constexpr (kBindable)
-            return Signature<R, P...>::Text().c_str();
+            return Signature<R, P...>::Text();
         else
             return nullptr;
     }

@@ -13,10 +13,10 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <type_traits>
 
 #include "evaluator/fArrayOfPrimitiveValues.h"
+#include "externlib/TypeText.h"
 #include "strings/tBaseString.h"
 
 namespace QUON_ExternLib {
@@ -94,21 +94,21 @@ template <class E>
 struct ElementName;
 template <>
 struct ElementName<long long> {
-    static std::string Text() { return "Int"; }
+    static constexpr auto kText = TypeText("Int");
 };
 template <>
 struct ElementName<long> : ElementName<long long> {};
 template <>
 struct ElementName<double> {
-    static std::string Text() { return "Float"; }
+    static constexpr auto kText = TypeText("Float");
 };
 template <>
 struct ElementName<tBaseString*> {
-    static std::string Text() { return "String"; }
+    static constexpr auto kText = TypeText("String");
 };
 template <class E>
 struct ElementName<ArrayView<E>> {
-    static std::string Text() { return "Array[" + ElementName<E>::Text() + "]"; }
+    static constexpr auto kText = TypeText("Array[") + ElementName<E>::kText + TypeText("]");
 };
 
 using IntArrayView = ArrayView<long long>;

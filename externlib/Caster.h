@@ -1,6 +1,8 @@
 // One conversion rule per bound native type, in one contract:
 //
 //   Caster<T>::Name()              the type's text in a type string ("Int", "Array[Float]", ...)
+//   Caster<T>::kName               the same text as a constant (externlib/TypeText.h), for every
+//                                  type whose text does not depend on a registered class
 //   Caster<T>::Argument(cell)      (argument rule) holds the native value read from an argument
 //                                  cell, and any temporary it needed, for the length of the call;
 //                                  Get() gives it
@@ -29,6 +31,7 @@
 #include "externlib/ArrayView.h"
 #include "externlib/HostCell.h"
 #include "externlib/NewArray.h"
+#include "externlib/TypeText.h"
 #include "hostabi/CellSlot.h"
 #include "hostabi/LibraryContext.h"
 #include "platform/Platform.h"
@@ -54,6 +57,10 @@ public:
 template <class T>
 struct Caster {};
 
+// The type's text is a constant, known to the compiler.
+template <class T>
+concept ConstantName = requires { Caster<T>::kName.c_str(); };
+
 namespace detail {
 
 // The payload word of a cell, bit for bit.
@@ -74,7 +81,8 @@ struct PayloadArgument {
 // Integers: an argument takes the low bits it needs (no range check); a result is sign-extended.
 template <class T>
 requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 8) struct Caster<T> {
-    static constexpr const char* Name() { return "Int"; }
+    static constexpr auto kName = TypeText("Int");
+    static constexpr const char* Name() { return kName.c_str(); }
     static T Read(const EvCell* cell) { return static_cast<T>(detail::Payload(cell)); }
     using Argument = detail::PayloadArgument<T, &Read>;
     static void SetResult(EvCell* result, T value) requires(std::is_signed_v<T>) {
@@ -84,7 +92,8 @@ requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 8) st
 
 template <>
 struct Caster<double> {
-    static constexpr const char* Name() { return "Float"; }
+    static constexpr auto kName = TypeText("Float");
+    static constexpr const char* Name() { return kName.c_str(); }
     static double Read(const EvCell* cell) { return std::bit_cast<double>(detail::Payload(cell)); }
     using Argument = detail::PayloadArgument<double, &Read>;
     static void SetResult(EvCell* result, double value) { Host().setFloat(result, value); }
@@ -92,7 +101,8 @@ struct Caster<double> {
 
 template <>
 struct Caster<bool> {
-    static constexpr const char* Name() { return "Bool"; }
+    static constexpr auto kName = TypeText("Bool");
+    static constexpr const char* Name() { return kName.c_str(); }
     static bool Read(const EvCell* cell) { return detail::Payload(cell) != 0; }
     using Argument = detail::PayloadArgument<bool, &Read>;
     static void SetResult(EvCell* result, bool value) { Host().setBool(result, value ? 1 : 0); }
@@ -106,7 +116,8 @@ inline const tBaseString& BodyOf(const EvCell* cell) {
 // By reference: bound to the argument's own body.
 template <>
 struct Caster<const tBaseString&> {
-    static constexpr const char* Name() { return "String"; }
+    static constexpr auto kName = TypeText("String");
+    static constexpr const char* Name() { return kName.c_str(); }
     static constexpr bool kBorrowed = true;
     struct Argument {
         explicit Argument(const EvCell* cell) : body(BodyOf(cell)) {}
@@ -121,7 +132,8 @@ struct Caster<const tBaseString&> {
 // setString, then the library's body is released.
 template <>
 struct Caster<tString> {
-    static constexpr const char* Name() { return "String"; }
+    static constexpr auto kName = TypeText("String");
+    static constexpr const char* Name() { return kName.c_str(); }
     struct Argument {
         explicit Argument(const EvCell* cell) : copy(tString::Adopt(tBaseString::New(BodyOf(cell)))) {}
         tString Get() { return std::move(copy); }
@@ -137,7 +149,8 @@ struct Caster<tString> {
 // must outlive the call, so return std::string.
 template <>
 struct Caster<const char*> {
-    static constexpr const char* Name() { return "String"; }
+    static constexpr auto kName = TypeText("String");
+    static constexpr const char* Name() { return kName.c_str(); }
     static constexpr bool kBorrowed = true;
     static const char* Read(const EvCell* cell) { return BodyOf(cell).c_str(); }
     using Argument = detail::PayloadArgument<const char*, &Read>;
@@ -146,7 +159,8 @@ struct Caster<const char*> {
 // The argument's text in place, every byte (embedded NULs included).
 template <>
 struct Caster<std::string_view> {
-    static constexpr const char* Name() { return "String"; }
+    static constexpr auto kName = TypeText("String");
+    static constexpr const char* Name() { return kName.c_str(); }
     static constexpr bool kBorrowed = true;
     static std::string_view Read(const EvCell* cell) { return BodyOf(cell); }
     using Argument = detail::PayloadArgument<std::string_view, &Read>;
@@ -159,7 +173,8 @@ struct Caster<const std::string&> : Caster<const tBaseString&> {};
 // By value: an ordinary copy of the text. As a result: its bytes go to setString.
 template <>
 struct Caster<std::string> {
-    static constexpr const char* Name() { return "String"; }
+    static constexpr auto kName = TypeText("String");
+    static constexpr const char* Name() { return kName.c_str(); }
     struct Argument {
         explicit Argument(const EvCell* cell) : text(BodyOf(cell)) {}
         std::string Get() { return std::move(text); }
@@ -176,10 +191,8 @@ struct Caster<std::string> {
 // back as a NewArray owning the host's result cell.
 template <class E>
 struct Caster<ArrayView<E>> {
-    static const char* Name() {
-        static const std::string text = "Array[" + ElementName<E>::Text() + "]";
-        return text.c_str();
-    }
+    static constexpr auto kName = TypeText("Array[") + ElementName<E>::kText + TypeText("]");
+    static constexpr const char* Name() { return kName.c_str(); }
     static constexpr bool kBorrowed = true;
     static ArrayView<E> Read(const EvCell* cell) { return ArrayView<E>(cell); }
     using Argument = detail::PayloadArgument<ArrayView<E>, &Read>;
@@ -192,20 +205,36 @@ struct Caster<ArrayView<E>> {
 
 template <class E>
 struct Caster<NewArray<E>> {
-    static const char* Name() { return Caster<ArrayView<E>>::Name(); }
+    static constexpr auto kName = Caster<ArrayView<E>>::kName;
+    static constexpr const char* Name() { return kName.c_str(); }
     static void SetResult(EvCell* result, NewArray<E>&& array) { std::move(array).MoveInto(result); }
     static NewArray<E> FromResult(HostCell&& result) { return NewArray<E>(std::move(result)); }
 };
+
+namespace detail {
+
+// "Array[" + the element's text + "]": a constant when the element's text is one, else built on
+// first use.
+template <class T>
+struct ArrayOfName {
+    static const char* Name() {
+        static const std::string text = std::string("Array[") + Caster<T>::Name() + "]";
+        return text.c_str();
+    }
+};
+template <ConstantName T>
+struct ArrayOfName<T> {
+    static constexpr auto kName = TypeText("Array[") + Caster<T>::kName + TypeText("]");
+    static constexpr const char* Name() { return kName.c_str(); }
+};
+
+}  // namespace detail
 
 // A vector of values with a result rule (numbers, strings, records, ...): copied into a new
 // array, each element set through the element type's rule.
 template <class T>
 requires requires(EvCell* cell, const T& value) { Caster<T>::SetResult(cell, value); }
-struct Caster<std::vector<T>> {
-    static const char* Name() {
-        static const std::string text = std::string("Array[") + Caster<T>::Name() + "]";
-        return text.c_str();
-    }
+struct Caster<std::vector<T>> : detail::ArrayOfName<T> {
     static void SetResult(EvCell* result, const std::vector<T>& values) {
         NewArray<EvCell*> array(static_cast<std::int64_t>(values.size()));
         for (std::size_t i = 0; i < values.size(); ++i)

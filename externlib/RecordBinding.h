@@ -25,6 +25,7 @@
 #include "evaluator/RecordView.h"
 #include "evaluator/utilRecordNames.h"
 #include "externlib/CasterRules.h"
+#include "externlib/TypeText.h"
 
 namespace QUON_ExternLib {
 
@@ -37,6 +38,7 @@ struct RecordField {
     static_assert(kFieldRule<Field>,
                   "this record field's type has no rule: a field is an integer type, double, bool, "
                   "std::string, tString, a structure with a RecordBinding or a pointer to a registered class");
+    using Type = Field;
     constexpr RecordField(const char* name, Field Struct::*member) : name(name), member(member) {}
     const char* name;
     Field Struct::*member;
@@ -47,8 +49,87 @@ concept BoundRecord = requires {
     RecordBinding<Struct>::kFields;
 };
 
+namespace detail {
+
+template <class FieldRef>
+using RecordFieldType = typename std::remove_cvref_t<FieldRef>::Type;
+
+// The record's type text: the binding's literal one, else "Record[ name: Type, ... ]" from the
+// fields' casters. A constant when the literal is given or every field's text is one; else built
+// on first use (a field of a registered class).
+template <class Struct>
+constexpr bool ConstantRecordName() {
+    if constexpr (RecordBinding<Struct>::kTypeText != nullptr)
+        return true;
+    else
+        return std::apply([](const auto&... field) { return (ConstantName<RecordFieldType<decltype(field)>> && ...); },
+                          RecordBinding<Struct>::kFields);
+}
+
+template <class Struct, bool Constant = ConstantRecordName<Struct>()>
+struct RecordName {
+    static constexpr std::size_t kLength = [] {
+        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
+            return TextLength(RecordBinding<Struct>::kTypeText);
+        } else {
+            std::size_t length = TextLength("Record[ ") + TextLength(" ]");
+            bool first = true;
+            std::apply(
+                [&](const auto&... field) {
+                    ((length += (first ? 0 : 2) + TextLength(field.name) + 2 +
+                                Caster<RecordFieldType<decltype(field)>>::kName.size(),
+                      first = false),
+                     ...);
+                },
+                RecordBinding<Struct>::kFields);
+            return length;
+        }
+    }();
+    static constexpr auto kName = [] {
+        TypeText<kLength> out;
+        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
+            AppendText(out, 0, RecordBinding<Struct>::kTypeText);
+        } else {
+            std::size_t at = AppendText(out, 0, "Record[ ");
+            bool first = true;
+            std::apply(
+                [&](const auto&... field) {
+                    ((at = AppendText(out, at, first ? "" : ", "), first = false,
+                      at = AppendText(out, at, field.name), at = AppendText(out, at, ": "),
+                      at = AppendText(out, at, Caster<RecordFieldType<decltype(field)>>::kName.c_str())),
+                     ...);
+                },
+                RecordBinding<Struct>::kFields);
+            AppendText(out, at, " ]");
+        }
+        return out;
+    }();
+    static constexpr const char* Name() { return kName.c_str(); }
+};
+
+template <class Struct>
+struct RecordName<Struct, false> {
+    static const char* Name() {
+        static const std::string text = [] {
+            std::string out = "Record[ ";
+            bool first = true;
+            std::apply(
+                [&](const auto&... field) {
+                    ((out += first ? "" : ", ", first = false, out += field.name, out += ": ",
+                      out += Caster<RecordFieldType<decltype(field)>>::Name()),
+                     ...);
+                },
+                RecordBinding<Struct>::kFields);
+            return out + " ]";
+        }();
+        return text.c_str();
+    }
+};
+
+}  // namespace detail
+
 template <BoundRecord Struct>
-struct Caster<Struct> {
+struct Caster<Struct> : detail::RecordName<Struct> {
     static constexpr auto& kFields = RecordBinding<Struct>::kFields;
 
     // The binding's names table, made on first use and kept until unload.
@@ -63,26 +144,6 @@ struct Caster<Struct> {
             return handle;
         }();
         return names;
-    }
-
-    static const char* Name() {
-        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
-            return RecordBinding<Struct>::kTypeText;
-        } else {
-            static const std::string text = [] {
-                std::string out = "Record[ ";
-                bool first = true;
-                std::apply(
-                    [&](const auto&... field) {
-                        ((out += first ? "" : ", ", first = false, out += field.name, out += ": ",
-                          out += Caster<FieldType<decltype(field)>>::Name()),
-                         ...);
-                    },
-                    kFields);
-                return out + " ]";
-            }();
-            return text.c_str();
-        }
     }
 
     // A record argument, read attribute by attribute through the record's own names table.
@@ -138,8 +199,7 @@ template <class Struct>
 requires requires {
     RecordBinding<Struct>::kFields;
 }
-struct Caster<RecordArray<Struct>> {
-    static const char* Name() { return Caster<std::vector<Struct>>::Name(); }
+struct Caster<RecordArray<Struct>> : detail::ArrayOfName<Struct> {
     static void SetResult(EvCell* result, const RecordArray<Struct>& values) {
         NewArray<EvCell*> array(values.count);
         for (std::int64_t i = 0; i < values.count; ++i)

@@ -6,6 +6,7 @@
 #include <functional>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "externlib/CallbackWrapper.h"
 #include "host/HostContext.h"
@@ -54,6 +55,9 @@ struct EvaluatorState {
           limit(e.frameLimit - e.stack.begin) {}
     bool operator==(const EvaluatorState&) const = default;
 };
+
+static_assert(std::string_view(Caster<std::function<int()>>::kName.c_str()) == "(  -> Int )",
+              "a callback's text is a constant of its signature");
 
 TEST(Callbacks, EachCallPushesEvaluatesAndClosesItsFrame) {
     quon_host::EvaluatorScope scope;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "externlib/Adapter.h"
 #include "externlib/RecordBinding.h"
@@ -65,6 +67,13 @@ protected:
     cell_tests::Slot frame[3];
     cell_tests::Slot result;
 };
+
+// Assembled by the compiler: nothing is built when a library describes itself.
+static_assert(std::string_view(Caster<Described>::kName.c_str()) ==
+              "Record[ name: String, version: Int, pair: Record[ intAttr1: Int, intAttr2: Int ] ]");
+static_assert(std::string_view(Signature<std::vector<IntPair>, Described>::kText.c_str()) ==
+              "( Record[ name: String, version: Int, pair: Record[ intAttr1: Int, intAttr2: Int ] ] -> "
+              "Array[Record[ intAttr1: Int, intAttr2: Int ]] )");
 
 TEST_F(Records, TypeTextsAreLiteralOrAssembledFromTheFields) {
     EXPECT_STREQ(Bind<&Native::MakePair>::TypeString(),
