@@ -70,8 +70,11 @@ void LibraryObject::AppendFunction(const FunctionEntry& row) {
     // A text naming Undefined stands for a type that could not be resolved; no host can call it.
     if (std::strstr(row.typeString, "Undefined") != nullptr)
         RefuseRow(row.name, std::string("its type string names Undefined: ") + row.typeString);
+    // Every row is compared with every earlier one at each load: the first bytes are compared
+    // inline, and only names that agree there go to strcmp.
     for (const FunctionEntry& earlier : functionTable)
-        if (std::strcmp(earlier.name, row.name) == 0) RefuseRow(row.name, "the name is added twice");
+        if (earlier.name[0] == row.name[0] && std::strcmp(earlier.name, row.name) == 0)
+            RefuseRow(row.name, "the name is added twice");
     functionTable.push_back(row);
 }
 
