@@ -16,6 +16,7 @@
 #include "host/HostFaults.h"
 #include "memory/InterModuleProxy.h"
 #include "memory/ThreadCellPools.h"
+#include "platform/Platform.h"
 
 namespace quon_host {
 
@@ -123,8 +124,9 @@ EvCell* MakeArray(std::uint64_t count) {
 
 // A thread's share of one names table: the handle taken once, and the thread's records that use
 // it plus one while the thread lists the hold. Only the thread that lists a hold adds records to
-// it, so a listed hold at one user has no record and no other thread can reach it.
-class RecordNamesHold {
+// it, so a listed hold at one user has no record and no other thread can reach it. Each on its
+// own cache line, as its count changes with every record its thread makes or releases.
+class alignas(zul::platform::kCacheLineSize) RecordNamesHold {
 public:
     explicit RecordNamesHold(std::shared_ptr<utilRecordNames> table) : table(std::move(table)) {}
 

@@ -18,6 +18,7 @@
 
 #include "memory/EvCellMemoryPool.h"
 #include "memory/UniversalHeapMemoryPool.h"
+#include "platform/Platform.h"
 
 namespace QUON_Evaluator {
 
@@ -31,7 +32,7 @@ public:
 template <>
 class CellPoolChain<0> {};
 
-class ThreadCellPools {
+class alignas(zul::platform::kCacheLineSize) ThreadCellPools {
 public:
     static constexpr std::size_t kCellPoolCount = 21;
     static constexpr const char* kUniversalPoolName = "UniversalCellMemoryPool";

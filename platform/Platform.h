@@ -3,6 +3,7 @@
 // application-data folder and readable type names.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -10,6 +11,10 @@ namespace zul::platform {
 
 // Path separator of this platform, used wherever the runtime joins path pieces.
 inline constexpr char kPathSeparator = '/';
+
+// Bytes of a cache line. An object one thread writes all the time and others never touch is
+// aligned to it, so that two threads' objects never share a line.
+inline constexpr std::size_t kCacheLineSize = 64;
 
 // Kernel id of the calling thread, truncated to 32 bits as pools and log lines record it.
 std::uint32_t CurrentThreadId();

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "memory/BlockCache.h"
+#include "platform/Platform.h"
 
 namespace zul::zulStdString {
 
@@ -30,7 +31,8 @@ void DropPoolUsers(std::int64_t users) {
 }
 
 // A thread's cache, in the list of every thread's cache so that the statics can take them back.
-struct ThreadCache {
+// Each on its own cache line: two threads' caches made one after the other would share one.
+struct alignas(zul::platform::kCacheLineSize) ThreadCache {
     BodyCache blocks;
     ThreadCache* previous = nullptr;
     ThreadCache* next = nullptr;

@@ -3,6 +3,8 @@
 #include <string>
 #include <utility>
 
+#include "platform/Platform.h"
+
 namespace zul::zulStdString {
 
 namespace {
@@ -62,7 +64,17 @@ bool tString::IsNull() const {
 }
 
 const tString& tString::NullString() {
-    static const tString null(tBaseString::NullText(), tBaseString::kNullTextLength);
+    // The body lies in storage of its own, on a cache line of its own: every IsNull reads it,
+    // and as a pool block it would share a line with bodies other threads write all the time.
+    struct alignas(platform::kCacheLineSize) Storage {
+        unsigned char bytes[sizeof(tBaseString)];
+    };
+    static Storage storage;
+    static const tString null = [] {
+        tBaseString* body = tBaseString::NewInPlace(storage.bytes);
+        body->assign(tBaseString::NullText(), tBaseString::kNullTextLength);
+        return Adopt(body);
+    }();
     return null;
 }
 

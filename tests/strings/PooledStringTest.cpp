@@ -1,8 +1,10 @@
 // Pooled strings of this module's own copy of the runtime.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 
+#include "platform/Platform.h"
 #include "strings/FrameworkInfo.h"
 #include "strings/StringMemoryPool.h"
 #include "strings/tString.h"
@@ -55,6 +57,8 @@ TEST(PooledString, BuildsCopiesAndReleasesBodies) {
 TEST(PooledString, NullStringAppendAndReplace) {
     const tString& null = tString::NullString();
     EXPECT_TRUE(null.IsNull()) << "the singleton";
+    EXPECT_EQ(reinterpret_cast<std::uintptr_t>(null.Body()) % zul::platform::kCacheLineSize, 0u)
+        << "on a cache line of its own, not a pool block beside bodies other threads write";
     EXPECT_TRUE(tString(null).IsNull()) << "a copy of the null string";
     EXPECT_TRUE(tString(std::string_view("NULL\0NULL\0", 10)).IsNull()) << "an equal 10-byte text";
     EXPECT_FALSE(tString("NULL").IsNull()) << "\"NULL\" alone is an ordinary text";
