@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "datatypes/DataTypeCodes.h"
 #include "datatypes/ExternalTypeRegistry.h"
@@ -34,6 +36,46 @@ std::int32_t PrimeBit(Kind kind) {
 
 bool CellConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type);
 
+// What a record type asks of a record: its attributes and their types, collected once for all
+// the records checked against it (an array's elements share their type). Records made by one row
+// share one names table, so the attributes' indices are looked up once per table, not per record.
+class RecordShape {
+public:
+    explicit RecordShape(QUON_DataTypes::DataTypeImp& type)
+        : exact(type.TypeCode() != TypeCode::kExtendableRecord) {
+        QUON_DataTypes::AttributeMap attributes;
+        QUON_DataTypes::DataType extension;
+        type.CollectAttributes(attributes, extension);
+        for (const auto& [name, attributeType] : attributes)
+            expected.push_back({name.Text(), attributeType, -1});
+    }
+
+    // Exactly the expected attributes (at least them for an extendable type), each conforming.
+    bool Matches(const EvCell& cell) {
+        if (cell.Word() == 0) return expected.empty();
+        const QUON_Evaluator::RecordView record(cell);
+        const QUON_Evaluator::utilRecordNames& names = record.Names();
+        if (exact && names.Size() != expected.size()) return false;
+        if (&names != resolvedFor) {
+            for (Attribute& attribute : expected) attribute.index = names.Find(attribute.name.c_str());
+            resolvedFor = &names;
+        }
+        return std::all_of(expected.begin(), expected.end(), [&](const Attribute& attribute) {
+            return attribute.index >= 0 && CellConforms(*record.Attribute(attribute.index), *attribute.type.Get());
+        });
+    }
+
+private:
+    struct Attribute {
+        std::string name;
+        QUON_DataTypes::DataType type;
+        int index;  // in the names table resolvedFor; -1 when it has no such attribute
+    };
+    std::vector<Attribute> expected;
+    bool exact;
+    const QUON_Evaluator::utilRecordNames* resolvedFor = nullptr;
+};
+
 // The cells of an array or the attributes of a record are read in place: nothing is shared or
 // copied, so checking a large argument costs one look at each cell.
 bool ArrayConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type) {
@@ -41,23 +83,16 @@ bool ArrayConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type) {
     if (array == nullptr) return true;
     QUON_DataTypes::DataTypeImp& element = *type.GetElementType().Get();
     const EvCell* cells = array->Cells();
-    for (std::uint64_t i = 0; i < array->CellCount(); ++i)
+    const std::uint64_t count = array->CellCount();
+    if (TypeCode::IsRecordCode(element.TypeCode())) {
+        RecordShape shape(element);
+        for (std::uint64_t i = 0; i < count; ++i)
+            if (Value::KindOf(cells[i]) != Kind::Record || !shape.Matches(cells[i])) return false;
+        return true;
+    }
+    for (std::uint64_t i = 0; i < count; ++i)
         if (!CellConforms(cells[i], element)) return false;
     return true;
-}
-
-bool RecordConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type) {
-    QUON_DataTypes::AttributeMap expected;
-    QUON_DataTypes::DataType extension;
-    type.CollectAttributes(expected, extension);
-    const bool exact = type.TypeCode() != TypeCode::kExtendableRecord;
-    if (cell.Word() == 0) return expected.empty();
-    const QUON_Evaluator::RecordView record(cell);
-    if (exact && record.Names().Size() != expected.size()) return false;
-    return std::all_of(expected.begin(), expected.end(), [&](const auto& attribute) {
-        const EvCell* found = record.Find(attribute.first.c_str());
-        return found != nullptr && CellConforms(*found, *attribute.second.Get());
-    });
 }
 
 bool CustomConforms(const EvCell& cell, std::int32_t code) {
@@ -75,7 +110,7 @@ bool CellConforms(const EvCell& cell, QUON_DataTypes::DataTypeImp& type) {
         return PrimeBit(kind) == code;
     if ((code & ~0xF) == TypeCode::kCombinedPrime) return (PrimeBit(kind) & code) != 0;
     if (code == TypeCode::kArray) return kind == Kind::Array && ArrayConforms(cell, type);
-    if (TypeCode::IsRecordCode(code)) return kind == Kind::Record && RecordConforms(cell, type);
+    if (TypeCode::IsRecordCode(code)) return kind == Kind::Record && RecordShape(type).Matches(cell);
     if (code == TypeCode::kFunction)
         return kind == Kind::Function &&
                static_cast<const HostFunctionCell&>(cell).Object()->arity == type.GetArgumentCount();

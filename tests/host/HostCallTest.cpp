@@ -7,6 +7,7 @@
 #include <new>
 #include <thread>
 
+#include "datatypes/DataTypeParser.h"
 #include "diagnostics/Exception.h"
 #include "host/HostFunction.h"
 #include "host/HostLibrary.h"
@@ -77,6 +78,19 @@ TEST(HostCalls, ValuesGoInAndComeOutWithTheirOwnPrinting) {
         return Value::Array(out);
     });
     EXPECT_EQ(Call("testArr", {Ints({1, 2}), increment}).Text(), "[3, 4]") << "f(f(a))";
+}
+
+TEST(HostCalls, ArraysOfRecordsAreCheckedRecordByRecord) {
+    // Records with their own names tables, in different attribute orders: each table's indices
+    // are its own, and a later record lacking an attribute is still found.
+    const QUON_DataTypes::DataType type(QUON_DataTypes::ParseDataType("Array[Record[a:Int, b:Int]]"));
+    const Value ab = Value::Record({{"a", Value::Int(1)}, {"b", Value::Int(2)}});
+    const Value ba = Value::Record({{"b", Value::Int(3)}, {"a", Value::Int(4)}});
+    const Value aOnly = Value::Record({{"a", Value::Int(5)}});
+    const Value ac = Value::Record({{"a", Value::Int(6)}, {"c", Value::Int(7)}});
+    EXPECT_TRUE(quon_host::Conforms(Value::Array({ab, ba, ab, ba}), type));
+    EXPECT_FALSE(quon_host::Conforms(Value::Array({ab, ab, aOnly}), type));
+    EXPECT_FALSE(quon_host::Conforms(Value::Array({ab, ac}), type)) << "not read with ab's indices";
 }
 
 TEST(HostCalls, ValuesOfAnotherTypeAreRefusedBeforeTheAdapterRuns) {
