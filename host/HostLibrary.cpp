@@ -104,7 +104,7 @@ Value HostLibrary::Call(std::string_view name, const std::vector<Value>& argumen
     return Call(*row, arguments);
 }
 
-Value HostLibrary::Call(const Row& row, std::span<const Value> arguments) const {
+Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::uint64_t conforming) const {
     const std::string_view name = row.entry->name;
     QUON_DataTypes::DataTypeImp& type = *row.type.Get();
     if (type.TypeCode() != QUON_DataTypes::TypeCode::kFunction)
@@ -120,7 +120,8 @@ Value HostLibrary::Call(const Row& row, std::span<const Value> arguments) const 
     for (std::size_t i = 0; i < count; ++i) {
         QUON_DataTypes::DataType& expected = type.GetFunctionSubType(static_cast<std::uint32_t>(i + 1));
         const Value& argument = arguments[i];
-        if (!Conforms(argument, expected))
+        const bool known = i < 64 && (conforming >> i & 1) != 0;
+        if (!known && !Conforms(argument, expected))
             throw CallError(std::string(name) + ": argument " + std::to_string(i + 1) + " must be " +
                             expected.ToString().Text() + ", given " + argument.TypeText());
         if (argument.GetKind() == Value::Kind::Function) {

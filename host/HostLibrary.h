@@ -56,7 +56,10 @@ public:
     Value Call(const Row& row, const std::vector<Value>& arguments) const {
         return Call(row, std::span<const Value>(arguments));
     }
-    Value Call(const Row& row, std::span<const Value> arguments) const;
+    // `conforming` marks arguments known to be of the row's types (bit i: argument i), which are
+    // then not checked again: a caller that passes the result of a row whose published type is
+    // the parameter's (checked when that row returned) sets its bit.
+    Value Call(const Row& row, std::span<const Value> arguments, std::uint64_t conforming = 0) const;
 
 private:
     LoadedLibrary library;

@@ -5,6 +5,7 @@
 #include <new>
 #include <span>
 
+#include "datatypes/DataTypeCodes.h"
 #include "host/HostFunction.h"
 #include "quon-host/expr/ExprError.h"
 #include "quon-host/expr/Operators.h"
@@ -93,9 +94,9 @@ std::string FailureText() {
 }
 
 Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
-                   std::span<const Value> arguments) {
+                   std::span<const Value> arguments, std::uint64_t conforming) {
     try {
-        return library.Call(row, arguments);
+        return library.Call(row, arguments, conforming);
     } catch (const CallError&) {
         throw;  // named already (by the host, or by the call inside a callback that failed)
     } catch (const std::exception& error) {
@@ -125,7 +126,7 @@ Value ExprEvaluator::Evaluate(std::string_view text) {
 
 Value ExprEvaluator::Evaluate(const Node& node) {
     steps = 0;
-    rowsByCall.clear();  // a node of an earlier tree may have left its address to a new one
+    callSites.clear();  // a node of an earlier tree may have left its address to a new one
     return Eval(node, nullptr);
 }
 
@@ -182,6 +183,13 @@ std::vector<Value> ExprEvaluator::EvalAll(const Node& node, const ScopePtr& scop
 }
 
 Value ExprEvaluator::EvalCall(const Node& node, const ScopePtr& scope) {
+    const HostLibrary::Row* produced = nullptr;
+    Value result = EvalCallOf(node, scope, produced);
+    resultRow = produced;
+    return result;
+}
+
+Value ExprEvaluator::EvalCallOf(const Node& node, const ScopePtr& scope, const HostLibrary::Row*& produced) {
     const std::string& name = node.name;
     if (const Value* function = scope != nullptr ? scope->Find(name) : nullptr)
         return Apply(*function, EvalAll(node, scope), "'" + name + "'", node.column);
@@ -212,14 +220,49 @@ Value ExprEvaluator::EvalCall(const Node& node, const ScopePtr& scope) {
         return Value::Array(mapped);
     }
 
-    const HostLibrary::Row*& row = rowsByCall[&node];
-    if (row == nullptr) row = library.Find(name);
+    CallSite& site = callSites[&node];
+    if (site.row == nullptr) {
+        site.row = library.Find(name);
+        site.producers.assign(node.children.size(), {nullptr, false});
+    }
     // An unknown name: the library's own refusal, with the closest row's name.
-    if (row == nullptr) return library.Call(name, {});
+    if (site.row == nullptr) return library.Call(name, {});
+    const HostLibrary::Row& row = *site.row;
     ValueList arguments;
-    for (const NodePtr& child : node.children) arguments.Add(Eval(*child, scope));
+    std::uint64_t conforming = 0;
+    for (std::size_t i = 0; i < node.children.size(); ++i) {
+        const Node& child = *node.children[i];
+        resultRow = nullptr;
+        arguments.Add(Eval(child, scope));
+        const HostLibrary::Row* producer = child.kind == Kind::Call ? resultRow : nullptr;
+        if (producer != nullptr && i < 64 && KnownToConform(site.producers[i], *producer, row, i))
+            conforming |= std::uint64_t{1} << i;
+    }
     if (check) check(name, arguments.Span());
-    return CallFunction(library, *row, arguments.Span());
+    Value result = CallFunction(library, row, arguments.Span(), conforming);
+    produced = &row;
+    return result;
+}
+
+bool ExprEvaluator::KnownToConform(std::pair<const HostLibrary::Row*, bool>& known,
+                                   const HostLibrary::Row& producer, const HostLibrary::Row& row,
+                                   std::size_t argument) {
+    if (known.first != &producer) {
+        // Compared once per call site and producing row, by canonical text; a parameter of
+        // function type is never known (the host wraps each function argument for the call).
+        QUON_DataTypes::DataTypeImp& type = *row.type.Get();
+        QUON_DataTypes::DataTypeImp& produced = *producer.type.Get();
+        bool same = false;
+        if (type.TypeCode() == QUON_DataTypes::TypeCode::kFunction &&
+            produced.TypeCode() == QUON_DataTypes::TypeCode::kFunction && argument < type.GetArgumentCount()) {
+            const QUON_DataTypes::DataType& parameter = type.GetFunctionSubType(static_cast<std::uint32_t>(argument + 1));
+            const QUON_DataTypes::DataType& result = produced.GetFunctionSubType(0);
+            same = parameter.Get()->TypeCode() != QUON_DataTypes::TypeCode::kFunction &&
+                   parameter.ToString().Text() == result.ToString().Text();
+        }
+        known = {&producer, same};
+    }
+    return known.second;
 }
 
 Value ExprEvaluator::EvalLambda(const Node& node, const ScopePtr& scope) {

@@ -23,6 +23,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "host/HostLibrary.h"
@@ -53,12 +54,26 @@ private:
     std::uint64_t maxSteps;  // evaluation steps allowed per Evaluate
     std::uint64_t steps = 0;
     std::size_t depth = 0;
-    // The row each call node of the running expression named when it first ran, so that later
-    // runs skip the lookup; cleared by Evaluate.
-    std::unordered_map<const Node*, const HostLibrary::Row*> rowsByCall;
+    // A call node of the running expression: the row it named when it first ran, so that later
+    // runs skip the lookup, and for each argument the last row whose result it passed on and
+    // whether that row's published result type is the parameter's (the argument then needs no
+    // check: the result was checked when that row returned). Cleared by Evaluate.
+    struct CallSite {
+        const HostLibrary::Row* row = nullptr;
+        std::vector<std::pair<const HostLibrary::Row*, bool>> producers;
+    };
+    std::unordered_map<const Node*, CallSite> callSites;
+    // The row whose result the last call node evaluated returned, or null for another value.
+    const HostLibrary::Row* resultRow = nullptr;
 
     Value Eval(const Node& node, const ScopePtr& scope);
     Value EvalCall(const Node& node, const ScopePtr& scope);
+    // The call itself; `produced` is set to the row when the value is that row's result.
+    Value EvalCallOf(const Node& node, const ScopePtr& scope, const HostLibrary::Row*& produced);
+    // Whether the result of `producer` is known to be of `row`'s parameter `argument`, with
+    // `known` the call site's memory of the last producer there.
+    bool KnownToConform(std::pair<const HostLibrary::Row*, bool>& known, const HostLibrary::Row& producer,
+                        const HostLibrary::Row& row, std::size_t argument);
     Value EvalLambda(const Node& node, const ScopePtr& scope);
     Value EvalIndex(const Node& node, const ScopePtr& scope);
     std::vector<Value> EvalAll(const Node& node, const ScopePtr& scope);
@@ -78,9 +93,9 @@ public:
 
 // Calls the library's function `row`; whatever fails reaches the caller as a CallError whose text
 // starts with the function's name ("lifeNextCell: Empty array element requested! [err 2022]"), a
-// RowError when the call threw.
+// RowError when the call threw. `conforming` marks arguments not to check again (HostLibrary::Call).
 Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
-                   std::span<const Value> arguments);
+                   std::span<const Value> arguments, std::uint64_t conforming = 0);
 
 // Calls a function value with `arguments`; throws ExprError (at `column`) for another value or
 // another number of arguments.

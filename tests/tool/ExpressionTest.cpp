@@ -7,6 +7,7 @@
 #include <string>
 
 #include "host/HostLibrary.h"
+#include "host/TypeCheck.h"
 #include "quon-host/expr/ExprError.h"
 #include "quon-host/expr/ExprEvaluator.h"
 #include "quon-host/expr/Parser.h"
@@ -57,6 +58,23 @@ TEST(Expressions, PrintedValuesReadBackAsTheSameValues) {
         EXPECT_EQ(read.TypeText(), value.TypeText()) << text;
     }
     EXPECT_EQ(Evaluator().Evaluate(Value::String(everyByte).Text()).AsString(), everyByte);
+}
+
+TEST(Expressions, ARowsResultSkipsTheCheckOnlyWhereItsPublishedTypeIsTheParameters) {
+    EXPECT_EQ(Evaluator().Evaluate("getArraySum(getArraySeq(1, 4))").AsInt(), 10);
+    const auto refusal = [](const std::string& text) -> std::string {
+        try {
+            Evaluator().Evaluate(text);
+        } catch (const quon_host::CallError& error) {
+            return error.what();
+        }
+        return "";
+    };
+    EXPECT_EQ(refusal("getArrayLenF(getArraySeq(1, 3))"),
+              "getArrayLenF: argument 1 must be Array[Float], given Array[Int]");
+    EXPECT_EQ(refusal("getArraySum(map(getArraySeq(1, 2), x -> 1.5))"),
+              "getArraySum: argument 1 must be Array[Int], given Array[Float]")
+        << "the expression's own value, though a row's result went into it";
 }
 
 TEST(Expressions, DeepOrLongInputIsAnErrorNotACrash) {
