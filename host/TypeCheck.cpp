@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <string>
 #include <vector>
 
 #include "datatypes/DataTypeCodes.h"
@@ -43,11 +42,9 @@ class RecordShape {
 public:
     explicit RecordShape(QUON_DataTypes::DataTypeImp& type)
         : exact(type.TypeCode() != TypeCode::kExtendableRecord) {
-        QUON_DataTypes::AttributeMap attributes;
         QUON_DataTypes::DataType extension;
-        type.CollectAttributes(attributes, extension);
-        for (const auto& [name, attributeType] : attributes)
-            expected.push_back({name.Text(), attributeType, -1});
+        type.CollectAttributes(expected, extension);
+        indices.resize(expected.size());
     }
 
     // Exactly the expected attributes (at least them for an extendable type), each conforming.
@@ -57,21 +54,21 @@ public:
         const QUON_Evaluator::utilRecordNames& names = record.Names();
         if (exact && names.Size() != expected.size()) return false;
         if (&names != resolvedFor) {
-            for (Attribute& attribute : expected) attribute.index = names.Find(attribute.name.c_str());
+            std::size_t i = 0;
+            for (const auto& attribute : expected) indices[i++] = names.Find(attribute.first.c_str());
             resolvedFor = &names;
         }
-        return std::all_of(expected.begin(), expected.end(), [&](const Attribute& attribute) {
-            return attribute.index >= 0 && CellConforms(*record.Attribute(attribute.index), *attribute.type.Get());
-        });
+        std::size_t i = 0;
+        for (const auto& attribute : expected) {
+            const int index = indices[i++];
+            if (index < 0 || !CellConforms(*record.Attribute(index), *attribute.second.Get())) return false;
+        }
+        return true;
     }
 
 private:
-    struct Attribute {
-        std::string name;
-        QUON_DataTypes::DataType type;
-        int index;  // in the names table resolvedFor; -1 when it has no such attribute
-    };
-    std::vector<Attribute> expected;
+    QUON_DataTypes::AttributeMap expected;  // attribute name -> its type
+    std::vector<int> indices;  // in expected's order, each in the names table resolvedFor; -1: absent
     bool exact;
     const QUON_Evaluator::utilRecordNames* resolvedFor = nullptr;
 };

@@ -43,14 +43,18 @@ struct alignas(zul::platform::kCacheLineSize) ThreadCache {
 // makes every access a call.
 __thread ThreadCache* threadCache __attribute__((tls_model("initial-exec"))) = nullptr;
 
-// Gives every block of `cache` back to the pool.
-void Drain(ThreadCache& cache) {
-    const std::size_t count = cache.blocks.Count();
+// Gives the top `count` blocks of `cache` back to the pool as one chain.
+void GiveBack(ThreadCache& cache, std::size_t count) {
     if (count == 0) return;
     void* last = nullptr;
     void* first = cache.blocks.TakeTop(count, last);
     thePool->GetAllocator().FreeChain(first, last);
     DropPoolUsers(static_cast<std::int64_t>(count));
+}
+
+// Gives every block of `cache` back to the pool.
+void Drain(ThreadCache& cache) {
+    GiveBack(cache, cache.blocks.Count());
 }
 
 // The statics' share of the pool, and the list of thread caches. A thread's cache is found
@@ -179,10 +183,7 @@ void FreeBodyBlock(void* block) {
     }
     if (cache->blocks.Push(block)) [[likely]]
         return;
-    void* last = nullptr;
-    void* first = cache->blocks.TakeTop(kBatch, last);
-    thePool->GetAllocator().FreeChain(first, last);
-    DropPoolUsers(static_cast<std::int64_t>(kBatch));
+    GiveBack(*cache, kBatch);
     cache->blocks.Push(block);
 }
 

@@ -105,6 +105,34 @@ Value CallFunction(const HostLibrary& library, const HostLibrary::Row& row,
     }
 }
 
+namespace {
+
+// Whether the result of `producer` is known to be of `row`'s parameter `argument`, with `known`
+// the call site's memory of the last producer there.
+bool KnownToConform(std::pair<const HostLibrary::Row*, bool>& known, const HostLibrary::Row& producer,
+                    const HostLibrary::Row& row, std::size_t argument) {
+    if (known.first != &producer) {
+        // Compared once per call site and producing row, by canonical text; a parameter of
+        // function type is never known (the host wraps each function argument for the call).
+        QUON_DataTypes::DataTypeImp& type = *row.type.Get();
+        QUON_DataTypes::DataTypeImp& produced = *producer.type.Get();
+        bool same = false;
+        if (type.TypeCode() == QUON_DataTypes::TypeCode::kFunction &&
+            produced.TypeCode() == QUON_DataTypes::TypeCode::kFunction &&
+            argument < type.GetArgumentCount()) {
+            const QUON_DataTypes::DataType& parameter =
+                type.GetFunctionSubType(static_cast<std::uint32_t>(argument + 1));
+            const QUON_DataTypes::DataType& result = produced.GetFunctionSubType(0);
+            same = parameter.Get()->TypeCode() != QUON_DataTypes::TypeCode::kFunction &&
+                   parameter.ToString().Text() == result.ToString().Text();
+        }
+        known = {&producer, same};
+    }
+    return known.second;
+}
+
+}  // namespace
+
 Value Apply(const Value& function, const std::vector<Value>& arguments, std::string_view what,
             std::size_t column) {
     const HostFunction* object = FunctionOf(function);
@@ -232,7 +260,6 @@ Value ExprEvaluator::EvalCallOf(const Node& node, const ScopePtr& scope, const H
     std::uint64_t conforming = 0;
     for (std::size_t i = 0; i < node.children.size(); ++i) {
         const Node& child = *node.children[i];
-        resultRow = nullptr;
         arguments.Add(Eval(child, scope));
         const HostLibrary::Row* producer = child.kind == Kind::Call ? resultRow : nullptr;
         if (producer != nullptr && i < 64 && KnownToConform(site.producers[i], *producer, row, i))
@@ -242,27 +269,6 @@ Value ExprEvaluator::EvalCallOf(const Node& node, const ScopePtr& scope, const H
     Value result = CallFunction(library, row, arguments.Span(), conforming);
     produced = &row;
     return result;
-}
-
-bool ExprEvaluator::KnownToConform(std::pair<const HostLibrary::Row*, bool>& known,
-                                   const HostLibrary::Row& producer, const HostLibrary::Row& row,
-                                   std::size_t argument) {
-    if (known.first != &producer) {
-        // Compared once per call site and producing row, by canonical text; a parameter of
-        // function type is never known (the host wraps each function argument for the call).
-        QUON_DataTypes::DataTypeImp& type = *row.type.Get();
-        QUON_DataTypes::DataTypeImp& produced = *producer.type.Get();
-        bool same = false;
-        if (type.TypeCode() == QUON_DataTypes::TypeCode::kFunction &&
-            produced.TypeCode() == QUON_DataTypes::TypeCode::kFunction && argument < type.GetArgumentCount()) {
-            const QUON_DataTypes::DataType& parameter = type.GetFunctionSubType(static_cast<std::uint32_t>(argument + 1));
-            const QUON_DataTypes::DataType& result = produced.GetFunctionSubType(0);
-            same = parameter.Get()->TypeCode() != QUON_DataTypes::TypeCode::kFunction &&
-                   parameter.ToString().Text() == result.ToString().Text();
-        }
-        known = {&producer, same};
-    }
-    return known.second;
 }
 
 Value ExprEvaluator::EvalLambda(const Node& node, const ScopePtr& scope) {

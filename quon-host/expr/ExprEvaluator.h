@@ -70,10 +70,6 @@ private:
     Value EvalCall(const Node& node, const ScopePtr& scope);
     // The call itself; `produced` is set to the row when the value is that row's result.
     Value EvalCallOf(const Node& node, const ScopePtr& scope, const HostLibrary::Row*& produced);
-    // Whether the result of `producer` is known to be of `row`'s parameter `argument`, with
-    // `known` the call site's memory of the last producer there.
-    bool KnownToConform(std::pair<const HostLibrary::Row*, bool>& known, const HostLibrary::Row& producer,
-                        const HostLibrary::Row& row, std::size_t argument);
     Value EvalLambda(const Node& node, const ScopePtr& scope);
     Value EvalIndex(const Node& node, const ScopePtr& scope);
     std::vector<Value> EvalAll(const Node& node, const ScopePtr& scope);
