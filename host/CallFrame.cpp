@@ -3,6 +3,7 @@
 #include <new>
 
 #include "evaluator/EvInvalidCell.h"
+#include "evaluator/PrimitiveCells.h"
 #include "host/HostEvaluator.h"
 #include "host/HostFaults.h"
 
@@ -16,6 +17,14 @@ CallFrame::CallFrame(std::size_t arguments)
       slots(more != nullptr ? more.get() : inlineSlots) {
     // Every slot holds a cell before the setters fill it, so releasing an unfilled one is harmless.
     for (std::size_t i = 0; i < count; ++i) QUON_Evaluator::EvInvalidCell::MakeAt(slots[i].bytes);
+#if defined(QUON_HOST_FAULTS)
+    // The host fills cells 0 to count - 2 and a library reads its last argument from the cell left
+    // over. An invalid cell's payload is its own address, so reading it as an Int gave a count
+    // that changed with every run (a Mandelbrot loop of billions, or none); Int 0 makes every run
+    // of the faulty host alike.
+    if (Planted(Fault::kArgumentSlot) && count > 1)
+        ::new (slots[count - 1].bytes) QUON_Evaluator::EvIntegerCell(0);
+#endif
 }
 
 CallFrame::~CallFrame() {
