@@ -12,7 +12,6 @@
 #pragma once
 
 #include <cstddef>
-#include <string>
 #include <tuple>
 #include <utility>
 
@@ -20,50 +19,30 @@
 
 namespace QUON_ExternLib {
 
-// The derived type text of a signature: "( P1 * P2 -> R )", "(  -> R )" without parameters.
-// Built on first use when a type's text is known only at run time (a registered class's name);
-// every derivation of the same native signature returns the same text.
-template <class R, class... P>
-struct Signature {
-    static const char* Text() {
-        static const std::string text = Build();
-        return text.c_str();
-    }
+namespace detail {
 
-private:
-    static std::string Build() {
-        const char* names[] = {Caster<P>::Name()..., nullptr};
-        std::string out = "( ";
-        for (std::size_t i = 0; i < sizeof...(P); ++i) {
-            if (i != 0) out += " * ";
-            out += names[i];
-        }
-        out += " -> ";
-        out += Caster<R>::Name();
-        out += " )";
-        return out;
-    }
-};
-
-// A constant when every type's text is one: the compiler writes it into the read-only data.
+// Writes a signature's type text: "( P1 * P2 -> R )", "(  -> R )" without parameters.
 template <class R, class... P>
-requires(ConstantName<R> && (ConstantName<P> && ...))
-struct Signature<R, P...> {
-    static constexpr auto kText = [] {
-        constexpr std::size_t separators = sizeof...(P) > 0 ? 3 * (sizeof...(P) - 1) : 0;
-        TypeText<2 + (0 + ... + Caster<P>::kName.size()) + separators + 4 + Caster<R>::kName.size() + 2> out;
-        std::size_t at = AppendText(out, 0, "( ");
+struct SignatureWriter {
+    template <class Out>
+    static constexpr void Write(Out& out) {
+        out.append("( ");
         bool first = true;
-        ((at = AppendText(out, at, first ? "" : " * "), first = false,
-          at = AppendText(out, at, Caster<P>::kName.c_str())),
-         ...);
-        at = AppendText(out, at, " -> ");
-        at = AppendText(out, at, Caster<R>::kName.c_str());
-        AppendText(out, at, " )");
-        return out;
-    }();
-    static constexpr const char* Text() { return kText.c_str(); }
+        ((out.append(first ? "" : " * "), first = false, out.append(Caster<P>::Name())), ...);
+        out.append(" -> ");
+        out.append(Caster<R>::Name());
+        out.append(" )");
+    }
 };
+
+}  // namespace detail
+
+// The derived type text of a signature: a constant of the read-only data when every type's text
+// is one, else built on first use (a registered class's name); every derivation of the same
+// native signature returns the same text.
+template <class R, class... P>
+struct Signature
+    : WrittenName<detail::SignatureWriter<R, P...>, ConstantName<R> && (ConstantName<P> && ...)> {};
 
 // Argument i of a generated adapter: the cell at frame offset 16 + 16 i.
 inline EvCell* ArgumentCell(EvCell* frame, std::size_t i) {
@@ -85,7 +64,7 @@ struct BoundFunction {
     // Throws UnregisteredClass when the signature names a class that is not registered.
     static const char* TypeString() {
         if constexpr (kBindable)
-            return Signature<R, P...>::Text();
+            return Signature<R, P...>::Name();
         else
             return nullptr;
     }

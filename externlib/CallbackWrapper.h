@@ -75,26 +75,11 @@ private:
     }
 };
 
-namespace detail {
-
-// A callback's type text is its signature's: a constant when that is one.
-template <class R, class... A>
-struct CallbackName {
-    static const char* Name() { return Signature<R, A...>::Text(); }
-};
-template <class R, class... A>
-requires requires { Signature<R, A...>::kText; }
-struct CallbackName<R, A...> {
-    static constexpr auto kName = Signature<R, A...>::kText;
-    static constexpr const char* Name() { return kName.c_str(); }
-};
-
-}  // namespace detail
-
-// Only signatures whose types can cross (externlib/CasterRules.h) have an argument rule.
+// Only signatures whose types can cross (externlib/CasterRules.h) have an argument rule. A
+// callback's type text is its signature's.
 template <class R, class... A>
 requires CallbackParts<std::function<R(A...)>>::kCrosses
-struct Caster<std::function<R(A...)>> : detail::CallbackName<R, A...> {
+struct Caster<std::function<R(A...)>> : Signature<R, A...> {
     struct Argument {
         explicit Argument(EvCell* cell) : callable(CallbackWrapper<R(A...)>{cell}) {}
         std::function<R(A...)> Get() const { return callable; }

@@ -80,9 +80,8 @@ struct PayloadArgument {
 
 // Integers: an argument takes the low bits it needs (no range check); a result is sign-extended.
 template <class T>
-requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 8) struct Caster<T> {
-    static constexpr auto kName = TypeText("Int");
-    static constexpr const char* Name() { return kName.c_str(); }
+requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 8)
+struct Caster<T> : NamedBy<"Int"> {
     static T Read(const EvCell* cell) { return static_cast<T>(detail::Payload(cell)); }
     using Argument = detail::PayloadArgument<T, &Read>;
     static void SetResult(EvCell* result, T value) requires(std::is_signed_v<T>) {
@@ -91,18 +90,14 @@ requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 8) st
 };
 
 template <>
-struct Caster<double> {
-    static constexpr auto kName = TypeText("Float");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<double> : NamedBy<"Float"> {
     static double Read(const EvCell* cell) { return std::bit_cast<double>(detail::Payload(cell)); }
     using Argument = detail::PayloadArgument<double, &Read>;
     static void SetResult(EvCell* result, double value) { Host().setFloat(result, value); }
 };
 
 template <>
-struct Caster<bool> {
-    static constexpr auto kName = TypeText("Bool");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<bool> : NamedBy<"Bool"> {
     static bool Read(const EvCell* cell) { return detail::Payload(cell) != 0; }
     using Argument = detail::PayloadArgument<bool, &Read>;
     static void SetResult(EvCell* result, bool value) { Host().setBool(result, value ? 1 : 0); }
@@ -115,9 +110,7 @@ inline const tBaseString& BodyOf(const EvCell* cell) {
 
 // By reference: bound to the argument's own body.
 template <>
-struct Caster<const tBaseString&> {
-    static constexpr auto kName = TypeText("String");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<const tBaseString&> : NamedBy<"String"> {
     static constexpr bool kBorrowed = true;
     struct Argument {
         explicit Argument(const EvCell* cell) : body(BodyOf(cell)) {}
@@ -131,9 +124,7 @@ struct Caster<const tBaseString&> {
 // block from this module's string pool to the host's on every call). As a result: its bytes go to
 // setString, then the library's body is released.
 template <>
-struct Caster<tString> {
-    static constexpr auto kName = TypeText("String");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<tString> : NamedBy<"String"> {
     struct Argument {
         explicit Argument(const EvCell* cell) : copy(tString::Adopt(tBaseString::New(BodyOf(cell)))) {}
         tString Get() { return std::move(copy); }
@@ -148,9 +139,7 @@ struct Caster<tString> {
 // The character data of the argument's body, zero-terminated. Not a result: a result's text
 // must outlive the call, so return std::string.
 template <>
-struct Caster<const char*> {
-    static constexpr auto kName = TypeText("String");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<const char*> : NamedBy<"String"> {
     static constexpr bool kBorrowed = true;
     static const char* Read(const EvCell* cell) { return BodyOf(cell).c_str(); }
     using Argument = detail::PayloadArgument<const char*, &Read>;
@@ -158,9 +147,7 @@ struct Caster<const char*> {
 
 // The argument's text in place, every byte (embedded NULs included).
 template <>
-struct Caster<std::string_view> {
-    static constexpr auto kName = TypeText("String");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<std::string_view> : NamedBy<"String"> {
     static constexpr bool kBorrowed = true;
     static std::string_view Read(const EvCell* cell) { return BodyOf(cell); }
     using Argument = detail::PayloadArgument<std::string_view, &Read>;
@@ -172,9 +159,7 @@ struct Caster<const std::string&> : Caster<const tBaseString&> {};
 
 // By value: an ordinary copy of the text. As a result: its bytes go to setString.
 template <>
-struct Caster<std::string> {
-    static constexpr auto kName = TypeText("String");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<std::string> : NamedBy<"String"> {
     struct Argument {
         explicit Argument(const EvCell* cell) : text(BodyOf(cell)) {}
         std::string Get() { return std::move(text); }
@@ -190,9 +175,7 @@ struct Caster<std::string> {
 // is a NewArray, whose carrier's image moves into the result cell; a callback's result comes
 // back as a NewArray owning the host's result cell.
 template <class E>
-struct Caster<ArrayView<E>> {
-    static constexpr auto kName = TypeText("Array[") + ElementName<E>::kText + TypeText("]");
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<ArrayView<E>> : NamedBy<TypeText("Array[") + ElementName<E>::kText + TypeText("]")> {
     static constexpr bool kBorrowed = true;
     static ArrayView<E> Read(const EvCell* cell) { return ArrayView<E>(cell); }
     using Argument = detail::PayloadArgument<ArrayView<E>, &Read>;
@@ -204,29 +187,25 @@ struct Caster<ArrayView<E>> {
 };
 
 template <class E>
-struct Caster<NewArray<E>> {
-    static constexpr auto kName = Caster<ArrayView<E>>::kName;
-    static constexpr const char* Name() { return kName.c_str(); }
+struct Caster<NewArray<E>> : NamedBy<Caster<ArrayView<E>>::kName> {
     static void SetResult(EvCell* result, NewArray<E>&& array) { std::move(array).MoveInto(result); }
     static NewArray<E> FromResult(HostCell&& result) { return NewArray<E>(std::move(result)); }
 };
 
 namespace detail {
 
-// "Array[" + the element's text + "]": a constant when the element's text is one, else built on
-// first use.
+// Writes "Array[" + the element's text + "]".
 template <class T>
-struct ArrayOfName {
-    static const char* Name() {
-        static const std::string text = std::string("Array[") + Caster<T>::Name() + "]";
-        return text.c_str();
+struct ArrayWriter {
+    template <class Out>
+    static constexpr void Write(Out& out) {
+        out.append("Array[");
+        out.append(Caster<T>::Name());
+        out.append("]");
     }
 };
-template <ConstantName T>
-struct ArrayOfName<T> {
-    static constexpr auto kName = TypeText("Array[") + Caster<T>::kName + TypeText("]");
-    static constexpr const char* Name() { return kName.c_str(); }
-};
+template <class T>
+using ArrayOfName = WrittenName<ArrayWriter<T>, ConstantName<T>>;
 
 }  // namespace detail
 

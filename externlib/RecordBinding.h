@@ -54,77 +54,43 @@ namespace detail {
 template <class FieldRef>
 using RecordFieldType = typename std::remove_cvref_t<FieldRef>::Type;
 
-// The record's type text: the binding's literal one, else "Record[ name: Type, ... ]" from the
-// fields' casters. A constant when the literal is given or every field's text is one; else built
-// on first use (a field of a registered class).
+// Writes the record's type text: the binding's literal one, else "Record[ name: Type, ... ]"
+// from the fields' casters.
+template <class Struct>
+struct RecordWriter {
+    template <class Out>
+    static constexpr void Write(Out& out) {
+        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
+            out.append(RecordBinding<Struct>::kTypeText);
+        } else {
+            out.append("Record[ ");
+            bool first = true;
+            std::apply(
+                [&](const auto&... field) {
+                    ((out.append(first ? "" : ", "), first = false, out.append(field.name),
+                      out.append(": "), out.append(Caster<RecordFieldType<decltype(field)>>::Name())),
+                     ...);
+                },
+                RecordBinding<Struct>::kFields);
+            out.append(" ]");
+        }
+    }
+};
+
+// A constant when the literal is given or every field's text is one; else built on first use (a
+// field of a registered class).
 template <class Struct>
 constexpr bool ConstantRecordName() {
     if constexpr (RecordBinding<Struct>::kTypeText != nullptr)
         return true;
     else
-        return std::apply([](const auto&... field) { return (ConstantName<RecordFieldType<decltype(field)>> && ...); },
-                          RecordBinding<Struct>::kFields);
+        return std::apply(
+            [](const auto&... field) { return (ConstantName<RecordFieldType<decltype(field)>> && ...); },
+            RecordBinding<Struct>::kFields);
 }
 
-template <class Struct, bool Constant = ConstantRecordName<Struct>()>
-struct RecordName {
-    static constexpr std::size_t kLength = [] {
-        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
-            return TextLength(RecordBinding<Struct>::kTypeText);
-        } else {
-            std::size_t length = TextLength("Record[ ") + TextLength(" ]");
-            bool first = true;
-            std::apply(
-                [&](const auto&... field) {
-                    ((length += (first ? 0 : 2) + TextLength(field.name) + 2 +
-                                Caster<RecordFieldType<decltype(field)>>::kName.size(),
-                      first = false),
-                     ...);
-                },
-                RecordBinding<Struct>::kFields);
-            return length;
-        }
-    }();
-    static constexpr auto kName = [] {
-        TypeText<kLength> out;
-        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
-            AppendText(out, 0, RecordBinding<Struct>::kTypeText);
-        } else {
-            std::size_t at = AppendText(out, 0, "Record[ ");
-            bool first = true;
-            std::apply(
-                [&](const auto&... field) {
-                    ((at = AppendText(out, at, first ? "" : ", "), first = false,
-                      at = AppendText(out, at, field.name), at = AppendText(out, at, ": "),
-                      at = AppendText(out, at, Caster<RecordFieldType<decltype(field)>>::kName.c_str())),
-                     ...);
-                },
-                RecordBinding<Struct>::kFields);
-            AppendText(out, at, " ]");
-        }
-        return out;
-    }();
-    static constexpr const char* Name() { return kName.c_str(); }
-};
-
 template <class Struct>
-struct RecordName<Struct, false> {
-    static const char* Name() {
-        static const std::string text = [] {
-            std::string out = "Record[ ";
-            bool first = true;
-            std::apply(
-                [&](const auto&... field) {
-                    ((out += first ? "" : ", ", first = false, out += field.name, out += ": ",
-                      out += Caster<RecordFieldType<decltype(field)>>::Name()),
-                     ...);
-                },
-                RecordBinding<Struct>::kFields);
-            return out + " ]";
-        }();
-        return text.c_str();
-    }
-};
+using RecordName = WrittenName<RecordWriter<Struct>, ConstantRecordName<Struct>()>;
 
 }  // namespace detail
 

@@ -1,14 +1,17 @@
-// Type texts built by the compiler: a caster whose text does not depend on anything registered
+// Type texts built by the compiler. A caster whose text does not depend on anything registered
 // at run time gives it as a constant,
 //
-//   static constexpr TypeText kName = TypeText("Array[") + Caster<E>::kName + TypeText("]");
+//   struct Caster<double> : NamedBy<"Float"> { ... };
 //
-// and a signature whose types all have constant texts is a constant too. Such a text is a
-// zero-terminated array in the library's read-only data: nothing is built, allocated or
-// destroyed when the library loads, describes itself or unloads.
+// and a composed text (an array's, a record's, a signature's) is written once, by a writer that
+// appends its parts (WrittenName): the compiler assembles it when every part is a constant, else
+// it is built on first use. A constant text is a zero-terminated array in the library's read-only
+// data: nothing is built, allocated or destroyed when the library loads, describes itself or
+// unloads.
 #pragma once
 
 #include <cstddef>
+#include <string>
 
 namespace QUON_ExternLib {
 
@@ -36,18 +39,68 @@ constexpr TypeText<A + B> operator+(const TypeText<A>& left, const TypeText<B>& 
     return out;
 }
 
-// The length of a zero-terminated text known at compile time (a field name, a literal).
-constexpr std::size_t TextLength(const char* text) {
-    std::size_t length = 0;
-    while (text[length] != '\0') ++length;
-    return length;
+// A type's text as a constant: kName, and Name() giving it.
+template <TypeText Text>
+struct NamedBy {
+    static constexpr auto kName = Text;
+    static constexpr const char* Name() { return kName.c_str(); }
+};
+
+namespace detail {
+
+// The first pass of a text the compiler assembles: counts what a writer appends.
+struct TextCounter {
+    std::size_t size = 0;
+    constexpr void append(const char* text) {
+        while (*text++ != '\0') ++size;
+    }
+};
+
+// The second pass: appends into a text of the counted size.
+template <std::size_t N>
+struct TextBuilder {
+    TypeText<N> text;
+    std::size_t at = 0;
+    constexpr void append(const char* part) {
+        while (*part != '\0') text.chars[at++] = *part++;
+    }
+};
+
+// What `Writer::Write(out)` appends, assembled by the compiler.
+template <class Writer>
+constexpr auto WrittenText() {
+    constexpr std::size_t size = [] {
+        TextCounter counter;
+        Writer::Write(counter);
+        return counter.size;
+    }();
+    TextBuilder<size> builder;
+    Writer::Write(builder);
+    return builder.text;
 }
 
-// Appends a zero-terminated text at `at` of a TypeText under construction; returns the new end.
-template <std::size_t N>
-constexpr std::size_t AppendText(TypeText<N>& out, std::size_t at, const char* text) {
-    for (std::size_t i = 0; text[i] != '\0'; ++i) out.chars[at++] = text[i];
-    return at;
-}
+}  // namespace detail
+
+// The text `Writer::Write(out)` appends (`out.append(const char*)`, std::string's included): a
+// constant when `Constant` (every part it appends is one), else built on first use, when a part
+// is known only at run time (a registered class's name); every call then returns the same text.
+template <class Writer, bool Constant>
+struct WrittenName {
+    static const char* Name() {
+        static const std::string text = [] {
+            std::string out;
+            Writer::Write(out);
+            return out;
+        }();
+        return text.c_str();
+    }
+};
+// Each writer keeps a text of its own (not NamedBy's, which is one per distinct text): two
+// signatures that print alike still publish two texts.
+template <class Writer>
+struct WrittenName<Writer, true> {
+    static constexpr auto kName = detail::WrittenText<Writer>();
+    static constexpr const char* Name() { return kName.c_str(); }
+};
 
 }  // namespace QUON_ExternLib

@@ -71,7 +71,7 @@ protected:
 // Assembled by the compiler: nothing is built when a library describes itself.
 static_assert(std::string_view(Caster<Described>::kName.c_str()) ==
               "Record[ name: String, version: Int, pair: Record[ intAttr1: Int, intAttr2: Int ] ]");
-static_assert(std::string_view(Signature<std::vector<IntPair>, Described>::kText.c_str()) ==
+static_assert(std::string_view(Signature<std::vector<IntPair>, Described>::kName.c_str()) ==
               "( Record[ name: String, version: Int, pair: Record[ intAttr1: Int, intAttr2: Int ] ] -> "
               "Array[Record[ intAttr1: Int, intAttr2: Int ]] )");
 
