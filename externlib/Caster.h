@@ -33,7 +33,7 @@
 #include "externlib/NewArray.h"
 #include "externlib/TypeText.h"
 #include "hostabi/CellSlot.h"
-#include "hostabi/LibraryContext.h"
+#include "externlib/LibraryContext.h"
 #include "platform/Platform.h"
 #include "strings/tBaseString.h"
 #include "strings/tString.h"

@@ -5,7 +5,7 @@
 #pragma once
 
 #include "evaluator/PooledCell.h"
-#include "hostabi/LibraryContext.h"
+#include "externlib/LibraryContext.h"
 
 namespace QUON_ExternLib {
 

@@ -20,7 +20,7 @@
 
 #include "externlib/ArrayView.h"
 #include "externlib/HostCell.h"
-#include "hostabi/LibraryContext.h"
+#include "externlib/LibraryContext.h"
 
 namespace QUON_ExternLib {
 

@@ -8,7 +8,7 @@
 #include <typeindex>
 #include <vector>
 
-#include "hostabi/LibraryContext.h"
+#include "externlib/LibraryContext.h"
 #include "hostabi/LibraryDescriptor.h"
 #include "hostabi/ParentContext.h"
 #include "strings/tString.h"

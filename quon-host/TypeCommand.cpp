@@ -7,7 +7,7 @@
 #include "datatypes/DataTypeParser.h"
 #include "datatypes/ExternalTypeRegistry.h"
 #include "host/ClosestName.h"
-#include "host/TypeText.h"
+#include "host/TypeTextErrors.h"
 
 namespace quon_host {
 

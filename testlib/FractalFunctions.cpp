@@ -1,24 +1,8 @@
 #include "testlib/FractalFunctions.h"
 
+#include "testlib/EscapeStep.h"
+
 namespace QUON_TestLib {
-
-namespace {
-
-// Iterates from z = (x, y); y * y is computed once per step and reused by the next step's x.
-// A NaN never compares greater, so it never counts as escaped.
-inline std::int32_t EscapeStep(double cr, double ci, double x, double y, std::int32_t maxIter) {
-    double yy = y * y;
-    for (std::int32_t i = 0; i < maxIter; ++i) {
-        const double nextX = x * x - yy + cr;
-        y = (x + x) * y + ci;
-        x = nextX;
-        yy = y * y;
-        if (x * x + yy > 4.0) return i + 1;
-    }
-    return 0;
-}
-
-}  // namespace
 
 bool MandelEscape(double cr, double ci, std::int32_t maxIter) {
     return EscapeStep(cr, ci, 0.0, 0.0, maxIter) != 0;

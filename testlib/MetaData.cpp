@@ -1,6 +1,6 @@
 #include "testlib/MetaData.h"
 
-#include "hostabi/LibraryContext.h"
+#include "externlib/LibraryContext.h"
 
 namespace QUON_TestLib {
 

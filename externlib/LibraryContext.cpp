@@ -1,4 +1,4 @@
-#include "hostabi/LibraryContext.h"
+#include "externlib/LibraryContext.h"
 
 namespace QUON_ExternLib {
 
