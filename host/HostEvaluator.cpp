@@ -120,9 +120,6 @@ void PrepareCall(std::uint64_t count, std::uint64_t /*flag*/) {
     const std::ptrdiff_t distance = newBase - evaluator->frameBase;
     if (distance < 0 || distance > 255 || count > 255) StopAtEntry("prepareCall (frame too large)");
     evaluator->frameSizes.push_back(static_cast<std::uint8_t>(distance));
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kFrameCount)) ++count;
-#endif
     evaluator->frameSizes.push_back(static_cast<std::uint8_t>(count));
     evaluator->frameBase = newBase;
     evaluator->frameLimit = newBase - count;
@@ -136,9 +133,6 @@ void EnterStackExtension() {
     if (reserveLimit == nullptr || static_cast<char*>(quonHostThreadWords.stackLimit) <= reserveLimit)
         throw zul::Exception("Stack overflow! No stack reserve is left for a deeper recursion!");
     savedStackLimits.push_back(quonHostThreadWords.stackLimit);
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kStackLimitKept)) return;
-#endif
     quonHostThreadWords.stackLimit = reserveLimit;
 }
 
@@ -174,9 +168,6 @@ void FrameCheckpoint::Restore() const {
 
 void LeaveStackExtension() {
     if (savedStackLimits.empty()) StopAtEntry("leaveStackExtension (without enterStackExtension)");
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kStackLimitNotRestored)) return savedStackLimits.pop_back();
-#endif
     quonHostThreadWords.stackLimit = savedStackLimits.back();
     savedStackLimits.pop_back();
 }

@@ -14,7 +14,7 @@
 #include "host/HostEvaluator.h"
 #include "host/HostFaults.h"
 #include "host/HostFunction.h"
-#include "host/TypeText.h"
+#include "host/TypeTextErrors.h"
 #include "platform/Platform.h"
 #include "strings/tBaseString.h"
 

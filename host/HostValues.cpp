@@ -1,6 +1,5 @@
 #include "host/HostValues.h"
 
-#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -8,19 +7,12 @@
 #include "diagnostics/EvException.h"
 #include "diagnostics/Exception.h"
 #include "evaluator/CellClassTable.h"
-#include "evaluator/EvInvalidCell.h"
-#include "evaluator/EvStringCell.h"
-#include "evaluator/PrimitiveCells.h"
 #include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
-#include "host/HostFaults.h"
 #include "memory/InterModuleProxy.h"
-#include "memory/ThreadCellPools.h"
-#include "platform/Platform.h"
 
 namespace quon_host {
 
-using QUON_Evaluator::EvInvalidCell;
 using zul::zulStdString::tString;
 
 namespace {
@@ -32,11 +24,6 @@ void AddReference(std::atomic<std::uint64_t>& references) {
 // True when the caller dropped the last reference.
 bool DropReference(std::atomic<std::uint64_t>& references) {
     return references.fetch_sub(1, std::memory_order_acq_rel) == 1;
-}
-
-// Every slot starts as an invalid cell, so an unfilled slot is visible and safe to release.
-void FillInvalid(EvCell* cells, std::uint64_t count) {
-    for (std::uint64_t i = 0; i < count; ++i) EvInvalidCell::MakeAt(cells + i);
 }
 
 // This host's Int cells own nothing: a large array of them is let go without a call per element.
@@ -54,11 +41,6 @@ void DropBlock(Block* block) {
     ReleaseCells(block->Cells(), block->CellCount());
     block->~Block();
     ::operator delete(block);
-}
-
-std::size_t CellsBytes(std::uint64_t header, std::uint64_t count) {
-    if (count > (SIZE_MAX - header) / sizeof(EvCell)) throw std::bad_array_new_length();
-    return header + count * sizeof(EvCell);
 }
 
 void AppendQuoted(std::string& out, const EvCell& cell) {
@@ -97,90 +79,7 @@ void HostArrayCell::ToString(tString& out, bool) const {
     out = tString(text + "]");
 }
 
-EvCell* MakeArray(std::uint64_t count) {
-    // The library passes a native function's count on unchanged, a negative one included.
-    if (static_cast<std::int64_t>(count) < 0)
-        throw zul::Exception(("Negative array size! An array of " +
-                              std::to_string(static_cast<std::int64_t>(count)) + " elements was requested.")
-                                 .c_str());
-    void* cell = QUON_Evaluator::AllocateCell();
-#if defined(QUON_HOST_FAULTS)
-    if (count == 0 && Planted(Fault::kEmptyArrayNull)) return ::new (cell) HostArrayCell(nullptr);
-#endif
-    void* memory = nullptr;
-    try {
-        memory = ::operator new(CellsBytes(sizeof(HostArrayObject), count));
-    } catch (...) {
-        QUON_Evaluator::FreeCell(cell);
-        throw;
-    }
-    auto* object = ::new (memory) HostArrayObject{{1}, {}, static_cast<std::int64_t>(count), 0, nullptr, 0};
-    object->elements = reinterpret_cast<EvCell*>(static_cast<char*>(memory) + sizeof(HostArrayObject));
-    FillInvalid(object->elements, count);
-    return ::new (cell) HostArrayCell(object);
-}
-
 // Records.
-
-// A thread's share of one names table: the handle taken once, and the thread's records that use
-// it plus one while the thread lists the hold. Only the thread that lists a hold adds records to
-// it, so a listed hold at one user has no record and no other thread can reach it. Each on its
-// own cache line, as its count changes with every record its thread makes or releases.
-class alignas(zul::platform::kCacheLineSize) RecordNamesHold {
-public:
-    explicit RecordNamesHold(std::shared_ptr<utilRecordNames> table) : table(std::move(table)) {}
-
-    utilRecordNames* Table() const { return table.get(); }
-    void AddUser() { users.fetch_add(1, std::memory_order_relaxed); }
-    bool Idle() const { return users.load(std::memory_order_acquire) == 1; }
-    // The last user deletes the hold, and with it the handle.
-    void DropUser() {
-        if (users.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
-    }
-
-private:
-    std::shared_ptr<utilRecordNames> table;
-    std::atomic<std::int64_t> users{1};  // records, plus one for the thread's list
-};
-
-namespace {
-
-// The calling thread's holds; the list's share of each is dropped when the thread ends (a busy
-// hold then ends with its last record).
-class ThreadNamesHolds {
-public:
-    ~ThreadNamesHolds() {
-        for (RecordNamesHold* hold : holds) hold->DropUser();
-    }
-
-    // The thread's hold of `table`, made on first use.
-    RecordNamesHold* Find(const std::shared_ptr<utilRecordNames>& table) {
-        for (RecordNamesHold* hold : holds)
-            if (hold->Table() == table.get()) return hold;
-        if (holds.size() >= kKeptIdle) DropIdle();
-        holds.reserve(holds.size() + 1);
-        holds.push_back(new RecordNamesHold(table));
-        return holds.back();
-    }
-
-    // Drops the list's share of every hold without records.
-    void DropIdle() {
-        std::erase_if(holds, [](RecordNamesHold* hold) {
-            if (!hold->Idle()) return false;
-            hold->DropUser();
-            return true;
-        });
-    }
-
-private:
-    static constexpr std::size_t kKeptIdle = 8;
-    std::vector<RecordNamesHold*> holds;
-};
-
-thread_local ThreadNamesHolds threadNamesHolds;
-
-}  // namespace
-
 HostRecordBlock::~HostRecordBlock() {
     hold->DropUser();
 }
@@ -215,43 +114,12 @@ void HostRecordCell::ToString(tString& out, bool) const {
     out = tString(text + "}");
 }
 
-void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names) {
-    // The handle is only read: copying it would count on the table's shared counter per record.
-    std::shared_ptr<utilRecordNames> made;  // a table of its own when none is given
-    const std::shared_ptr<utilRecordNames>* table = names;
-    if (table == nullptr || *table == nullptr) {
-        made = utilRecordNames::Make();
-        table = &made;
-    }
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kRecordNamesCopied)) {
-        auto copy = utilRecordNames::Make();
-        for (const auto& named : (*table)->Names()) utilRecordNames::AddName(copy, named.first.Text());
-        made = std::move(copy);
-        table = &made;
-    }
-#endif
-    RecordNamesHold* hold = threadNamesHolds.Find(*table);
-    const std::uint64_t count = hold->Table()->Size();
-    void* memory = ::operator new(CellsBytes(sizeof(HostRecordBlock), count));
-    hold->AddUser();
-    auto* block = ::new (memory) HostRecordBlock{
-        {1}, hold->Table(), hold, 0, count, static_cast<std::uint16_t>(sizeof(HostRecordBlock)), {}};
-    auto* attributes = reinterpret_cast<EvCell*>(block + 1);
-    FillInvalid(attributes, count);
-    ::new (cell) HostRecordCell(attributes);
-}
-
 // Custom objects.
 void HostCustomCell::ReleaseData() {
     HostCustomObject* holder = Holder();
     word = 0;
     if (holder == nullptr || !DropReference(holder->references)) return;
     bool destroy = holder->entry != nullptr && holder->entry->destroy != nullptr;
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kCustomNeverDestroyed)) destroy = false;
-    if (destroy && Planted(Fault::kCustomDestroyedTwice)) holder->entry->destroy(holder->object);
-#endif
     if (destroy) holder->entry->destroy(holder->object);
     delete holder;
 }
@@ -288,49 +156,5 @@ void HostFunctionCell::ToString(tString& out, bool) const {
     out = tString("<function of " + std::to_string(arity) + (arity == 1 ? " argument>" : " arguments>"));
 }
 
-void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry* entry) {
-    HostCustomObject* holder = nullptr;
-    try {
-        holder = new HostCustomObject{{1}, object, entry};
-    } catch (...) {
-        // The host owns the object from this call on: without a holder it ends it at once.
-        if (entry != nullptr && entry->destroy != nullptr) entry->destroy(object);
-        throw;
-    }
-    ::new (cell) HostCustomCell(holder);
-}
-
-void* GetCustom(EvCell* cell) {
-    static const HostCustomCell probe(nullptr);
-    if (cell == nullptr || !cell->SameClassAs(probe)) return nullptr;
-    return static_cast<HostCustomCell*>(cell)->Holder()->object;
-}
-
-// Scalars and strings.
-void SetInt(EvCell* cell, std::int64_t value) {
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kSetInt32)) value = static_cast<std::int32_t>(value);
-#endif
-    ::new (cell) QUON_Evaluator::EvIntegerCell(value);
-}
-
-void SetFloat(EvCell* cell, double value) {
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kSetFloat32)) value = static_cast<float>(value);
-#endif
-    ::new (cell) QUON_Evaluator::EvFloatCell(value);
-}
-
-void SetBool(EvCell* cell, std::uint64_t value) {
-    ::new (cell) QUON_Evaluator::EvBoolCell(value);
-}
-
-void SetString(EvCell* cell, const char* bytes, std::uint64_t length) {
-    std::string_view text = bytes != nullptr ? std::string_view(bytes, length) : std::string_view();
-#if defined(QUON_HOST_FAULTS)
-    if (Planted(Fault::kSetStringCString)) text = text.substr(0, text.find('\0'));
-#endif
-    QUON_Evaluator::EvStringCell::MakeAt(cell, text);
-}
 
 }  // namespace quon_host

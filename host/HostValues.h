@@ -1,5 +1,5 @@
-// The stand-in host's values: the objects behind its array, record and custom-object cells,
-// those cells, and the value factories of the operation table.
+// The stand-in host's values: the objects behind its array, record, custom-object and function
+// cells, and those cells. The operation table's entries that make them are in host/ValueEntries.h.
 //
 //   array cell   [HostArrayCell | object]
 //                                  v
@@ -37,6 +37,7 @@
 #include "evaluator/EvValueCell.h"
 #include "evaluator/utilRecordNames.h"
 #include "hostabi/LibraryDescriptor.h"
+#include "platform/Platform.h"
 
 namespace quon_host {
 
@@ -59,8 +60,26 @@ static_assert(offsetof(HostArrayObject, count) == 32);
 static_assert(offsetof(HostArrayObject, elements) == 48);
 static_assert(sizeof(HostArrayObject) == 64);
 
-// A thread's share of one names table (host/HostValues.cpp).
-class RecordNamesHold;
+// A thread's share of one names table: the handle taken once, and the thread's records that use
+// it plus one while the thread lists the hold. Only the thread that lists a hold adds records to
+// it, so a listed hold at one user has no record and no other thread can reach it. Each on its
+// own cache line, as its count changes with every record its thread makes or releases.
+class alignas(zul::platform::kCacheLineSize) RecordNamesHold {
+public:
+    explicit RecordNamesHold(std::shared_ptr<utilRecordNames> table) : table(std::move(table)) {}
+
+    utilRecordNames* Table() const { return table.get(); }
+    void AddUser() { users.fetch_add(1, std::memory_order_relaxed); }
+    bool Idle() const { return users.load(std::memory_order_acquire) == 1; }
+    // The last user deletes the hold, and with it the handle.
+    void DropUser() {
+        if (users.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
+    }
+
+private:
+    std::shared_ptr<utilRecordNames> table;
+    std::atomic<std::int64_t> users{1};  // records, plus one for the thread's list
+};
 
 struct HostRecordBlock {
     std::atomic<std::uint64_t> references;  // cells sharing the record
@@ -152,20 +171,5 @@ static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostArrayCell>());
 static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostRecordCell>());
 static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostCustomCell>());
 static_assert(QUON_Evaluator::CellLayout::IsTwoWordCell<HostFunctionCell>());
-
-// The value factories of the operation table (entries 0 to 8 but 2). Each writes a new cell
-// into the 16 bytes at `cell` without looking at what was there.
-void SetInt(EvCell* cell, std::int64_t value);
-void SetFloat(EvCell* cell, double value);
-void SetBool(EvCell* cell, std::uint64_t value);
-void SetString(EvCell* cell, const char* bytes, std::uint64_t length);
-void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry* entry);
-// The object of a cell filled by SetCustom; null for any other cell.
-void* GetCustom(EvCell* cell);
-// A record with one attribute cell per name of the table (a null handle gives no attributes).
-void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names);
-// A cell from the calling thread's cell pool 1 holding a new array of `count` element cells. A
-// count that is negative as a signed number throws zul::Exception ("Negative array size! ...").
-EvCell* MakeArray(std::uint64_t count);
 
 }  // namespace quon_host

@@ -11,7 +11,7 @@
 #include "evaluator/PrimitiveCells.h"
 #include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
-#include "host/HostValues.h"
+#include "host/ValueEntries.h"
 #include "memory/ThreadCellPools.h"
 
 namespace quon_host {

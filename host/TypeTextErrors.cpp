@@ -1,4 +1,4 @@
-#include "host/TypeText.h"
+#include "host/TypeTextErrors.h"
 
 #include <cstring>
 
