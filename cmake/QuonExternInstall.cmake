@@ -1,11 +1,11 @@
 # The binding framework as an installed package, QuonExtern: the headers an extension author
 # includes (under include/quon, with the same paths as in this tree), the runtime and the library
-# object as static libraries, the version script, and the package configuration with the
-# exported targets. An extension library links Quon::externlib and defines DescribeLibrary.
+# object as static libraries, the version script, the load-order script that
+# quon_add_extension(NAME LOAD_ORDER ...) links, and the package configuration with the exported
+# targets. An extension library links Quon::externlib and defines DescribeLibrary.
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-set(QUON_EXTERN_VERSION 0.6.12)  # the framework version every library object publishes
 set(quon_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/QuonExtern)
 
 set_target_properties(quon_runtime PROPERTIES EXPORT_NAME runtime)
@@ -17,12 +17,10 @@ target_link_libraries(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::extension,Quon::runtime>>")
 target_link_options(quon_externlib INTERFACE
     "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>"
-    "$<INSTALL_INTERFACE:-Wl,-T,$<INSTALL_PREFIX>/${quon_package_dir}/load-order.ld>")
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
 set_property(TARGET quon_externlib APPEND PROPERTY INTERFACE_LINK_DEPENDS
     "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>"
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/load-order.ld>")
+    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
 
 install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
@@ -39,7 +37,7 @@ configure_package_config_file(cmake/QuonExternConfig.cmake.in
     PATH_VARS CMAKE_INSTALL_BINDIR)
 # 0.x: a library built against one minor version needs the runtime of that minor version.
 write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/QuonExternConfigVersion.cmake
-    VERSION ${QUON_EXTERN_VERSION}
+    VERSION ${QUON_VERSION}
     COMPATIBILITY SameMinorVersion)
 install(FILES
     cmake/QuonExtension.cmake

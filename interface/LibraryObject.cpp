@@ -5,6 +5,7 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "QuonVersion.h"
 #include "interface/LibraryBuilder.h"
 #include "platform/LoadOrder.h"
 
@@ -12,21 +13,26 @@ namespace QUON_ExternLib {
 
 namespace {
 constexpr const char* kBuildConfiguration = "RELEASE";
+
+// This framework's major.minor.patch with the given build.
+zul::VersionInfo FrameworkVersion(const char* build) {
+    return zul::VersionInfo(zul::build::kMajor, zul::build::kMinor, zul::build::kPatch, build);
+}
 }  // namespace
 
 LibraryObject::LibraryObject() {
     // The version records start as the framework's own version; the builder later names the
     // library's version, and the framework's minimum is lowered to the oldest compatible build.
-    descriptor.libraryVersion = zul::VersionInfo(0, 6, 12, "26071");
-    descriptor.frameworkVersion = zul::VersionInfo(0, 6, 12, "26071");
-    descriptor.frameworkMinVersion = zul::VersionInfo(0, 6, 12, "26071");
+    descriptor.libraryVersion = FrameworkVersion(zul::build::kBuild);
+    descriptor.frameworkVersion = FrameworkVersion(zul::build::kBuild);
+    descriptor.frameworkMinVersion = FrameworkVersion(zul::build::kBuild);
     descriptor.interfaceVersion = kInterfaceVersion;
     descriptor.pointerSize = sizeof(void*);
     descriptor.buildConfiguration = kBuildConfiguration;
     descriptor.customTypeCount = 0;
     descriptor.functionCount = 0;
-    descriptor.frameworkVersion = zul::VersionInfo(0, 6, 12, "26071");
-    descriptor.frameworkMinVersion = zul::VersionInfo(0, 6, 12, "26000");
+    descriptor.frameworkVersion = FrameworkVersion(zul::build::kBuild);
+    descriptor.frameworkMinVersion = FrameworkVersion(zul::build::kMinimumBuild);
     // The binding code reads the host's table where the host may read it: in this object.
     LibraryContext& binding = TheLibraryContext();
     binding.tableSlot = &parentContext;

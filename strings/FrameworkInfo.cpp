@@ -1,8 +1,11 @@
 #include "strings/FrameworkInfo.h"
 
+#include "QuonVersion.h"
 #include "platform/LoadOrder.h"
 
 namespace zul {
+
+FrameworkInfo::FrameworkInfo() : version(build::kMajor, build::kMinor, build::kPatch, build::kBuild) {}
 
 FrameworkInfo& FrameworkInfo::Instance() {
     static FrameworkInfo info;

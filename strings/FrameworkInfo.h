@@ -13,7 +13,7 @@ namespace zul {
 
 class FrameworkInfo {
 public:
-    // The record, made on first use with version 0.6.12 (26071).
+    // The record, made on first use with the framework's version ("0.6.12 (26071)" for 0.6.12.26071).
     static FrameworkInfo& Instance();
 
     // Adds `value` to the values of `key` and to its joined text ("a, b, c", in the order added).
@@ -27,7 +27,7 @@ public:
     FrameworkInfo& operator=(const FrameworkInfo&) = delete;
 
 private:
-    FrameworkInfo() : version(0, 6, 12, "26071") {}
+    FrameworkInfo();
 
     VersionInfo version;                                  // the framework's version
     std::map<std::string, std::set<std::string>> values;  // key -> every value recorded under it
