@@ -4,7 +4,8 @@
 #   2. compiles every installed header against that prefix alone,
 #   3. configures and builds examples/hello-extension with find_package(QuonExtern),
 #   4. checks that the example exports exactly the global symbols of interface/exports.map, and
-#      that its file is laid out for loading (tools/check-load-order.sh),
+#      that the same sources declared with LOAD_ORDER are laid out for loading
+#      (tools/check-load-order.sh),
 #   5. loads it with the installed quon-host: `list` must show its rows and their derived type
 #      strings, and `call` of its rows must print the expected results,
 #   6. runs the installed conformance catalogue with the installed quon-host (its default folder).
@@ -79,8 +80,23 @@ nm -D --defined-only -C "$library" | cut -d' ' -f3- | sort >"$work/exported-symb
 diff -u "$work/expected-symbols" "$work/exported-symbols" >&2 ||
     fail "$library exports other symbols than interface/exports.map (- expected, + exported)"
 
-step "checking the example's layout for loading"
-"$source_dir/tools/check-load-order.sh" "$library" >/dev/null || fail "the package does not lay out the example for loading"
+# The load-order layout is the author's choice: the same sources, declared with LOAD_ORDER.
+step "building the example with LOAD_ORDER and checking its layout for loading"
+ordered="$work/ordered"
+mkdir -p "$ordered/source"
+cat >"$ordered/source/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.25)
+project(HelloOrdered LANGUAGES CXX)
+find_package(QuonExtern CONFIG REQUIRED)
+quon_add_extension(HelloOrdered LOAD_ORDER "$source_dir/examples/hello-extension/HelloExtension.cpp")
+CMAKE
+cmake -S "$ordered/source" -B "$ordered/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_PREFIX_PATH="$prefix" >/dev/null || fail "configuring the LOAD_ORDER example against $prefix"
+cmake --build "$ordered/build" -j"$jobs" >/dev/null || fail "building the LOAD_ORDER example against $prefix"
+"$source_dir/tools/check-load-order.sh" "$ordered/build/libHelloOrdered.so" >/dev/null ||
+    fail "quon_add_extension(... LOAD_ORDER) does not lay the example out for loading"
+"$host" --library "$ordered/build/libHelloOrdered.so" call gcd 12 18 >/dev/null ||
+    fail "the LOAD_ORDER example does not load"
 
 # Rows and their published type strings, as list prints them.
 step "listing the example with $host"
