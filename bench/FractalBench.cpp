@@ -11,7 +11,7 @@
 #include "bench/RowCall.h"
 #include "host/HostContext.h"
 #include "host/HostEvaluator.h"
-#include "quon-host/picture/EscapeStep.h"
+#include "testlib/EscapeStep.h"
 
 namespace {
 
@@ -39,7 +39,7 @@ const std::vector<Point>& Grid() {
 
 // The library's arithmetic in plain C++, from z = 0.
 std::int32_t EscapeCount(double cr, double ci, std::int32_t maxIter) {
-    return quon_host::EscapeStep(cr, ci, 0.0, 0.0, maxIter);
+    return QUON_TestLib::EscapeStep(cr, ci, 0.0, 0.0, maxIter);
 }
 
 void BM_MandelAdapter(benchmark::State& state) {

@@ -4,7 +4,7 @@
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/PooledCell.h"
 #include "host/HostContext.h"
-#include "host/HostValues.h"
+#include "host/ValueEntries.h"
 
 namespace quon_bench {
 

@@ -1,7 +1,7 @@
 #include "host/HostContext.h"
 
+#include "host/FaultyEntries.h"
 #include "host/HostEvaluator.h"
-#include "host/HostFaults.h"
 #include "host/ValueEntries.h"
 
 namespace quon_host {

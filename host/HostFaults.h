@@ -1,13 +1,12 @@
 // Host faults planted on purpose, to prove that the conformance catalogue (conformance/*.cases)
 // notices a host that carries values wrong. They exist only in the test build of quon-host-faulty
-// (QUON_HOST_FAULTS defined, host/HostFaults.cpp compiled in): most of them wrap entries of the
-// operation table, the rest sit in the call frame and the call. The environment variable
+// (QUON_HOST_FAULTS defined, host/HostFaults.cpp and host/FaultyEntries.cpp compiled in): most
+// of them are wrong entries of the operation table (host/FaultyEntries.h), the rest sit in the
+// call frame, the call and the stack-extension scope. The environment variable
 // QUON_HOST_FAULT names the one fault in effect; without it the faulty build is the sound host.
 #pragma once
 
 #if defined(QUON_HOST_FAULTS)
-
-#include "hostabi/ParentContext.h"
 
 namespace quon_host {
 
@@ -31,10 +30,6 @@ enum class Fault {
 
 // True when `fault` is the one QUON_HOST_FAULT names.
 bool Planted(Fault fault);
-
-// Puts the chosen fault's wrong entries into the sound host's table; each calls the sound entry
-// and then gets its part wrong.
-void PlantTableFaults(ParentContext& table);
 
 }  // namespace quon_host
 

@@ -11,7 +11,8 @@
 #include "evaluator/PrimitiveCells.h"
 #include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
-#include "host/ValueEntries.h"
+#include "host/HostContext.h"
+#include "host/HostValues.h"
 #include "memory/ThreadCellPools.h"
 
 namespace quon_host {
@@ -21,6 +22,13 @@ using QUON_Evaluator::EvCell;
 namespace {
 
 using ArrayView = QUON_Evaluator::fArrayOfPrimitiveValues<EvCell*>;
+
+// The host makes its own values through the entries it hands the library, so that an entry gets
+// one behaviour everywhere (the faulty test build's wrong entries included).
+const ParentContext& Entries() {
+    static const ParentContext* const table = HostContext();
+    return *table;
+}
 
 template <class T>
 const T* As(const EvCell& cell) {
@@ -64,31 +72,31 @@ void Value::MoveInto(void* place) {
 
 Value Value::Int(std::int64_t value) {
     Value v;
-    SetInt(&v.Cell(), value);
+    Entries().setInt(&v.Cell(), value);
     return v;
 }
 
 Value Value::Float(double value) {
     Value v;
-    SetFloat(&v.Cell(), value);
+    Entries().setFloat(&v.Cell(), value);
     return v;
 }
 
 Value Value::Bool(bool value) {
     Value v;
-    SetBool(&v.Cell(), value ? 1 : 0);
+    Entries().setBool(&v.Cell(), value ? 1 : 0);
     return v;
 }
 
 Value Value::String(std::string_view bytes) {
     Value v;
-    SetString(&v.Cell(), bytes.data(), bytes.size());
+    Entries().setString(&v.Cell(), bytes.data(), bytes.size());
     return v;
 }
 
 Value Value::Array(const std::vector<Value>& elements) {
     Value v;
-    EvCell* carrier = MakeArray(elements.size());
+    EvCell* carrier = Entries().makeArray(elements.size());
     const HostArrayObject* object = static_cast<const HostArrayCell*>(carrier)->Object();
     QUON_Evaluator::CopyCellWords(&v.Cell(), *carrier);  // the value owns the array from here on
     QUON_Evaluator::FreeCell(carrier);
@@ -102,7 +110,7 @@ Value Value::Record(const std::vector<std::pair<std::string, Value>>& attributes
     for (const auto& attribute : attributes)
         indices.push_back(QUON_Evaluator::utilRecordNames::AddName(names, attribute.first));
     Value v;
-    MakeRecord(&v.Cell(), &names);
+    Entries().makeRecord(&v.Cell(), &names);
     const QUON_Evaluator::RecordView record(v.Cell());
     for (std::size_t i = 0; i < attributes.size(); ++i) {
         EvCell* place = record.Attribute(indices[i]);

@@ -5,8 +5,8 @@
 #include <string>
 
 #include "evaluator/EvInvalidCell.h"
-#include "host/HostValues.h"
-#include "quon-host/picture/EscapeStep.h"
+#include "host/ValueEntries.h"
+#include "testlib/EscapeStep.h"
 
 namespace quon_host {
 
@@ -49,8 +49,8 @@ std::int64_t RowEscapeCounter::Count(double x, double y) {
 
 std::int64_t NativeEscapeCounter::Count(double x, double y) {
     const auto iterations = static_cast<std::int32_t>(set.iterations);
-    if (set.julia) return EscapeStep(set.cx, set.cy, x, y, iterations);
-    return EscapeStep(x, y, 0.0, 0.0, iterations);
+    if (set.julia) return QUON_TestLib::EscapeStep(set.cx, set.cy, x, y, iterations);
+    return QUON_TestLib::EscapeStep(x, y, 0.0, 0.0, iterations);
 }
 
 }  // namespace quon_host
