@@ -4,11 +4,10 @@
 
 #include <cstdint>
 
+#include "diagnostics/ErrorNumbers.h"
 #include "diagnostics/Exception.h"
 
 namespace QUON_Evaluator {
-
-inline constexpr std::int32_t kEvaluatorMessageBase = 2000;
 
 class EvaluationException : public zul::Exception {
 public:
@@ -20,7 +19,7 @@ class EvException : public EvaluationException {
 public:
     // Message 2000 + code with the arguments a1, a2 (null for absent), tagged with the number
     // and the subcode (negative for none).
-    EvException(std::int32_t code, std::int32_t subcode = -1, const char* a1 = nullptr,
+    EvException(std::int32_t code, std::int32_t subcode = kNoSubcode, const char* a1 = nullptr,
                 const char* a2 = nullptr);
     EvException(const EvException& other);
 };

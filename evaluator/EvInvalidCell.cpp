@@ -13,7 +13,7 @@ void ReportCellEvaluated() {
     Evaluator* evaluator = HostCurrentEvaluator();
     if (evaluator != nullptr && evaluator->channel != nullptr)
         evaluator->channel->ReportError(zul::zulStdString::tString("Error: Cell Evaluated!\n"));
-    throw EvException(1, -1);
+    throw EvException(ErrorCode::kCellEvaluated);
 }
 
 void EvInvalidCell::PushEvaluated() {

@@ -25,7 +25,7 @@ private:
 static_assert(CellLayout::IsTwoWordCell<EvInvalidCell>());
 
 // Reports "Error: Cell Evaluated!\n" on the current evaluator's channel (when the thread has
-// one) and throws EvException(1, -1).
+// one) and throws EvException(ErrorCode::kCellEvaluated).
 [[noreturn]] void ReportCellEvaluated();
 
 }  // namespace QUON_Evaluator

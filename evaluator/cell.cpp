@@ -25,7 +25,7 @@ namespace {
 template <bool Alt, class Read>
 auto ReadEvaluated(EvCell& source, Read read) {
     PooledCell result = Alt ? PooledCell::EvaluateAlt(source) : PooledCell::Evaluate(source);
-    if (result->SameClassAs(source)) throw EvException(1, -1);
+    if (result->SameClassAs(source)) throw EvException(ErrorCode::kCellEvaluated);
     return read(*result);
 }
 
@@ -124,7 +124,7 @@ void EvCell::GetStringAlt(tString& out) {
 
 std::uintptr_t EvCell::GetElement(void* arg) {
     PooledCell result = PooledCell::Evaluate(*this);
-    if (result->SameClassAs(*this)) throw EvException(21, 1);  // not a collection, and no progress
+    if (result->SameClassAs(*this)) throw EvException(ErrorCode::kNotACollection, kSubcodeNoProgress);
     const std::uintptr_t element = result->GetElement(arg);
     result->HookB();
     return element;

@@ -67,7 +67,7 @@ public:
     EvCell* ElementCell(std::int64_t index) const {
         const ArrayObjectView* object = Object();
         if (object->count <= 0) [[unlikely]]
-            throw EvException(22);
+            throw EvException(ErrorCode::kEmptyArrayElement);
         return object->elements + NormalizeIndex(index, object->count);
     }
     // The payload of element `index` read as T (its low bytes for a narrower T).

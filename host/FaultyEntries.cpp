@@ -81,7 +81,8 @@ void LeaveStackExtensionKeepingLimit() {
 // whose destroy is missing or calls the library's twice. Objects remember the library's destroy.
 struct CustomStandIns {
     std::mutex mutex;
-    std::map<const QUON_ExternLib::CustomTypeEntry*, std::unique_ptr<QUON_ExternLib::CustomTypeEntry>> entries;
+    std::map<const QUON_ExternLib::CustomTypeEntry*, std::unique_ptr<QUON_ExternLib::CustomTypeEntry>>
+        entries;
     std::map<void*, void (*)(void*)> destroyOf;
 };
 
@@ -129,7 +130,8 @@ void PlantTableFaults(ParentContext& table) {
     if (Planted(Fault::kFrameCount)) table.prepareCall = &PrepareCallCountingOneMore;
     if (Planted(Fault::kOtherEvaluator)) table.currentEvaluator = &OtherEvaluator;
     if (Planted(Fault::kStackLimitKept)) table.enterStackExtension = &EnterStackExtensionKeepingLimit;
-    if (Planted(Fault::kStackLimitNotRestored)) table.leaveStackExtension = &LeaveStackExtensionKeepingLimit;
+    if (Planted(Fault::kStackLimitNotRestored))
+        table.leaveStackExtension = &LeaveStackExtensionKeepingLimit;
     if (Planted(Fault::kCustomNeverDestroyed) || Planted(Fault::kCustomDestroyedTwice))
         table.setCustom = &SetCustomThroughStandIn;
 }

@@ -142,14 +142,15 @@ Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::u
 #endif
         throw;  // reaches the caller as the library threw it
     } catch (...) {
-        throw CallError(std::string(name) + ": the library threw something that is not an exception: a value of type " +
+        throw CallError(std::string(name) +
+                        ": the library threw something that is not an exception: a value of type " +
                         CurrentExceptionType());
     }
     // The library's own fault, caught before anyone reads a result of another type than published.
     QUON_DataTypes::DataType& published = type.GetFunctionSubType(0);
     if (!Conforms(result, published))
-        throw CallError(std::string(name) + ": the library returned " + result.TypeText() + " where its type says " +
-                        published.ToString().Text());
+        throw CallError(std::string(name) + ": the library returned " + result.TypeText() +
+                        " where its type says " + published.ToString().Text());
     return result;
 }
 

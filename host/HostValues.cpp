@@ -54,7 +54,8 @@ void AppendQuoted(std::string& out, const EvCell& cell) {
 // Arrays.
 std::uintptr_t HostArrayCell::GetElement(void* arg) {
     const HostArrayObject* object = Object();
-    if (object == nullptr || object->count <= 0) throw QUON_Evaluator::EvException(22);
+    if (object == nullptr || object->count <= 0)
+        throw QUON_Evaluator::EvException(QUON_Evaluator::ErrorCode::kEmptyArrayElement);
     const auto index = QUON_Evaluator::NormalizeIndex(reinterpret_cast<std::intptr_t>(arg), object->count);
     return reinterpret_cast<std::uintptr_t>(object->elements + index);
 }
@@ -155,6 +156,5 @@ void HostFunctionCell::ToString(tString& out, bool) const {
     const std::size_t arity = Object() != nullptr ? Object()->arity : 0;
     out = tString("<function of " + std::to_string(arity) + (arity == 1 ? " argument>" : " arguments>"));
 }
-
 
 }  // namespace quon_host

@@ -87,7 +87,7 @@ struct HostRecordBlock {
     RecordNamesHold* hold;                  // keeps the table alive while the record lives
     std::uint64_t reserved;                 // unused
     std::uint64_t count;                    // attribute cells
-    std::uint16_t distance;                  // bytes from the block to the first attribute
+    std::uint16_t distance;                 // bytes from the block to the first attribute
     std::uint16_t padding[3];
 
     ~HostRecordBlock();  // drops its share of the hold

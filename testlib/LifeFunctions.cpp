@@ -11,8 +11,6 @@ using QUON_ExternLib::Host;
 
 namespace {
 
-constexpr std::int32_t kEmptyArrayElement = 22;  // "Empty array element requested!"
-
 // (size + position + offset) % size in wrapping 32-bit arithmetic, with the sign of the dividend;
 // the result may still lie outside the board and is then normalised where it is used. Inside the
 // board the sum lies in [0, 2 size) and needs no division.
@@ -44,7 +42,8 @@ struct BlockRows {
 
 // A board without columns or rows has no block to sum.
 void RequireCells(std::int32_t width, std::int32_t height) {
-    if (width <= 0 || height <= 0) throw QUON_Evaluator::EvException(kEmptyArrayElement);
+    if (width <= 0 || height <= 0)
+        throw QUON_Evaluator::EvException(QUON_Evaluator::ErrorCode::kEmptyArrayElement);
 }
 
 // The new value of a cell from its own state and the sum of its 3x3 block (itself included): a
@@ -123,8 +122,7 @@ tString LifeTableToString(IntMatrixView board) {
     std::string picture;
     for (IntArrayView row : board) {
         // Any non-zero value is alive, as it is for the stepping rule.
-        for (long long value : row)
-            picture += static_cast<std::int32_t>(value) == 0 ? '.' : 'X';
+        for (long long value : row) picture += static_cast<std::int32_t>(value) == 0 ? '.' : 'X';
         picture += '\n';
     }
     return tString(picture);

@@ -74,21 +74,26 @@ TEST(MessageLibrary, RegistrationReplacesAndFallsBackByLanguage) {
 }
 
 TEST(Exception, TextsTagsAndCopies) {
-    QUON_Evaluator::EvException cell(1, -1);
+    using namespace QUON_Evaluator::ErrorCode;
+    QUON_Evaluator::EvException cell(kCellEvaluated, QUON_Evaluator::kNoSubcode);
     EXPECT_STREQ(cell.what(), "Error: Cell Evaluated! [err 2001]") << "no subcode";
     EXPECT_STREQ(cell.std::runtime_error::what(), "Error: Cell Evaluated!") << "standard part: the message";
-    EXPECT_STREQ(QUON_Evaluator::EvException(21, 1).what(),
+    EXPECT_STREQ(QUON_Evaluator::EvException(kNotACollection, QUON_Evaluator::kSubcodeNoProgress).what(),
                  "Cannot get an element from non-collection cell! [err 2021:1]");
-    EXPECT_EQ(QUON_Evaluator::EvException(4, -1, "7").message.Text(), "Wrong map index [7]!");
+    EXPECT_EQ(QUON_Evaluator::EvException(kWrongMapIndex, -1, "7").message.Text(), "Wrong map index [7]!");
     EXPECT_STREQ(QUON_Evaluator::EvException(-2000, 5).what(), "Unknown error! Code: 0") << "id 0, no tag";
     EXPECT_EQ(zul::ErrorTag(7, 0).Text(), " [err 7:0]") << "subcode 0 is shown";
+    for (std::int32_t code = 1; code <= kLast; ++code)
+        EXPECT_EQ(std::string(QUON_Evaluator::EvException(code).what()).rfind("Unknown error!", 0),
+                  std::string::npos)
+            << "named code " << code << " has a catalogue text";
 
     EXPECT_STREQ(zul::Exception("bad type").what(), "bad type") << "text form";
     EXPECT_STREQ(zul::Exception(nullptr).what(), "") << "null text";
     EXPECT_STREQ(zul::Exception(tString("m"), tString::NullString(), 1, -1).what(), "mNull")
         << "null tag appends Null";
 
-    auto* original = new QUON_Evaluator::EvException(18, 2, "name");
+    auto* original = new QUON_Evaluator::EvException(kNoSuchAttribute, 2, "name");
     QUON_Evaluator::EvException copy(*original);
     const std::string expected = original->what();
     delete original;
