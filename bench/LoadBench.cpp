@@ -1,5 +1,5 @@
 // Cost of loading the built library as the host does, against the smallest C++ module
-// (bench/modules/EmptyModule.cpp): dlopen(RTLD_NOW | RTLD_LOCAL), BindToParentContext with the
+// (bench/modules/EmptyModule.cpp) and against the same library in the default layout: dlopen(RTLD_NOW | RTLD_LOCAL), BindToParentContext with the
 // host's operation table, LibraryData, dlclose. Every iteration loads and unloads the module for
 // real: a module still loaded before the first iteration or after the last one (which a module
 // that cannot be unloaded would be) turns the benchmark into an error.
@@ -68,16 +68,24 @@ void BM_LoadLibrary(benchmark::State& state) {
     LoadLoop(state, QUON_LIBRARY_PATH);
 }
 
+// The same library linked without LOAD_ORDER (the default layout of an extension library).
+void BM_LoadLibraryDefaultLayout(benchmark::State& state) {
+    LoadLoop(state, QUON_DEFAULT_LAYOUT_LIBRARY_PATH);
+}
+
 void BM_LoadEmptyModule(benchmark::State& state) {
     LoadLoop(state, QUON_EMPTY_MODULE_PATH);
 }
 
 BENCHMARK(BM_LoadEmptyModule);
 BENCHMARK(BM_LoadLibrary);
+BENCHMARK(BM_LoadLibraryDefaultLayout);
 
 const bool rows = quon_bench::DeclareRatios({
     {"load + bind + LibraryData + unload vs empty module", "BM_LoadLibrary", "BM_LoadEmptyModule",
      quon_bench::Sense::TimeOf, 2.5},
+    {"load with LOAD_ORDER's layout vs the same library in the default layout", "BM_LoadLibrary",
+     "BM_LoadLibraryDefaultLayout", quon_bench::Sense::TimeOf, 1.0},
 });
 
 }  // namespace
