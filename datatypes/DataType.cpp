@@ -7,6 +7,7 @@
 
 #include "datatypes/DataTypeComplex.h"
 #include "datatypes/DataTypeSimple.h"
+#include "platform/Invariant.h"
 
 namespace QUON_DataTypes {
 
@@ -19,6 +20,7 @@ DataTypeImp* UndefinedReference() noexcept {
 }
 
 DataTypeImp* CopyOf(DataTypeImp* source) {
+    QUON_INVARIANT(source != nullptr, "a copy of an empty type handle (one used before it was made?)");
     if (source->IsPolymorphic()) {
         DataTypeImp* clone = source->Clone();
         return clone != nullptr ? clone : UndefinedReference();
@@ -73,6 +75,7 @@ DataType::DataType(const DataType& other) : imp(CopyOf(other.imp)) {}
 DataType::DataType(DataType&& other) noexcept : imp(other.Take()) {}
 
 DataType::~DataType() {
+    QUON_INVARIANT(imp != nullptr, "an empty type handle destroyed");
     imp->Release();
 }
 
@@ -146,6 +149,8 @@ void DataType::FindMinMaxPolyTypesContinue(std::uint32_t& min, std::uint32_t& ma
 // ---- DataTypeImp defaults ----
 
 void DataTypeImp::Release() noexcept {
+    QUON_INVARIANT(refCount.load(std::memory_order_relaxed) != 0,
+                   "a type object released more often than it was referenced");
     // A count of 1 means the caller holds the only reference: no other thread can take one,
     // so the object goes without an atomic read-modify-write.
     if (refCount.load(std::memory_order_acquire) == 1 ||

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "diagnostics/Log.h"
+#include "platform/Invariant.h"
 
 namespace zul {
 
@@ -54,6 +55,7 @@ void DiagnosticChannel::Report(std::uint8_t level, std::uint8_t flags, const tSt
         alreadyLogged = true;
     }
     if (parent != nullptr && level <= parentLevel) {
+        QUON_INVARIANT(parent != this, "a diagnostic channel that is its own parent");
         tString path = source.empty() ? name : tString(name).Append("::").Append(source);
         parent->Report(level, flags, text, path, alreadyLogged);
     }

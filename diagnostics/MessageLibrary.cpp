@@ -1,7 +1,10 @@
 #include "diagnostics/MessageLibrary.h"
 
+#include <limits>
 #include <memory>
 #include <string>
+
+#include "platform/Invariant.h"
 
 namespace zul::MessageLibrary {
 
@@ -38,9 +41,14 @@ Library::~Library() {
 }
 
 void Library::RegisterMessages(std::int32_t baseId, const MessageTableRow* rows, std::size_t count) {
+    QUON_INVARIANT(rows != nullptr || count == 0, "a message table with rows but no address");
     ++registrationCount_;
     for (std::size_t i = 0; i < count; ++i) {
         const MessageTableRow& row = rows[i];
+        QUON_INVARIANT(row.parameterCount <= 6, "a message row with more than six placeholders");
+        QUON_INVARIANT(
+            static_cast<std::int64_t>(baseId) + row.relativeId <= std::numeric_limits<std::int32_t>::max(),
+            "a message number past the catalogue's range");
         auto language = languages_.find(row.language);
         if (language == languages_.end()) {
             auto fresh = std::make_unique<Messages>();

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "evaluator/EvValueCell.h"
+#include "platform/Invariant.h"
 #include "strings/tBaseString.h"
 
 namespace QUON_Evaluator {
@@ -20,7 +21,11 @@ public:
     static EvStringCell* MakeAt(void* place, std::string_view text);
     ~EvStringCell() override;
 
-    tBaseString* Body() const { return reinterpret_cast<tBaseString*>(word); }
+    tBaseString* Body() const {
+        QUON_INVARIANT(word % alignof(tBaseString) == 0,
+                       "a string cell whose payload is not a string body");
+        return reinterpret_cast<tBaseString*>(word);
+    }
     // The text, empty for a released cell.
     std::string_view Text() const;
     // The text as a new string handle (a copy of the body, keeping its object pointer).

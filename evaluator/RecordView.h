@@ -15,29 +15,38 @@
 
 #include "evaluator/cell.h"
 #include "evaluator/utilRecordNames.h"
+#include "platform/Invariant.h"
 
 namespace QUON_Evaluator {
 
 class RecordView {
 public:
     // The view of a record cell (one the host's makeRecord filled).
-    explicit RecordView(const EvCell& record) : first(reinterpret_cast<EvCell*>(record.Word())) {}
+    explicit RecordView(const EvCell& record) : first(reinterpret_cast<EvCell*>(record.Word())) {
+        QUON_INVARIANT(first != nullptr, "a record cell without a record block");
+    }
 
     // Bytes from the record block to the first attribute cell.
     std::uint16_t Distance() const {
         std::uint16_t distance;
         std::memcpy(&distance, reinterpret_cast<const char*>(first) - 8, sizeof distance);
+        QUON_INVARIANT(distance >= 24, "a record block too short to hold its names table and distance");
         return distance;
     }
     const void* Block() const { return reinterpret_cast<const char*>(first) - Distance(); }
     const utilRecordNames& Names() const {
         const utilRecordNames* names;
         std::memcpy(&names, static_cast<const char*>(Block()) + 8, sizeof names);
+        QUON_INVARIANT(names != nullptr, "a record block without a names table");
         return *names;
     }
 
     // Attribute cell by index (the caller keeps it within the names table's size).
-    EvCell* Attribute(std::int64_t index) const { return first + index; }
+    EvCell* Attribute(std::int64_t index) const {
+        QUON_INVARIANT(index >= 0 && static_cast<std::uint64_t>(index) < Names().Size(),
+                       "a record attribute index outside its names table");
+        return first + index;
+    }
     // Attribute cell by name, or null when the record has no such attribute.
     EvCell* Find(const char* name) const {
         const int index = Names().Find(name);

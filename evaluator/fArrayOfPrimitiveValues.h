@@ -19,6 +19,7 @@
 
 #include "diagnostics/EvException.h"
 #include "evaluator/cell.h"
+#include "platform/Invariant.h"
 
 namespace QUON_Evaluator {
 
@@ -57,8 +58,10 @@ public:
     EvCell* Cell() { return reinterpret_cast<EvCell*>(this); }
 
     const ArrayObjectView* Object() const {
-        const ArrayObjectView* object;
-        std::memcpy(&object, reinterpret_cast<const char*>(this) + 8, sizeof object);
+        const auto* object =
+            reinterpret_cast<const ArrayObjectView*>(reinterpret_cast<const EvCell*>(this)->Word());
+        QUON_INVARIANT(object != nullptr, "an array cell without an array object");
+        QUON_INVARIANT(static_cast<const void*>(object) != this, "an array cell that was never filled");
         return object;
     }
     std::int64_t Count() const { return Object()->count; }
@@ -68,14 +71,16 @@ public:
         const ArrayObjectView* object = Object();
         if (object->count <= 0) [[unlikely]]
             throw EvException(ErrorCode::kEmptyArrayElement);
+        QUON_INVARIANT(object->elements != nullptr, "an array object with a count but no elements");
         return object->elements + NormalizeIndex(index, object->count);
     }
     // The payload of element `index` read as T (its low bytes for a narrower T).
     T operator[](std::int64_t index) const { return ValueOf(ElementCell(index)); }
 
     static T ValueOf(const EvCell* element) {
+        const CellWord payload = element->Word();
         T value;
-        std::memcpy(&value, reinterpret_cast<const char*>(element) + 8, sizeof value);
+        std::memcpy(&value, &payload, sizeof value);
         return value;
     }
 
@@ -95,8 +100,8 @@ public:
     private:
         const EvCell* element = nullptr;
     };
-    ValueIterator begin() const { return ValueIterator(Object()->elements); }
-    ValueIterator end() const { return ValueIterator(Object()->elements + Count()); }
+    ValueIterator begin() const { return ValueIterator(Cells().first); }
+    ValueIterator end() const { return ValueIterator(Cells().last); }
 
     // The element cells themselves, first to last.
     struct CellRange {
@@ -105,7 +110,13 @@ public:
         EvCell* begin() const { return first; }
         EvCell* end() const { return last; }
     };
-    CellRange Cells() const { return CellRange{Object()->elements, Object()->elements + Count()}; }
+    CellRange Cells() const {
+        const ArrayObjectView* object = Object();
+        QUON_INVARIANT(object->count >= 0, "an array object with a negative count walked");
+        QUON_INVARIANT(object->elements != nullptr || object->count == 0,
+                       "an array object with a count but no elements");
+        return CellRange{object->elements, object->elements + object->count};
+    }
 
 private:
     fArrayOfPrimitiveValues() = delete;  // only ever a view of an existing cell

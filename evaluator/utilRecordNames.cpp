@@ -5,6 +5,8 @@
 #include <limits>
 #include <stdexcept>
 
+#include "platform/Invariant.h"
+
 namespace QUON_Evaluator {
 
 using zul::zulStdString::tString;
@@ -28,6 +30,7 @@ utilRecordNames::Handle utilRecordNames::FromNames(std::initializer_list<const c
 }
 
 std::int16_t utilRecordNames::AddName(Handle& handle, std::string_view name) {
+    QUON_INVARIANT(handle != nullptr, "a name added through an empty names handle");
     tString key(name);
     if (const auto found = handle->names.find(key); found != handle->names.end() && found->second >= 0)
         return found->second;
@@ -42,6 +45,10 @@ std::int16_t utilRecordNames::AddName(Handle& handle, std::string_view name) {
 int utilRecordNames::Find(const char* name) const {
     const tString key(name);  // a temporary pooled string; null gives the empty name
     const auto found = names.find(key);
+    // A negative index marks an absent attribute; any other lies within the table.
+    QUON_INVARIANT(
+        found == names.end() || found->second < 0 || static_cast<std::size_t>(found->second) < names.size(),
+        "a names table entry whose index lies past the table");
     return found != names.end() ? found->second : -1;
 }
 

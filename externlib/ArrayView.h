@@ -17,6 +17,7 @@
 
 #include "evaluator/fArrayOfPrimitiveValues.h"
 #include "externlib/TypeText.h"
+#include "platform/Invariant.h"
 #include "strings/tBaseString.h"
 
 namespace QUON_ExternLib {
@@ -49,7 +50,9 @@ class ArrayView {
     using Stored = QUON_Evaluator::fArrayOfPrimitiveValues<StoredElement<E>>;
 
 public:
-    explicit ArrayView(const EvCell* cell) : array(Stored::Of(cell)) {}
+    explicit ArrayView(const EvCell* cell) : array(Stored::Of(cell)) {
+        QUON_INVARIANT(cell != nullptr, "an array view of no cell");
+    }
 
     std::int64_t Count() const { return array->Count(); }
     // The element cell at a normalised index.
@@ -79,8 +82,8 @@ public:
     private:
         const EvCell* element = nullptr;
     };
-    Iterator begin() const { return Iterator(array->Object()->elements); }
-    Iterator end() const { return Iterator(array->Object()->elements + Count()); }
+    Iterator begin() const { return Iterator(array->Cells().first); }
+    Iterator end() const { return Iterator(array->Cells().last); }
 
     // The array cell itself (the argument's cell, or an element cell of an outer array).
     const EvCell* Cell() const { return reinterpret_cast<const EvCell*>(array); }

@@ -20,6 +20,7 @@
 #include "externlib/Adapter.h"
 #include "externlib/HostCell.h"
 #include "hostabi/Evaluator.h"
+#include "platform/Invariant.h"
 
 namespace QUON_ExternLib {
 
@@ -31,12 +32,32 @@ struct CallbackWrapper<R(A...)> {
     EvCell* function;  // the argument cell holding the Quon function; not owned
 
     R operator()(A... arguments) const {
-        QUON_Evaluator::Evaluator& evaluator = *Host().currentEvaluator();
+        QUON_Evaluator::Evaluator* current = Host().currentEvaluator();
+        QUON_INVARIANT(current != nullptr, "a callback called on a thread without an evaluator");
+        QUON_Evaluator::Evaluator& evaluator = *current;
         // Everything read from cells is read before the first push.
         std::tuple<decltype(Prepare<A>(arguments))...> prepared{Prepare<A>(arguments)...};
+#if QUON_CHECK_INVARIANTS
+        const std::size_t depth = evaluator.Depth();
+#endif
         PushAll(evaluator, prepared, std::index_sequence_for<A...>());
+        QUON_INVARIANT(evaluator.Depth() == depth + sizeof...(A),
+                       "a callback's arguments did not all land on the value stack");
         Host().prepareCall(sizeof...(A), 0);
+        QUON_INVARIANT(evaluator.frameBase == evaluator.stack.end - 1 && !evaluator.frameSizes.empty() &&
+                           evaluator.frameSizes.back() == sizeof...(A),
+                       "prepareCall opened no frame over the callback's arguments");
+#if QUON_CHECK_INVARIANTS
+        // Offsets, not pointers: the evaluation may move the stack.
+        const std::ptrdiff_t frameBase = evaluator.frameBase - evaluator.stack.begin;
+        const std::size_t frameBytes = evaluator.frameSizes.size();
+#endif
         HostCell result = HostCell::EvaluateAlt(*function);
+        QUON_INVARIANT(Host().currentEvaluator() == &evaluator,
+                       "a callback's frame closes on another evaluator than the one it was opened on");
+        QUON_INVARIANT(evaluator.frameBase - evaluator.stack.begin == frameBase &&
+                           evaluator.frameSizes.size() == frameBytes,
+                       "a callback's call frame is no longer the current one");
         evaluator.CloseCallFrame(
             [](QUON_Evaluator::CellSlot* slot) { reinterpret_cast<EvCell*>(slot)->ReleaseData(); });
         if constexpr (requires { Caster<R>::FromResult(std::move(result)); })

@@ -34,6 +34,7 @@
 #include "externlib/TypeText.h"
 #include "hostabi/CellSlot.h"
 #include "externlib/LibraryContext.h"
+#include "platform/Invariant.h"
 #include "platform/Platform.h"
 #include "strings/tBaseString.h"
 #include "strings/tString.h"
@@ -105,7 +106,9 @@ struct Caster<bool> : NamedBy<"Bool"> {
 
 // Strings. The payload points at the argument's pooled body.
 inline const tBaseString& BodyOf(const EvCell* cell) {
-    return *reinterpret_cast<const tBaseString*>(detail::Payload(cell));
+    const auto* body = reinterpret_cast<const tBaseString*>(detail::Payload(cell));
+    QUON_INVARIANT(body != nullptr, "a string argument without a string body");
+    return *body;
 }
 
 // By reference: bound to the argument's own body.

@@ -11,6 +11,7 @@
 #include "hostabi/LibraryDescriptor.h"
 #include "hostabi/ParentContext.h"
 #include "memory/ThreadCellPools.h"
+#include "platform/Invariant.h"
 
 namespace QUON_ExternLib {
 
@@ -47,6 +48,7 @@ inline LibraryContext& TheLibraryContext() {
 
 // The bound host table (entries are called directly, without passing the table).
 inline ParentContext& Host() {
+    QUON_INVARIANT(*theLibraryContext.tableSlot != nullptr, "the host's table used before it was bound");
     return **theLibraryContext.tableSlot;
 }
 

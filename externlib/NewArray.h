@@ -21,6 +21,7 @@
 #include "externlib/ArrayView.h"
 #include "externlib/HostCell.h"
 #include "externlib/LibraryContext.h"
+#include "platform/Invariant.h"
 
 namespace QUON_ExternLib {
 
@@ -30,7 +31,10 @@ struct Caster;
 template <class E>
 class NewArray {
 public:
-    explicit NewArray(std::int64_t count) : carrier(Host().makeArray(static_cast<std::uint64_t>(count))) {}
+    explicit NewArray(std::int64_t count) : carrier(Host().makeArray(static_cast<std::uint64_t>(count))) {
+        QUON_INVARIANT(carrier != nullptr, "makeArray gave no carrier cell");
+        QUON_INVARIANT(count <= 0 || View().Count() == count, "makeArray gave another count than asked");
+    }
     NewArray(NewArray&& other) noexcept : carrier(std::exchange(other.carrier, nullptr)) {}
     NewArray& operator=(NewArray&& other) noexcept {
         NewArray old(std::move(*this));
@@ -45,7 +49,10 @@ public:
     // The element cell at a normalised index, for the host's setters.
     EvCell* Element(std::int64_t index) const { return const_cast<EvCell*>(View().ElementCell(index)); }
     // What has been written so far, read back.
-    ArrayView<E> View() const { return ArrayView<E>(carrier); }
+    ArrayView<E> View() const {
+        QUON_INVARIANT(carrier != nullptr, "a NewArray used after it was handed over");
+        return ArrayView<E>(carrier);
+    }
 
     // Element `index` becomes `value` (Int, Float or String elements).
     void Set(std::int64_t index, std::int64_t value) requires(std::is_integral_v<E>) {
@@ -64,7 +71,10 @@ public:
     }
 
     // The array's image goes into `place`, which then owns the array; the carrier returns to the pool.
-    void MoveInto(EvCell* place) && { HostCell(std::exchange(carrier, nullptr)).MoveImageTo(place); }
+    void MoveInto(EvCell* place) && {
+        QUON_INVARIANT(carrier != nullptr, "a NewArray handed over twice");
+        HostCell(std::exchange(carrier, nullptr)).MoveImageTo(place);
+    }
 
 private:
     template <class T>

@@ -26,6 +26,7 @@
 #include "evaluator/utilRecordNames.h"
 #include "externlib/CasterRules.h"
 #include "externlib/TypeText.h"
+#include "platform/Invariant.h"
 
 namespace QUON_ExternLib {
 
@@ -107,6 +108,9 @@ struct Caster<Struct> : detail::RecordName<Struct> {
                     (QUON_Evaluator::utilRecordNames::AddName(handle, field.name), ...);
                 },
                 kFields);
+            // Results address attribute k as field k, so every name must be a new one.
+            QUON_INVARIANT(handle->Size() == std::tuple_size_v<std::remove_cvref_t<decltype(kFields)>>,
+                           "a record binding names one attribute twice");
             return handle;
         }();
         return names;
@@ -130,6 +134,8 @@ struct Caster<Struct> : detail::RecordName<Struct> {
     static void SetResult(EvCell* result, const Struct& value) {
         Host().makeRecord(result, &Names());
         const QUON_Evaluator::RecordView record(*result);
+        QUON_INVARIANT(&record.Names() == Names().get(),
+                       "makeRecord did not keep the binding's names table");
         std::size_t index = 0;
         std::apply(
             [&](const auto&... field) {

@@ -53,6 +53,8 @@ public:
     // A new slot on top of the stack; a full stack is reallocated to twice its cell count and
     // the frame pointers are moved with it.
     CellSlot* PushSlot() {
+        QUON_INVARIANT(stack.begin <= stack.end && stack.end <= stack.capacity,
+                       "push onto a value stack whose top lies outside its storage");
         if (stack.end == stack.capacity) Grow();
         return stack.end++;
     }
@@ -73,12 +75,15 @@ public:
                        "frame close pops outside the stack");
         QUON_INVARIANT(frameBase - frameSizes.back() >= stack.begin,
                        "frame close moves the base below the stack");
+        QUON_INVARIANT(frameLimit == frameBase - argumentCount,
+                       "frame close finds a limit that disagrees with its argument count");
         for (std::ptrdiff_t i = 0; i < cells; ++i) {
             release(stack.end - 1);
             PopSlot();
         }
         frameBase -= PopFrameByte();
         frameLimit = frameBase - frameSizes.back();
+        QUON_INVARIANT(frameLimit >= stack.begin, "frame close moves the limit below the stack");
     }
 
 private:
@@ -89,6 +94,8 @@ private:
     }
 
     void Grow() {
+        QUON_INVARIANT(stack.begin <= frameLimit && frameLimit <= frameBase && frameBase <= stack.end,
+                       "the stack grows under a frame that lies outside it");
         const std::size_t count = Depth();
         const std::size_t newCapacity = count == 0 ? 16 : 2 * count;
         auto* storage = static_cast<CellSlot*>(::operator new(newCapacity * sizeof(CellSlot)));

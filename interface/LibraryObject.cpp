@@ -7,6 +7,7 @@
 
 #include "QuonVersion.h"
 #include "interface/LibraryBuilder.h"
+#include "platform/Invariant.h"
 #include "platform/LoadOrder.h"
 
 namespace QUON_ExternLib {
@@ -100,6 +101,8 @@ void LibraryObject::Publish() {
 }
 
 void LibraryObject::RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row) {
+    QUON_INVARIANT(row.typeName != nullptr && *row.typeName != '\0',
+                   "a custom type row without a type name");
     customTypeTable.push_back(row);
     typeRegistry.insert_or_assign(nativeType, row);
 }

@@ -10,8 +10,10 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 #include "memory/PoolPoisoning.h"
+#include "platform/Invariant.h"
 
 namespace zmm {
 
@@ -34,6 +36,9 @@ public:
 
     // Pushes a block; false (nothing done) when the stack is full.
     bool Push(void* block) {
+        QUON_INVARIANT(block != nullptr && reinterpret_cast<std::uintptr_t>(block) % 8 == 0,
+                       "a thread's cache takes back only blocks its pool could have handed out");
+        QUON_INVARIANT(block != head, "a block freed twice in a row");
         if (count == kCapacity) return false;
         WriteLink(block, head);
         PoisonBlocks(block, BlockSize);
@@ -44,6 +49,8 @@ public:
 
     // Puts a chain of `blocks` free blocks (from `first` to `last`, poisoned) on an empty stack.
     void Fill(void* first, std::size_t blocks) {
+        QUON_INVARIANT(head == nullptr && count == 0, "a thread's cache filled while it holds blocks");
+        QUON_INVARIANT(first != nullptr || blocks == 0, "a thread's cache filled from an empty chain");
         head = first;
         count = blocks;
     }
@@ -51,6 +58,7 @@ public:
     // Detaches the top `blocks` blocks (at most Count()) as a chain: returns its first block and
     // stores its last in `last`.
     void* TakeTop(std::size_t blocks, void*& last) {
+        QUON_INVARIANT(blocks <= count, "more blocks taken from a thread's cache than it holds");
         void* first = head;
         last = nullptr;
         void* block = head;

@@ -127,6 +127,7 @@ public:
     // on this free list under one lock; `first` becomes the head.
     void FreeChain(void* first, void* last) {
         std::lock_guard<Mutex> guard(mutex);
+        QUON_INVARIANT(first != nullptr && last != nullptr, "a chain of free blocks without both ends");
         WriteLink(last, list.head);
         list.head = first;
     }

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <new>
 
+#include "platform/Invariant.h"
 #include "strings/StringMemoryPool.h"
 #include "strings/tString.h"
 
@@ -59,6 +60,7 @@ bool tBaseString::isUsingZulString() {
 }
 
 void tBaseString::setZulStringAllocAPI(void* alloc, void* free) {
+    QUON_INVARIANT(alloc != nullptr && free != nullptr, "a string allocator pair with a missing function");
     allocPtr = reinterpret_cast<AllocFn>(alloc);
     freePtr = reinterpret_cast<FreeFn>(free);
 }
@@ -72,6 +74,8 @@ tBaseString* tBaseString::Make(AllocFn alloc, std::string_view text) {
     const bool pooled = alloc == &allocFnImp;
     void* block = alloc();
     if (block == nullptr) return nullptr;
+    QUON_INVARIANT(reinterpret_cast<std::uintptr_t>(block) % alignof(tBaseString) == 0,
+                   "a string allocator's block is not aligned for a body");
     try {
         if (pooled) return ::new (block) PoolBody(text);
         return ::new (block) tBaseString(text);
@@ -86,6 +90,12 @@ tBaseString* tBaseString::New(std::string_view text) {
 }
 
 tBaseString* tBaseString::Copy(const tBaseString& source) {
+#if QUON_CHECK_INVARIANTS
+    const void* sourceObject;
+    std::memcpy(&sourceObject, static_cast<const void*>(&source), sizeof sourceObject);
+#endif
+    QUON_INVARIANT(sourceObject != nullptr,
+                   "a copy of a string body without its object pointer (released?)");
     tBaseString* copy = New(source);
     // A copy of another module's body answers to that module's code: same object pointer, so the
     // same Release. A copy of this module's body keeps the kind its own block calls for.
