@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "diagnostics/EvException.h"
+#include "testlib/LifeRule.h"
 
 namespace QUON_TestLib {
 
@@ -46,20 +47,13 @@ void RequireCells(std::int32_t width, std::int32_t height) {
         throw QUON_Evaluator::EvException(QUON_Evaluator::ErrorCode::kEmptyArrayElement);
 }
 
-// The new value of a cell from its own state and the sum of its 3x3 block (itself included): a
-// dead cell is born at 3, a live one stays at 2 or 3. Bitwise, so that it compiles without a
-// branch on the cells: on a random board such a branch mispredicts about every other cell.
-std::int32_t Rule(bool alive, std::int32_t blockSum) {
-    return static_cast<std::int32_t>((blockSum == 3) | (alive & (blockSum == 2)));
-}
-
 // The next state of column c on a torus `width` columns wide, the rows fetched beforehand.
 std::int32_t NextState(const BlockRows& rows, std::int32_t width, std::int32_t c) {
     const std::int32_t columns[3] = {Around(width, c, -1), Around(width, c, 0), Around(width, c, 1)};
     std::uint32_t sum = 0;
     for (IntArrayView row : rows.around)
         for (std::int32_t column : columns) sum += static_cast<std::uint32_t>(CellValue(row, column));
-    return Rule(CellValue(rows.centre, c) != 0, static_cast<std::int32_t>(sum));
+    return LifeRule(CellValue(rows.centre, c) != 0, static_cast<std::int32_t>(sum));
 }
 
 // The rule on one row whose three block rows and centre row all hold exactly `width` elements,
@@ -82,7 +76,7 @@ void StepFullRow(const BlockRows& rows, std::int32_t width, NewArray<long long>&
             static_cast<std::int32_t>(value(above, left) + value(above, c) + value(above, right) +
                                       value(middle, left) + value(middle, c) + value(middle, right) +
                                       value(below, left) + value(below, c) + value(below, right));
-        setInt(slot + c, Rule(value(centre, c) != 0, sum));
+        setInt(slot + c, LifeRule(value(centre, c) != 0, sum));
     }
 }
 
