@@ -26,8 +26,7 @@ using ArrayView = QUON_Evaluator::fArrayOfPrimitiveValues<EvCell*>;
 // The host makes its own values through the entries it hands the library, so that an entry gets
 // one behaviour everywhere (the faulty test build's wrong entries included).
 const ParentContext& Entries() {
-    static const ParentContext* const table = HostContext();
-    return *table;
+    return *HostContext();
 }
 
 template <class T>

@@ -22,11 +22,9 @@ zul::VersionInfo FrameworkVersion(const char* build) {
 }  // namespace
 
 LibraryObject::LibraryObject() {
-    // The version records start as the framework's own version; the builder later names the
-    // library's version, and the framework's minimum is lowered to the oldest compatible build.
+    // The library's version starts as the framework's own (the builder later names the library's);
+    // the framework's minimum is the oldest compatible build.
     descriptor.libraryVersion = FrameworkVersion(zul::build::kBuild);
-    descriptor.frameworkVersion = FrameworkVersion(zul::build::kBuild);
-    descriptor.frameworkMinVersion = FrameworkVersion(zul::build::kBuild);
     descriptor.interfaceVersion = kInterfaceVersion;
     descriptor.pointerSize = sizeof(void*);
     descriptor.buildConfiguration = kBuildConfiguration;
