@@ -41,4 +41,17 @@ std::int32_t ExternalTypeRegistry::NextExternalCode() const {
     return nextExternalCode;
 }
 
+std::size_t ExternalTypeRegistry::Count() const {
+    std::lock_guard lock(mutex);
+    return names.size();
+}
+
+void ExternalTypeRegistry::Truncate(std::size_t count) {
+    std::lock_guard lock(mutex);
+    if (count >= names.size()) return;
+    names.resize(count);
+    names.shrink_to_fit();
+    nextExternalCode = TypeCode::kFirstExternal + static_cast<std::int32_t>(count);
+}
+
 }  // namespace QUON_DataTypes

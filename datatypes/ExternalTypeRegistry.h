@@ -23,6 +23,11 @@ public:
     // The name of `code`; an empty string when no such code was handed out.
     zul::zulStdString::tString NameOf(std::int32_t code) const;
     std::int32_t NextExternalCode() const;
+    // How many names are registered, and forgetting those after the first `count` (their codes
+    // are handed out again): for a module that registers names only while it checks type texts,
+    // so that none of its pooled strings outlive the check. No type of those codes may remain.
+    std::size_t Count() const;
+    void Truncate(std::size_t count);
 
 private:
     ExternalTypeRegistry() = default;

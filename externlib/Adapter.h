@@ -12,7 +12,9 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <tuple>
+#include <type_traits>
 #include <utility>
 
 #include "externlib/CasterRules.h"
@@ -49,11 +51,28 @@ inline EvCell* ArgumentCell(EvCell* frame, std::size_t i) {
     return frame + 1 + i;
 }
 
+// The index of the row that binds Function in the library's table (the last one added, when
+// several do; all ones before it is added), for errors that happen after the row's call: a
+// callback called after it returned.
+template <auto Function>
+inline std::uint64_t boundRowIndex = 0xFFFF;
+
+// The argument holder of parameter type P for the cell, told the row's index where it keeps it.
+template <class P>
+typename Caster<P>::Argument MakeArgument(EvCell* cell, [[maybe_unused]] std::uint64_t row) {
+    if constexpr (std::is_constructible_v<typename Caster<P>::Argument, EvCell*, std::uint64_t>)
+        return typename Caster<P>::Argument(cell, row);
+    else
+        return typename Caster<P>::Argument(cell);
+}
+
 // The adapter and type string of Function, whose signature is R(P...). Its rules are checked
 // first; when one is missing, its message is the only error (nothing below is instantiated).
 template <auto Function, class R, class... P>
 struct BoundFunction {
     static constexpr bool kBindable = CheckSignature<R, P...>();
+    // The result's and the parameters' types, for checks over all of them.
+    using Types = std::tuple<std::type_identity<R>, std::type_identity<P>...>;
 
     // Each adapter starts a 64-byte line: its few instructions, with the jump to the host's
     // setter at their end, are then fetched together wherever the linker puts it.
@@ -75,7 +94,7 @@ private:
         // Braced initialisation converts the arguments in order; what was converted is released
         // if a later conversion, the call or the result's conversion throws.
         std::tuple<typename Caster<P>::Argument...> arguments{
-            typename Caster<P>::Argument(ArgumentCell(frame, I))...};
+            MakeArgument<P>(CheckedArgument<P>(ArgumentCell(frame, I), I + 1), boundRowIndex<Function>)...};
         Caster<R>::SetResult(result, Function(std::get<I>(arguments).Get()...));
     }
 };

@@ -45,8 +45,19 @@ inline constexpr bool kIsArrayObject<QUON_Evaluator::fArrayOfPrimitiveValues<T>>
 template <class E>
 using StoredElement = std::conditional_t<kIsArrayView<E>, std::uint64_t, E>;
 
+// The element types an array view reads.
+template <class E>
+inline constexpr bool kArrayElement = std::is_same_v<E, long long> || std::is_same_v<E, long> ||
+                                      std::is_same_v<E, double> || std::is_same_v<E, tBaseString*>;
+template <class E>
+inline constexpr bool kArrayElement<ArrayView<E>> = kArrayElement<E>;
+
 template <class E>
 class ArrayView {
+    // (The framework's own arrays of records hold cells: EvCell*.)
+    static_assert(kArrayElement<E> || std::is_same_v<E, EvCell*>,
+                  "ArrayView<E> reads elements of type long long or long (Int), double (Float), "
+                  "tBaseString* (String) or ArrayView<E> (an array of arrays)");
     using Stored = QUON_Evaluator::fArrayOfPrimitiveValues<StoredElement<E>>;
 
 public:

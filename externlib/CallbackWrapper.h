@@ -10,10 +10,21 @@
 //      releases the result cell.
 //
 // If the host throws while evaluating, the frame stays open: the host restores its own frames.
+//
+// A wrapper may be called only while the adapter call that made it runs, on that call's thread:
+// the function cell it evaluates lives in that call's frame. Each adapter call puts a binding
+// of each callback parameter on its thread's list (one thread-local word) and takes it off when
+// it returns; a wrapper kept past its call (stored in a static, say) or called from another
+// thread finds no binding of its own there and throws std::logic_error naming the row, instead
+// of evaluating whatever the cell then holds.
 #pragma once
 
+#include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
+#include <stdexcept>
+#include <string>
 #include <tuple>
 #include <utility>
 
@@ -24,14 +35,38 @@
 
 namespace QUON_ExternLib {
 
+// A callback parameter of an adapter call that is running: the argument cell holding the Quon
+// function (in the host's frame; not owned), and the call's serial, which no other binding had.
+struct CallbackBinding {
+    CallbackBinding* next;  // the binding put on the list before this one
+    EvCell* function;
+    std::uint64_t tag;      // the serial, shifted left 16 bits, with the row's index (low 16 bits)
+};
+
+// The bindings of the adapter calls running on this thread, the latest first.
+extern __thread CallbackBinding* theCallbackBindings __attribute__((tls_model("initial-exec")));
+// The last serial handed out, shared by all threads so that a tag is never seen twice.
+extern std::atomic<std::uint64_t> theCallbackSerial;
+
+// The row's index kept in a tag: 16 bits, all ones when the row is unknown (or past 65534).
+inline constexpr std::uint64_t kUnknownRow = 0xFFFF;
+
+// The function cell of the binding at `binding` with `tag` while its call runs on this thread;
+// otherwise std::logic_error naming the row.
+EvCell* LiveFunctionCell(const CallbackBinding* binding, std::uint64_t tag);
+
 template <class Signature>
 struct CallbackWrapper;
 
 template <class R, class... A>
 struct CallbackWrapper<R(A...)> {
-    EvCell* function;  // the argument cell holding the Quon function; not owned
+    // Not dereferenced unless it is on this thread's list with the same tag. Two words: a
+    // std::function keeps the wrapper in itself, without an allocation.
+    const CallbackBinding* binding;
+    std::uint64_t tag;
 
     R operator()(A... arguments) const {
+        EvCell* const function = LiveFunctionCell(binding, tag);
         QUON_Evaluator::Evaluator* current = Host().currentEvaluator();
         QUON_INVARIANT(current != nullptr, "a callback called on a thread without an evaluator");
         QUON_Evaluator::Evaluator& evaluator = *current;
@@ -63,7 +98,7 @@ struct CallbackWrapper<R(A...)> {
         if constexpr (requires { Caster<R>::FromResult(std::move(result)); })
             return Caster<R>::FromResult(std::move(result));
         else
-            return typename Caster<R>::Argument(result.Get()).Get();
+            return typename Caster<R>::Argument(CheckedArgument<R>(result.Get(), 0)).Get();
     }
 
 private:
@@ -101,11 +136,40 @@ private:
 template <class R, class... A>
 requires CallbackParts<std::function<R(A...)>>::kCrosses
 struct Caster<std::function<R(A...)>> : Signature<R, A...> {
-    struct Argument {
-        explicit Argument(EvCell* cell) : callable(CallbackWrapper<R(A...)>{cell}) {}
-        std::function<R(A...)> Get() const { return callable; }
-        std::function<R(A...)> callable;
+    // Goes on the thread's list when the native function receives it, where it then stays until
+    // the call returns (the argument is not moved after Get).
+    class Argument {
+    public:
+        explicit Argument(EvCell* cell, std::uint64_t row = kUnknownRow) : binding{nullptr, cell, row} {}
+        Argument(Argument&& other) noexcept : binding(other.binding) {}
+        Argument(const Argument&) = delete;
+        Argument& operator=(const Argument&) = delete;
+        ~Argument() {
+            if (!listed) return;
+            // The arguments of one call leave in any order, each from where it is.
+            CallbackBinding** link = &theCallbackBindings;
+            while (*link != &binding) link = &(*link)->next;
+            *link = binding.next;
+        }
+
+        std::function<R(A...)> Get() {
+            const std::uint64_t serial = theCallbackSerial.fetch_add(1, std::memory_order_relaxed) + 1;
+            binding.tag = serial << 16 | (binding.tag & kUnknownRow);
+            binding.next = theCallbackBindings;
+            theCallbackBindings = &binding;
+            listed = true;
+            return CallbackWrapper<R(A...)>{&binding, binding.tag};
+        }
+
+    private:
+        CallbackBinding binding;
+        bool listed = false;
     };
+};
+
+template <class R, class... A>
+struct PartsOf<std::function<R(A...)>> {
+    using Types = std::tuple<std::type_identity<R>, std::type_identity<A>...>;
 };
 
 }  // namespace QUON_ExternLib

@@ -9,6 +9,8 @@
 //   Caster<T>::SetResult(r, v)     (result rule) writes the native value into the result cell r
 //   Caster<T>::kBorrowed           true when the value refers into the cell it was read from
 //                                  (views, pointers): valid for the call only, never a callback's result
+//   Caster<T>::Fits(cell)          (optional) whether the argument's value is one the type can
+//                                  hold; Misfit(cell, what) then says why not
 //
 // Arguments are read from the payload only (the host has checked the published type string);
 // results go through the host's setters, except arrays, whose carrier cell moves into the
@@ -19,10 +21,13 @@
 #include <bit>
 #include <cstdint>
 #include <cstring>
+#include <limits>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
 #include <type_traits>
+#include <tuple>
 #include <typeinfo>
 #include <utility>
 #include <vector>
@@ -79,7 +84,13 @@ struct PayloadArgument {
 
 }  // namespace detail
 
-// Integers: an argument takes the low bits it needs (no range check); a result is sign-extended.
+// Integers. A 32-bit argument takes the payload's low 32 bits (no range check: the library's own
+// rows rely on it), a signed 64-bit one the whole payload; every other width, and an unsigned
+// 64-bit type, takes only an Int it can hold and refuses another with an error naming the
+// parameter. A result is sign-extended.
+template <class T>
+inline constexpr bool kRangeChecked = sizeof(T) < 4 || (sizeof(T) == 8 && std::is_unsigned_v<T>);
+
 template <class T>
 requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 8)
 struct Caster<T> : NamedBy<"Int"> {
@@ -88,7 +99,32 @@ struct Caster<T> : NamedBy<"Int"> {
     static void SetResult(EvCell* result, T value) requires(std::is_signed_v<T>) {
         Host().setInt(result, static_cast<std::int64_t>(value));
     }
+    // Whether the argument's Int is a T, and what to say when it is not.
+    static bool Fits(const EvCell* cell) requires(kRangeChecked<T>) {
+        const auto value = static_cast<std::int64_t>(detail::Payload(cell));
+        if constexpr (std::is_unsigned_v<T>)
+            return value >= 0 && static_cast<std::uint64_t>(value) <= std::numeric_limits<T>::max();
+        else
+            return value >= std::numeric_limits<T>::min() && value <= std::numeric_limits<T>::max();
+    }
+    static std::string Misfit(const EvCell* cell, const std::string& what) {
+        return what + ": the Int " + std::to_string(static_cast<std::int64_t>(detail::Payload(cell))) +
+               " does not fit " + (std::is_signed_v<T> ? "a signed " : "an unsigned ") +
+               std::to_string(8 * sizeof(T)) + "-bit integer (" + std::to_string(std::numeric_limits<T>::min()) +
+               " to " + std::to_string(std::numeric_limits<T>::max()) + ")";
+    }
 };
+
+// The cell of argument `position` (from 1; 0 for a callback's result) when the native type can
+// hold its value; else a std::out_of_range that names the parameter.
+template <class T>
+EvCell* CheckedArgument(EvCell* cell, [[maybe_unused]] std::size_t position) {
+    if constexpr (requires { Caster<T>::Fits(cell); })
+        if (!Caster<T>::Fits(cell))
+            throw std::out_of_range(Caster<T>::Misfit(
+                cell, position == 0 ? "the callback's result" : "parameter " + std::to_string(position)));
+    return cell;
+}
 
 template <>
 struct Caster<double> : NamedBy<"Float"> {
@@ -178,6 +214,7 @@ struct Caster<std::string> : NamedBy<"String"> {
 // is a NewArray, whose carrier's image moves into the result cell; a callback's result comes
 // back as a NewArray owning the host's result cell.
 template <class E>
+requires kArrayElement<E>
 struct Caster<ArrayView<E>> : NamedBy<TypeText("Array[") + ElementName<E>::kText + TypeText("]")> {
     static constexpr bool kBorrowed = true;
     static ArrayView<E> Read(const EvCell* cell) { return ArrayView<E>(cell); }
@@ -190,6 +227,7 @@ struct Caster<ArrayView<E>> : NamedBy<TypeText("Array[") + ElementName<E>::kText
 };
 
 template <class E>
+requires kArrayElement<E>
 struct Caster<NewArray<E>> : NamedBy<Caster<ArrayView<E>>::kName> {
     static void SetResult(EvCell* result, NewArray<E>&& array) { std::move(array).MoveInto(result); }
     static NewArray<E> FromResult(HostCell&& result) { return NewArray<E>(std::move(result)); }
@@ -225,6 +263,17 @@ struct Caster<std::vector<T>> : detail::ArrayOfName<T> {
     }
 };
 
+// The types a bound type is made of (a vector's element, a callback's result and parameters, a
+// record's fields), for the checks that walk a whole signature once its row is added.
+template <class T>
+struct PartsOf {
+    using Types = std::tuple<>;
+};
+template <class T>
+struct PartsOf<std::vector<T>> {
+    using Types = std::tuple<std::type_identity<T>>;
+};
+
 // A class pointer that stands for no native class of its own: arrays and strings have their
 // own types (ArrayView, NewArray, std::string, ...).
 template <class T>
@@ -232,9 +281,9 @@ concept CustomClass =
     std::is_class_v<T> && !kIsArrayView<T> && !kIsArrayObject<T> && !std::is_base_of_v<std::string, T>;
 
 // Registered custom classes travel as objects the host holds: an argument is the object
-// getCustom gives for the cell, a result goes to setCustom with the class's registered row. The
-// name is the row's type name, looked up by the class's run-time type identity; a class that is
-// not registered has no name, and asking for one throws (the row being added names it).
+// getCustom gives for the cell, borrowed for the call. The name is the row's type name, looked
+// up by the class's run-time type identity; a class that is not registered has no name, and
+// asking for one throws (the row being added names it).
 template <CustomClass T>
 struct Caster<T*> {
     // The row the host keeps with each object: a copy of the registered row in a static that is
@@ -257,7 +306,21 @@ struct Caster<T*> {
         return static_cast<T*>(Host().getCustom(const_cast<EvCell*>(cell)));
     }
     using Argument = detail::PayloadArgument<T*, &Read>;
-    static void SetResult(EvCell* result, T* object) { Host().setCustom(result, object, Entry()); }
+};
+
+// A result that gives a new object to the host, which destroys it through the class's row. An
+// empty pointer is an error: a value of a custom type always holds an object.
+template <CustomClass T>
+struct Caster<std::unique_ptr<T>> {
+    static const char* Name() { return Caster<T*>::Name(); }
+    static void SetResult(EvCell* result, std::unique_ptr<T> object) {
+        if (object == nullptr)
+            throw std::invalid_argument("the result is an empty std::unique_ptr<" +
+                                        zul::platform::DemangledName(typeid(T).name()) +
+                                        ">: a value of a custom type holds an object");
+        Host().setCustom(result, object.get(), Caster<T*>::Entry());
+        object.release();  // the host's from here on
+    }
 };
 
 }  // namespace QUON_ExternLib

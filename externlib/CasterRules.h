@@ -7,6 +7,7 @@
 #include <concepts>
 #include <cstddef>
 #include <functional>
+#include <memory>
 #include <type_traits>
 #include <utility>
 
@@ -59,6 +60,34 @@ inline constexpr bool kIsNewArray = false;
 template <class E>
 inline constexpr bool kIsNewArray<NewArray<E>> = true;
 
+// An array view or a new array whose element type no array has.
+template <class T>
+inline constexpr bool kHasBadElement = false;
+template <class E>
+inline constexpr bool kHasBadElement<ArrayView<E>> = !kArrayElement<E>;
+template <class E>
+inline constexpr bool kHasBadElement<NewArray<E>> = !kArrayElement<E>;
+// The view that reads such an array; making it complete states the element types that work
+// (its assertion, the one message), except for the cells that only the framework's own arrays
+// hold.
+template <class T>
+struct ViewOf;
+template <class E>
+struct ViewOf<ArrayView<E>> {
+    using Type = ArrayView<E>;
+    static constexpr bool kCells = std::is_same_v<E, EvCell*>;
+};
+template <class E>
+struct ViewOf<NewArray<E>> : ViewOf<ArrayView<E>> {};
+
+template <class T>
+inline constexpr bool kIsUniquePointer = false;
+template <class T, class D>
+inline constexpr bool kIsUniquePointer<std::unique_ptr<T, D>> = true;
+
+template <class T>
+inline constexpr bool kIsClassPointer = std::is_pointer_v<T> && CustomClass<std::remove_pointer_t<T>>;
+
 template <class T>
 inline constexpr bool kIsRawArray =
     std::is_pointer_v<T> && kIsArrayObject<std::remove_cv_t<std::remove_pointer_t<T>>>;
@@ -89,8 +118,21 @@ struct CallbackParts<std::function<R(A...)>> {
 // Parameter `Position` (from 1) of a bound function has an argument rule.
 template <std::size_t Position, class T>
 constexpr bool CheckParameter() {
-    if constexpr (ArgumentRule<T>) {
+    if constexpr (kHasBadElement<std::remove_cvref_t<T>>) {
+        using View = ViewOf<std::remove_cvref_t<T>>;
+        if constexpr (View::kCells) {
+            QUON_REFUSE_PARAMETER(Position, "is an array of cells: take ArrayView<E> of long long, double, "
+                                            "tBaseString* or ArrayView<E>");
+        } else {
+            static_cast<void>(sizeof(typename View::Type));
+        }
+        return false;
+    } else if constexpr (ArgumentRule<T>) {
         return true;
+    } else if constexpr (kIsUniquePointer<std::remove_cvref_t<T>>) {
+        QUON_REFUSE_PARAMETER(Position, "is a std::unique_ptr, but the host keeps its objects: take T*, "
+                                        "the object borrowed for the call");
+        return false;
     } else if constexpr (kIsRawArray<T>) {
         QUON_REFUSE_PARAMETER(Position, "is a raw array pointer: take ArrayView<E>, a view of the argument");
         return false;
@@ -110,7 +152,7 @@ constexpr bool CheckParameter() {
                               "has a type without an argument rule. Supported: an integer type, double, "
                               "bool, std::string, std::string_view, const std::string&, const char*, "
                               "tString, const tBaseString&, ArrayView<E>, a structure with a "
-                              "RecordBinding, a pointer to a registered class, std::function");
+                              "RecordBinding, a pointer to a registered class (borrowed), std::function");
         return false;
     }
 }
@@ -123,8 +165,24 @@ inline constexpr bool kNever = false;
 // The result type of a bound function has a result rule.
 template <class R>
 constexpr bool CheckResult() {
-    if constexpr (ResultRule<R>) {
+    if constexpr (kHasBadElement<R>) {
+        if constexpr (ViewOf<R>::kCells)
+            static_assert(kNever<R>, "the result is an array of cells: return NewArray<E> of long long, "
+                                       "double, tBaseString* or ArrayView<E>");
+        else
+            static_cast<void>(sizeof(typename ViewOf<R>::Type));
+        return false;
+    } else if constexpr (ResultRule<R>) {
         return true;
+    } else if constexpr (kIsClassPointer<R>) {
+        static_assert(kNever<R>, "the result is a bare pointer, which says nothing of who owns the object: "
+                                   "return std::unique_ptr<T> to give a new object to the host");
+        return false;
+    } else if constexpr (kIsUniquePointer<R>) {
+        static_assert(kNever<R>, "the result is a std::unique_ptr of a class that is not a custom type, or "
+                                   "with a deleter of its own: the host destroys objects through the "
+                                   "class's row");
+        return false;
     } else if constexpr (std::is_same_v<std::remove_cv_t<R>, const char*> ||
                          std::is_same_v<std::remove_cv_t<R>, char*>) {
         static_assert(kNever<R>, "the result is a const char*: return std::string (its text is copied "
@@ -144,7 +202,7 @@ constexpr bool CheckResult() {
     } else {
         static_assert(kNever<R>, "the result type has no result rule. Supported: a signed integer type, "
                                    "double, bool, std::string, tString, NewArray<E>, std::vector<T>, a "
-                                   "structure with a RecordBinding, a pointer to a registered class");
+                                   "structure with a RecordBinding, std::unique_ptr<T> of a registered class");
         return false;
     }
 }

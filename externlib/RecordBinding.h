@@ -7,6 +7,11 @@
 //       static constexpr const char* kTypeText = "Record[ intAttr1: Int, intAttr2: Int ]";  // or nullptr
 //   };
 //
+// The list names every field of an aggregate once, each under its own name (checked when the
+// binding is used); a binding that leaves fields out on purpose says so with
+// `static constexpr bool kLeavesFieldsOut = true;` (they are then zero when a record is read).
+// A literal type text must say what the fields say (checked when the descriptor is built).
+//
 // Everything else comes from that list: the shared names table (the k-th name gets index k), the
 // type text (the literal one, or "Record[ name: Type, ... ]" assembled from the fields' casters),
 // reading a record argument (by attribute name, an absent attribute reads as 0) and building a
@@ -20,6 +25,7 @@
 #include <string>
 #include <tuple>
 #include <type_traits>
+#include <typeinfo>
 #include <vector>
 
 #include "evaluator/RecordView.h"
@@ -38,7 +44,7 @@ template <class Struct, class Field>
 struct RecordField {
     static_assert(kFieldRule<Field>,
                   "this record field's type has no rule: a field is an integer type, double, bool, "
-                  "std::string, tString, a structure with a RecordBinding or a pointer to a registered class");
+                  "std::string, tString or a structure with a RecordBinding");
     using Type = Field;
     constexpr RecordField(const char* name, Field Struct::*member) : name(name), member(member) {}
     const char* name;
@@ -55,26 +61,107 @@ namespace detail {
 template <class FieldRef>
 using RecordFieldType = typename std::remove_cvref_t<FieldRef>::Type;
 
-// Writes the record's type text: the binding's literal one, else "Record[ name: Type, ... ]"
-// from the fields' casters.
+constexpr bool SameText(const char* a, const char* b) {
+    while (*a != '\0' && *a == *b) ++a, ++b;
+    return *a == *b;
+}
+
+// An attribute name: a letter or "_", then letters, digits and "_".
+constexpr bool IsAttributeName(const char* name) {
+    auto letter = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    if (name == nullptr || !letter(*name)) return false;
+    for (; *name != '\0'; ++name)
+        if (!letter(*name) && !(*name >= '0' && *name <= '9')) return false;
+    return true;
+}
+
+template <class Struct>
+constexpr bool AllAttributeNames() {
+    return std::apply([](const auto&... field) { return (IsAttributeName(field.name) && ...); },
+                      RecordBinding<Struct>::kFields);
+}
+
+// No name is listed twice, and no field (fields of one type compare as member pointers).
+template <class Struct>
+constexpr bool NoneTwice() {
+    constexpr auto& fields = RecordBinding<Struct>::kFields;
+    constexpr std::size_t count = std::tuple_size_v<std::remove_cvref_t<decltype(fields)>>;
+    bool distinct = true;
+    [&]<std::size_t... I>(std::index_sequence<I...>) {
+        auto compareWithLater = [&]<std::size_t A>(std::integral_constant<std::size_t, A>) {
+            [&]<std::size_t... J>(std::index_sequence<J...>) {
+                auto compare = [&](const auto& a, const auto& b) {
+                    if (SameText(a.name, b.name)) distinct = false;
+                    if constexpr (std::is_same_v<decltype(a.member), decltype(b.member)>)
+                        if (a.member == b.member) distinct = false;
+                };
+                (compare(std::get<A>(fields), std::get<A + 1 + J>(fields)), ...);
+            }(std::make_index_sequence<count - 1 - A>());
+        };
+        (compareWithLater(std::integral_constant<std::size_t, I>()), ...);
+    }(std::make_index_sequence<count>());
+    return distinct;
+}
+
+// Converts to any field's type: how many of them initialise the aggregate is its field count.
+struct AnyField {
+    template <class T>
+    constexpr operator T() const;
+};
+
+template <class Struct, class... Fields>
+constexpr std::size_t AggregateFieldCount() {
+    if constexpr (requires { Struct{Fields{}..., AnyField{}}; })
+        return AggregateFieldCount<Struct, Fields..., AnyField>();
+    else
+        return sizeof...(Fields);
+}
+
+template <class Struct>
+constexpr bool LeavesFieldsOut() {
+    if constexpr (requires { RecordBinding<Struct>::kLeavesFieldsOut; })
+        return RecordBinding<Struct>::kLeavesFieldsOut;
+    else
+        return false;
+}
+
+// Every field of an aggregate is listed (a class with constructors cannot be counted).
+template <class Struct>
+constexpr bool ListsEveryField() {
+    if constexpr (std::is_aggregate_v<Struct> && !LeavesFieldsOut<Struct>())
+        return AggregateFieldCount<Struct>() ==
+               std::tuple_size_v<std::remove_cvref_t<decltype(RecordBinding<Struct>::kFields)>>;
+    else
+        return true;
+}
+
+// "Record[ name: Type, ... ]" from the fields' casters, whatever literal the binding gives.
+template <class Struct>
+struct FieldsWriter {
+    template <class Out>
+    static constexpr void Write(Out& out) {
+        out.append("Record[ ");
+        bool first = true;
+        std::apply(
+            [&](const auto&... field) {
+                ((out.append(first ? "" : ", "), first = false, out.append(field.name), out.append(": "),
+                  out.append(Caster<RecordFieldType<decltype(field)>>::Name())),
+                 ...);
+            },
+            RecordBinding<Struct>::kFields);
+        out.append(" ]");
+    }
+};
+
+// Writes the record's type text: the binding's literal one, else the fields'.
 template <class Struct>
 struct RecordWriter {
     template <class Out>
     static constexpr void Write(Out& out) {
-        if constexpr (RecordBinding<Struct>::kTypeText != nullptr) {
+        if constexpr (RecordBinding<Struct>::kTypeText != nullptr)
             out.append(RecordBinding<Struct>::kTypeText);
-        } else {
-            out.append("Record[ ");
-            bool first = true;
-            std::apply(
-                [&](const auto&... field) {
-                    ((out.append(first ? "" : ", "), first = false, out.append(field.name),
-                      out.append(": "), out.append(Caster<RecordFieldType<decltype(field)>>::Name())),
-                     ...);
-                },
-                RecordBinding<Struct>::kFields);
-            out.append(" ]");
-        }
+        else
+            FieldsWriter<Struct>::Write(out);
     }
 };
 
@@ -98,6 +185,13 @@ using RecordName = WrittenName<RecordWriter<Struct>, ConstantRecordName<Struct>(
 template <BoundRecord Struct>
 struct Caster<Struct> : detail::RecordName<Struct> {
     static constexpr auto& kFields = RecordBinding<Struct>::kFields;
+    static_assert(detail::AllAttributeNames<Struct>(),
+                  "a RecordBinding names an attribute with a name that is not one: a letter or '_', then "
+                  "letters, digits and '_'");
+    static_assert(detail::NoneTwice<Struct>(), "a RecordBinding lists one attribute name or one field twice");
+    static_assert(detail::ListsEveryField<Struct>(),
+                  "a RecordBinding leaves out a field of the structure: list every field, or say "
+                  "static constexpr bool kLeavesFieldsOut = true; in the binding");
 
     // The binding's names table, made on first use and kept until unload.
     static const QUON_Evaluator::utilRecordNames::Handle& Names() {
@@ -179,5 +273,34 @@ struct Caster<RecordArray<Struct>> : detail::ArrayOfName<Struct> {
         std::move(array).MoveInto(result);
     }
 };
+
+template <BoundRecord Struct>
+struct PartsOf<Struct> {
+    using Types = decltype(std::apply(
+        [](const auto&... field) {
+            return std::tuple<std::type_identity<detail::RecordFieldType<decltype(field)>>...>();
+        },
+        RecordBinding<Struct>::kFields));
+};
+template <class Struct>
+struct PartsOf<RecordArray<Struct>> {
+    using Types = std::tuple<std::type_identity<Struct>>;
+};
+
+// Calls check(structure's name, literal text, text of its fields) for every record binding with a
+// literal type text that T is, or is made of.
+template <class T, class Check>
+void ForEachRecordLiteral(const Check& check) {
+    using Plain = std::remove_cvref_t<T>;
+    if constexpr (BoundRecord<Plain>) {
+        if constexpr (RecordBinding<Plain>::kTypeText != nullptr) {
+            std::string assembled;
+            detail::FieldsWriter<Plain>::Write(assembled);
+            check(zul::platform::DemangledName(typeid(Plain).name()), RecordBinding<Plain>::kTypeText, assembled);
+        }
+    }
+    std::apply([&](auto... parts) { (ForEachRecordLiteral<typename decltype(parts)::type>(check), ...); },
+               typename PartsOf<Plain>::Types{});
+}
 
 }  // namespace QUON_ExternLib

@@ -26,7 +26,7 @@ EvCell* HostFunction::Evaluate() {
     if (type.Get()->TypeCode() != QUON_DataTypes::TypeCode::kUndefined) {
         QUON_DataTypes::DataType& expected = type.Get()->GetFunctionSubType(0);
         if (!Conforms(result, expected))
-            throw CallError("a callback returned " + result.TypeText() + " where " +
+            throw CallError(origin + " returned " + result.TypeText() + " where " +
                             std::string(expected.ToString().Text()) + " was expected");
     }
     void* cell = QUON_Evaluator::AllocateCell();
@@ -34,9 +34,9 @@ EvCell* HostFunction::Evaluate() {
     return static_cast<EvCell*>(cell);
 }
 
-Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type) {
+Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type, std::string origin) {
     Value value;
-    ::new (&value.Cell()) HostFunctionCell(new HostFunction(arity, std::move(body), type));
+    ::new (&value.Cell()) HostFunctionCell(new HostFunction(arity, std::move(body), type, std::move(origin)));
     return value;
 }
 

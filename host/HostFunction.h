@@ -5,6 +5,8 @@
 // the row expects, a result of another type is refused before the library can read it.
 #pragma once
 
+#include <string>
+
 #include "datatypes/DataType.h"
 #include "host/HostValues.h"
 #include "host/Value.h"
@@ -12,16 +14,19 @@
 namespace quon_host {
 
 struct HostFunction : HostFunctionObject {
-    HostFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type)
-        : HostFunctionObject(arity), body(std::move(body)), type(type) {}
+    HostFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type, std::string origin)
+        : HostFunctionObject(arity), body(std::move(body)), type(type), origin(std::move(origin)) {}
     EvCell* Evaluate() override;
 
     const Value::Body body;
     const QUON_DataTypes::DataType type;  // the function type expected of it; Undefined: not checked
+    const std::string origin;             // where it was given ("test1a: argument 1"), for errors
 };
 
-// A Quon function of `arity` arguments whose evaluation runs `body` over host values.
-Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type = {});
+// A Quon function of `arity` arguments whose evaluation runs `body` over host values; `origin`
+// names the row and argument it was given as, when it carries that row's type.
+Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type = {},
+                   std::string origin = "a callback");
 // The function a value holds, or null for any other value.
 const HostFunction* FunctionOf(const Value& value);
 

@@ -128,7 +128,9 @@ Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::u
             // The row's function type goes with this call's copy, so the host checks what the
             // function returns before the library reads it.
             const HostFunction& function = *FunctionOf(argument);
-            MakeFunction(function.arity, function.body, expected).MoveInto(frame.Argument(i));
+            MakeFunction(function.arity, function.body, expected,
+                         std::string(name) + ": the function given as argument " + std::to_string(i + 1))
+                .MoveInto(frame.Argument(i));
         } else {
             argument.Cell().CopyTo(frame.Argument(i));
         }

@@ -11,16 +11,25 @@
 //       library.AddRow({"sqrtC", &HandFloatAdapter<&Sqrt>, "(Float -> Float)", "..."});
 //   }
 //
-// Texts are not copied: names, descriptions and literal types must live as long as the library
-// (string literals do). What cannot be published stops the build of the descriptor with a
-// std::logic_error that names the row: a class the signature names but that is not registered, a
-// name added twice, a row without a name, adapter or type, a library without a name.
+// Row names and descriptions are copied; the library's name, literal type texts and custom type
+// names are not, and must live as long as the library (string literals do). What cannot be
+// published stops the build of the descriptor with a std::logic_error that names the row or the
+// type: a class the signature names but that is not registered, a name that is not a function
+// name or is added twice, a row without an adapter or type, a literal type text that says
+// another type than the signature (or a record binding's text that disagrees with its fields), a
+// custom type name that is not a type name or is taken, a library without a name.
 #pragma once
 
+#include <algorithm>
+#include <cstdint>
+#include <string>
+#include <tuple>
 #include <typeinfo>
 
 #include "externlib/Adapter.h"
+#include "externlib/RecordBinding.h"
 #include "interface/LibraryObject.h"
+#include "memory/InterModuleProxy.h"
 
 namespace QUON_ExternLib {
 
@@ -33,6 +42,20 @@ const char* DerivedType() {
     return Bind<Function>::TypeString();
 }
 
+namespace detail {
+
+// A registered class's defaults: its destructor, and its Quon name as its text.
+template <class T>
+void DeleteObject(void* object) {
+    delete static_cast<T*>(object);
+}
+template <class T>
+zul::InterModuleProxy<std::string>* NameAsText(void*) {
+    return new zul::InterModuleProxy<std::string>(Caster<T*>::Name());
+}
+
+}  // namespace detail
+
 class LibraryBuilder {
 public:
     explicit LibraryBuilder(LibraryObject& library) : library(library) {}
@@ -41,31 +64,59 @@ public:
     void Name(const char* name, const zul::VersionInfo& version) { library.SetName(name, version); }
 
     // Registers the native class T as a custom type. Register it before any row whose signature
-    // names it: the classes are resolved when the row is added.
+    // names it: the classes are resolved when the row is added. A row without destroy deletes the
+    // object; one without toText shows the type's name.
     template <class T>
     void CustomType(const CustomTypeEntry& row) {
-        library.RegisterCustomType(typeid(T), row);
+        static_assert(CustomClass<T>, "a custom type is a class of the library's own (not an array or a string)");
+        CustomTypeEntry completed = row;
+        if constexpr (std::is_destructible_v<T>)
+            if (completed.destroy == nullptr) completed.destroy = &detail::DeleteObject<T>;
+        if (completed.toText == nullptr) completed.toText = &detail::NameAsText<T>;
+        library.RegisterCustomType(typeid(T), zul::platform::DemangledName(typeid(T).name()), completed);
     }
 
     // A row for a native function: its generated adapter and, unless a literal text is given,
-    // its derived type string (derived either way, so that the classes it names are resolved).
+    // its derived type string (derived either way, so that the classes it names are resolved and
+    // a literal is checked against it).
     template <auto Function>
     void Add(const char* name, const char* description, const char* literalType = nullptr) {
-        if constexpr (Bind<Function>::kBindable) {
+        using Bound = Bind<Function>;
+        if constexpr (Bound::kBindable) {
             const char* derived = nullptr;
             try {
                 derived = DerivedType<Function>();
             } catch (const UnregisteredClass& error) {
-                library.RefuseRow(name, error.what());
+                library.RefuseRow(name != nullptr ? name : "", error.what());
             }
-            AddRow({name, kGenerated<Function>, literalType != nullptr ? literalType : derived, description});
+            CheckRecordLiterals<typename Bound::Types>(name);
+            if (literalType != nullptr) library.CheckLiteralType(name, literalType, derived);
+            boundRowIndex<Function> = std::min<std::uint64_t>(
+                library.AppendFunction({name, kGenerated<Function>, literalType != nullptr ? literalType : derived,
+                                        description}),
+                0xFFFF);
         }
     }
 
-    // A row exactly as given (a hand-written adapter, a shared adapter, a literal text).
+    // A row exactly as given (a hand-written adapter, a shared adapter, a literal text): its text
+    // is published as it stands.
     void AddRow(const FunctionEntry& row) { library.AppendFunction(row); }
 
 private:
+    // Each record binding a signature's types are made of, with a literal text, against its fields.
+    template <class Types>
+    void CheckRecordLiterals(const char* name) {
+        std::apply(
+            [&](auto... types) {
+                (ForEachRecordLiteral<typename decltype(types)::type>(
+                     [&](const std::string& structName, const char* literal, const std::string& assembled) {
+                         library.CheckRecordLiteral(name, structName, literal, assembled);
+                     }),
+                 ...);
+            },
+            Types{});
+    }
+
     LibraryObject& library;
 };
 

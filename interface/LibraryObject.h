@@ -4,6 +4,8 @@
 // DescribeLibrary (interface/LibraryBuilder.h), run on the first LibraryData.
 #pragma once
 
+#include <deque>
+#include <set>
 #include <string>
 #include <typeindex>
 #include <vector>
@@ -31,10 +33,20 @@ public:
 
     // Builder steps, used through LibraryBuilder while the descriptor is built.
     void SetName(const char* name, const zul::VersionInfo& version);
-    // Refuses a row without a name, adapter or type, a name already added, a text naming Undefined.
-    void AppendFunction(const FunctionEntry& row);
+    // Refuses a row whose name is not a function name or is added twice, a row without an
+    // adapter or type, a text naming Undefined. The name and the description (none: "") are
+    // copied, so a text that ends after the call still publishes. Gives the row's index.
+    std::size_t AppendFunction(const FunctionEntry& row);
+    // Refuses the row when its literal type text says another type than the derived one.
+    void CheckLiteralType(const char* name, const char* literal, const char* derived) const;
+    // Refuses the row when the record binding of `structName` gives a literal type text that
+    // says another type than its fields (checked once per binding and load).
+    void CheckRecordLiteral(const char* name, const std::string& structName, const char* literal,
+                            const std::string& assembled);
     [[noreturn]] void RefuseRow(const char* name, const std::string& why) const;
-    void RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row);
+    [[noreturn]] void Refuse(const std::string& what) const;  // "<library>: <what>"
+    // Refuses a name that is not a type name or is taken, and a class registered twice.
+    void RegisterCustomType(std::type_index nativeType, const std::string& className, const CustomTypeEntry& row);
 
 private:
     void Publish();
@@ -42,6 +54,8 @@ private:
     std::vector<FunctionEntry> functionTable;      // rows in registration order
     std::vector<CustomTypeEntry> customTypeTable;  // rows in registration order
     CustomTypeRegistry typeRegistry;               // native type -> copy of its row
+    std::deque<std::string> ownedTexts;            // copies of the rows' names and descriptions
+    std::set<const char*> checkedRecordLiterals;   // record literals found to match their fields
     LibraryDescriptor descriptor;                  // what the host reads
     ParentContext* parentContext = nullptr;        // set by BindToParentContext
     bool built = false;                            // the tables are published

@@ -9,6 +9,7 @@
 //   externlib/RecordBinding.h    structures as records
 //   externlib/CallbackWrapper.h  Quon functions as std::function parameters
 //   externlib/HandAdapters.h     adapters written by hand (a single argument at frame offset 0)
+//   externlib/Error.h            Error, what a bound function throws to report a failure
 //   memory/InterModuleProxy.h    the text a custom type's row gives the host
 //   interface/LibraryBuilder.h   DescribeLibrary and its LibraryBuilder
 #pragma once
@@ -18,6 +19,7 @@
 #include "externlib/CallbackWrapper.h"
 #include "externlib/Caster.h"
 #include "externlib/CasterRules.h"
+#include "externlib/Error.h"
 #include "externlib/HandAdapters.h"
 #include "externlib/NewArray.h"
 #include "externlib/RecordBinding.h"

@@ -70,8 +70,8 @@ tString StringAdd(tString a, const tBaseString& b) {
     return a;
 }
 
-TestType* Num2test(std::int32_t value) {
-    auto* object = new TestType(value);
+std::unique_ptr<TestType> Num2test(std::int32_t value) {
+    auto object = std::make_unique<TestType>(value);
     std::cerr << "*** Constructed TestType : " << object->value << std::endl;
     return object;
 }

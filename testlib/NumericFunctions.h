@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 #include "externlib/Caster.h"
 #include "testlib/TestType.h"
@@ -24,7 +25,7 @@ tString Repstr(tString text, std::uint32_t times);
 bool Xor(bool a, bool b);
 std::int64_t Maxint(std::int64_t a, std::int64_t b);
 tString StringAdd(tString a, const tBaseString& b);
-TestType* Num2test(std::int32_t value);
+std::unique_ptr<TestType> Num2test(std::int32_t value);  // the host owns the object
 std::int32_t Test2num(TestType* object);
 
 }  // namespace QUON_TestLib

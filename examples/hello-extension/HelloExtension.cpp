@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -21,7 +22,8 @@ using QUON_ExternLib::ArrayView;
 using QUON_ExternLib::NewArray;
 using QUON_ExternLib::tString;
 
-// Step 1, numbers. Int is 64-bit; narrower integer parameters take the low bits of the argument.
+// Step 1, numbers. Int is 64-bit; a 32-bit parameter takes the argument's low 32 bits, and
+// 8- and 16-bit and unsigned 64-bit parameters refuse an Int they cannot hold.
 std::int64_t Gcd(std::int64_t a, std::int64_t b) {
     std::uint64_t x = a < 0 ? 0 - static_cast<std::uint64_t>(a) : static_cast<std::uint64_t>(a);
     std::uint64_t y = b < 0 ? 0 - static_cast<std::uint64_t>(b) : static_cast<std::uint64_t>(b);
@@ -31,6 +33,12 @@ std::int64_t Gcd(std::int64_t a, std::int64_t b) {
 
 double Hypot(double x, double y) {
     return std::hypot(x, y);
+}
+
+// A failure is an exception; QUON_ExternLib::Error is the framework's own, shown after the row's name.
+std::int64_t Divide(std::int64_t a, std::int64_t b) {
+    if (b == 0) throw QUON_ExternLib::Error("division by zero");
+    return a / b;
 }
 
 // Step 2, strings. A std::string_view (or const char*) argument reads the host's text in place;
@@ -99,8 +107,10 @@ public:
     std::int64_t value;  // the next number Next returns
 };
 
-Counter* NewCounter(std::int64_t start) {
-    return new Counter(start);  // the host owns it from here on
+// A std::unique_ptr result gives the new object to the host (a bare pointer result is refused:
+// it says nothing of who owns the object).
+std::unique_ptr<Counter> NewCounter(std::int64_t start) {
+    return std::make_unique<Counter>(start);
 }
 
 std::int64_t Next(Counter* counter) {
@@ -135,6 +145,7 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
 
     library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.");       // ( Int * Int -> Int )
     library.Add<&Hypot>("hypot", "Length of the hypotenuse.");              // ( Float * Float -> Float )
+    library.Add<&Divide>("divide", "a / b, rounded toward zero.");          // ( Int * Int -> Int )
     library.Add<&Greet>("greet", "A greeting for a name.");                 // ( String -> String )
     library.Add<&Shout>("shout", "The text in capitals.");                  // ( String -> String )
     library.Add<&SumInts>("sumInts", "Sum of an Int array.");               // ( Array[Int] -> Int )

@@ -4,9 +4,11 @@
 #include <functional>
 #include <new>
 #include <span>
+#include <typeinfo>
 
 #include "datatypes/DataTypeCodes.h"
 #include "host/HostFunction.h"
+#include "platform/Platform.h"
 #include "quon-host/expr/ExprError.h"
 #include "quon-host/expr/Operators.h"
 #include "quon-host/expr/Parser.h"
@@ -87,7 +89,9 @@ std::string FailureText() {
     } catch (const std::bad_function_call&) {
         return "a function without a body was called";
     } catch (const std::exception& error) {  // ExprError, CallError, zul::Exception, ...
-        return error.what();
+        if (*error.what() != '\0') return error.what();
+        // An empty text would leave the reader nothing to go on: say what was thrown.
+        return "the library threw " + zul::platform::DemangledName(typeid(error).name()) + " without a message";
     } catch (...) {
         return "something that is not an exception was thrown";
     }

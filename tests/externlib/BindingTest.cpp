@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -25,9 +26,9 @@ struct Unregistered {};
 
 // The native functions the tests bind.
 struct Native {
-    static Counter* MakeCounter(std::int32_t value) { return new Counter{value}; }
+    static std::unique_ptr<Counter> MakeCounter(std::int32_t value) { return std::make_unique<Counter>(Counter{value}); }
     static std::int32_t CounterValue(Counter* counter) { return counter->value; }
-    static Unregistered* MakeUnregistered() { return nullptr; }
+    static std::unique_ptr<Unregistered> MakeUnregistered() { return nullptr; }
     static std::int64_t MaxInt(std::int64_t a, std::int64_t b) { return a > b ? a : b; }
     static std::int32_t Digits(std::int32_t a, std::int32_t b, std::int32_t c) {
         return 100 * a + 10 * b + c;

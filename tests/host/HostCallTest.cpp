@@ -123,7 +123,7 @@ TEST(HostCalls, ValuesOfAnotherTypeAreRefusedBeforeTheAdapterRuns) {
     EXPECT_EQ(Refusal([&] {
                   Call("testArr", {Ints({1}), wrong});
               }),
-              "a callback returned String where Array[Int] was expected");
+              "testArr: the function given as argument 2 returned String where Array[Int] was expected");
     EXPECT_EQ(Call("maxint", {Value::Int(1), Value::Int(2)}).AsInt(), 2);
 }
 

@@ -106,21 +106,26 @@ TEST(CommandLine, AFaultyLibraryIsRefusedOrReportedWithExit1) {
         << "without a fault it works";
 }
 
-// A library that describes itself wrongly is refused when its descriptor is built, naming the row.
+// A library that describes itself wrongly is refused when its descriptor is built, naming the row
+// or the type (tests/modules/misused/misuses.txt: each mistake and what the author sees).
 TEST(CommandLine, AMisdescribedLibraryIsRefusedNamingTheMistake) {
-    const std::vector<std::pair<std::string, std::string>> misuses = {
-        {"unregistered", "Misused: row 'make': the class '(anonymous namespace)::Gadget' is not registered"},
-        {"duplicate", "Misused: row 'make': the name is added twice"},
-        {"unnamed", "the library has no name: call library.Name(...) in DescribeLibrary"},
-        {"undefined", "Misused: row 'broken': its type string names Undefined"},
-    };
-    for (const auto& [misuse, message] : misuses) {
+    std::ifstream misuses(QUON_TESTS_SOURCE_DIR "/modules/misused/misuses.txt");
+    ASSERT_TRUE(misuses.good());
+    std::size_t checked = 0;
+    for (std::string line; std::getline(misuses, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::string misuse = line.substr(0, line.find(' ')), message = line.substr(line.find(' ') + 1);
         const ToolRun run = RunTool({"--library", QUON_MISUSED_MODULE_PATH, "list"}, "", "", "QUON_MISUSE=" + misuse);
         EXPECT_EQ(run.status, 1) << misuse;
         EXPECT_NE(run.err.find(message), std::string::npos) << misuse << ": " << run.err;
+        ++checked;
     }
+    EXPECT_GE(checked, 18u);
     EXPECT_EQ(RunTool({"--library", QUON_MISUSED_MODULE_PATH, "call", "make", "3"}).out, "Gadget(3)\n")
         << "without a mistake it works";
+    // An exception without a text still says something after the row's name.
+    EXPECT_EQ(RunTool({"--library", QUON_MISUSED_MODULE_PATH, "call", "fail", "3"}).err,
+              "quon-host: error: fail: the library threw std::runtime_error without a message\n");
 }
 
 TEST(CommandLine, ListPrintsTheDescriptorAsJson) {
