@@ -145,6 +145,10 @@ const Keyword* FindKeyword(std::string_view name) {
 
 }  // namespace
 
+bool DataTypeParser::IsKeyword(std::string_view name) {
+    return !name.empty() && FindKeyword(name) != nullptr;
+}
+
 std::vector<std::string_view> DataTypeParser::KeywordNames() {
     std::vector<std::string_view> names;
     for (const auto& keyword : kKeywords) names.push_back(keyword.name);

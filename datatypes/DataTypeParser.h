@@ -31,6 +31,7 @@ public:
     std::string_view RepeatedAttribute() const { return repeatedAttribute; }
     // Every keyword of the grammar ("Int", "Array", "Record", ...), for suggestions.
     static std::vector<std::string_view> KeywordNames();
+    static bool IsKeyword(std::string_view name);
 
     // Types nested deeper than this fail with "Type nesting too deep!", so that a hostile
     // string cannot exhaust the stack of the parser or of the walks over its result.

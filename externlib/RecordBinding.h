@@ -90,7 +90,7 @@ constexpr bool NoneTwice() {
     [&]<std::size_t... I>(std::index_sequence<I...>) {
         auto compareWithLater = [&]<std::size_t A>(std::integral_constant<std::size_t, A>) {
             [&]<std::size_t... J>(std::index_sequence<J...>) {
-                auto compare = [&](const auto& a, const auto& b) {
+                [[maybe_unused]] auto compare = [&](const auto& a, const auto& b) {
                     if (SameText(a.name, b.name)) distinct = false;
                     if constexpr (std::is_same_v<decltype(a.member), decltype(b.member)>)
                         if (a.member == b.member) distinct = false;
@@ -165,16 +165,20 @@ struct RecordWriter {
     }
 };
 
-// A constant when the literal is given or every field's text is one; else built on first use (a
-// field of a registered class).
+// Every field's text is a constant (none names a registered class).
+template <class Struct>
+constexpr bool ConstantFieldNames() {
+    return std::apply([](const auto&... field) { return (ConstantName<RecordFieldType<decltype(field)>> && ...); },
+                      RecordBinding<Struct>::kFields);
+}
+
+// A constant when the literal is given or every field's text is one; else built on first use.
 template <class Struct>
 constexpr bool ConstantRecordName() {
     if constexpr (RecordBinding<Struct>::kTypeText != nullptr)
         return true;
     else
-        return std::apply(
-            [](const auto&... field) { return (ConstantName<RecordFieldType<decltype(field)>> && ...); },
-            RecordBinding<Struct>::kFields);
+        return ConstantFieldNames<Struct>();
 }
 
 template <class Struct>
@@ -287,17 +291,16 @@ struct PartsOf<RecordArray<Struct>> {
     using Types = std::tuple<std::type_identity<Struct>>;
 };
 
-// Calls check(structure's name, literal text, text of its fields) for every record binding with a
-// literal type text that T is, or is made of.
+// Calls check(structure's type, literal text, a function giving the text of its fields) for
+// every record binding with a literal type text that T is, or is made of.
 template <class T, class Check>
 void ForEachRecordLiteral(const Check& check) {
     using Plain = std::remove_cvref_t<T>;
     if constexpr (BoundRecord<Plain>) {
-        if constexpr (RecordBinding<Plain>::kTypeText != nullptr) {
-            std::string assembled;
-            detail::FieldsWriter<Plain>::Write(assembled);
-            check(zul::platform::DemangledName(typeid(Plain).name()), RecordBinding<Plain>::kTypeText, assembled);
-        }
+        if constexpr (RecordBinding<Plain>::kTypeText != nullptr)
+            check(typeid(Plain), RecordBinding<Plain>::kTypeText, [] {
+                return WrittenName<detail::FieldsWriter<Plain>, detail::ConstantFieldNames<Plain>()>::Name();
+            });
     }
     std::apply([&](auto... parts) { (ForEachRecordLiteral<typename decltype(parts)::type>(check), ...); },
                typename PartsOf<Plain>::Types{});

@@ -73,7 +73,7 @@ public:
         if constexpr (std::is_destructible_v<T>)
             if (completed.destroy == nullptr) completed.destroy = &detail::DeleteObject<T>;
         if (completed.toText == nullptr) completed.toText = &detail::NameAsText<T>;
-        library.RegisterCustomType(typeid(T), zul::platform::DemangledName(typeid(T).name()), completed);
+        library.RegisterCustomType(typeid(T), completed);
     }
 
     // A row for a native function: its generated adapter and, unless a literal text is given,
@@ -81,21 +81,9 @@ public:
     // a literal is checked against it).
     template <auto Function>
     void Add(const char* name, const char* description, const char* literalType = nullptr) {
-        using Bound = Bind<Function>;
-        if constexpr (Bound::kBindable) {
-            const char* derived = nullptr;
-            try {
-                derived = DerivedType<Function>();
-            } catch (const UnregisteredClass& error) {
-                library.RefuseRow(name != nullptr ? name : "", error.what());
-            }
-            CheckRecordLiterals<typename Bound::Types>(name);
-            if (literalType != nullptr) library.CheckLiteralType(name, literalType, derived);
-            boundRowIndex<Function> = std::min<std::uint64_t>(
-                library.AppendFunction({name, kGenerated<Function>, literalType != nullptr ? literalType : derived,
-                                        description}),
-                0xFFFF);
-        }
+        if constexpr (Bind<Function>::kBindable)
+            boundRowIndex<Function> = library.AddGenerated({name, kGenerated<Function>, literalType, description},
+                                                           &CheckedDerivedType<Function>);
     }
 
     // A row exactly as given (a hand-written adapter, a shared adapter, a literal text): its text
@@ -103,18 +91,29 @@ public:
     void AddRow(const FunctionEntry& row) { library.AppendFunction(row); }
 
 private:
-    // Each record binding a signature's types are made of, with a literal text, against its fields.
-    template <class Types>
-    void CheckRecordLiterals(const char* name) {
+    // The derived type text of Function's row `name`, once the classes it names are resolved and
+    // each record binding its types are made of that gives a literal text is checked against its
+    // fields. One function per bound function, called from the library object, so that
+    // DescribeLibrary stays a short list of calls.
+    template <auto Function>
+    static const char* CheckedDerivedType(LibraryObject& library, const char* name) {
+        const char* derived = nullptr;
+        try {
+            derived = DerivedType<Function>();
+        } catch (const UnregisteredClass& error) {
+            library.RefuseRow(name, error.what());
+        }
         std::apply(
             [&](auto... types) {
                 (ForEachRecordLiteral<typename decltype(types)::type>(
-                     [&](const std::string& structName, const char* literal, const std::string& assembled) {
-                         library.CheckRecordLiteral(name, structName, literal, assembled);
+                     [&](const std::type_info& structure, const char* literal, auto assemble) {
+                         if (!library.RecordLiteralChecked(literal))
+                             library.CheckRecordLiteral(name, structure, literal, assemble());
                      }),
                  ...);
             },
-            Types{});
+            typename Bind<Function>::Types{});
+        return derived;
     }
 
     LibraryObject& library;

@@ -2,8 +2,10 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
 #include <cstring>
 #include <stdexcept>
+#include <utility>
 
 #include "QuonVersion.h"
 #include "datatypes/ExternalTypeRegistry.h"
@@ -11,6 +13,7 @@
 #include "interface/TypeTextCheck.h"
 #include "platform/Invariant.h"
 #include "platform/LoadOrder.h"
+#include "platform/Platform.h"
 
 namespace QUON_ExternLib {
 
@@ -59,16 +62,16 @@ LibraryDescriptor* LibraryObject::Data() {
     functionTable.clear();
     customTypeTable.clear();
     typeRegistry.clear();
-    ownedTexts.clear();
+    textBlocks.clear();
+    textRoom = 0;
+    textNext = nullptr;
     checkedRecordLiterals.clear();
     // The custom type names are known to this module's parser only while the build checks
     // literal texts, so that no pooled string of this module outlives the build.
-    auto& registry = QUON_DataTypes::ExternalTypeRegistry::Instance();
     struct Forget {
-        QUON_DataTypes::ExternalTypeRegistry& registry;
-        std::size_t count;
-        ~Forget() { registry.Truncate(count); }
-    } forget{registry, registry.Count()};
+        LibraryObject& library;
+        ~Forget() { library.ForgetTypeNames(); }
+    } forget{*this};
     LibraryBuilder builder(*this);
     DescribeLibrary(builder);
     Publish();
@@ -95,25 +98,50 @@ std::size_t LibraryObject::AppendFunction(const FunctionEntry& given) {
     for (const FunctionEntry& earlier : functionTable)
         if (earlier.name[0] == given.name[0] && std::strcmp(earlier.name, given.name) == 0)
             RefuseRow(given.name, "the name is added twice");
-    // The deque keeps each copy where it is while more are added.
     FunctionEntry row = given;
-    row.name = ownedTexts.emplace_back(given.name).c_str();
-    row.description = ownedTexts.emplace_back(given.description != nullptr ? given.description : "").c_str();
+    row.name = KeepText(given.name);
+    row.description = KeepText(given.description != nullptr ? given.description : "");
     functionTable.push_back(row);
     return functionTable.size() - 1;
 }
 
-void LibraryObject::CheckLiteralType(const char* name, const char* literal, const char* derived) const {
-    const std::string problem = LiteralTypeProblem(literal, derived, "its signature");
-    if (!problem.empty()) RefuseRow(name, problem);
+std::uint64_t LibraryObject::AddGenerated(FunctionEntry row, const char* (*derive)(LibraryObject&, const char*)) {
+    const char* derived = derive(*this, row.name);
+    if (row.typeString == nullptr) {
+        row.typeString = derived;
+    } else {
+        const std::string problem = LiteralProblem(row.typeString, derived, "its signature");
+        if (!problem.empty()) RefuseRow(row.name, problem);
+    }
+    return std::min<std::uint64_t>(AppendFunction(row), 0xFFFF);
 }
 
-void LibraryObject::CheckRecordLiteral(const char* name, const std::string& structName, const char* literal,
-                                       const std::string& assembled) {
-    if (checkedRecordLiterals.count(literal) != 0) return;
-    const std::string problem = LiteralTypeProblem(literal, assembled.c_str(), "its fields");
-    if (!problem.empty()) RefuseRow(name, "the RecordBinding of '" + structName + "': " + problem);
-    checkedRecordLiterals.insert(literal);
+bool LibraryObject::RecordLiteralChecked(const char* literal) const {
+    for (const char* checked : checkedRecordLiterals)
+        if (checked == literal) return true;
+    return false;
+}
+
+void LibraryObject::CheckRecordLiteral(const char* name, const std::type_info& structure, const char* literal,
+                                       const char* assembled) {
+    const std::string problem = LiteralProblem(literal, assembled, "its fields");
+    if (!problem.empty())
+        RefuseRow(name, "the RecordBinding of '" + zul::platform::DemangledName(structure.name()) + "': " + problem);
+    checkedRecordLiterals.push_back(literal);
+}
+
+const char* LibraryObject::KeepText(const char* text) {
+    // Blocks of 4 KiB (or one text's size) that never move: one allocation for a usual library.
+    const std::size_t size = std::strlen(text) + 1;
+    if (size > textRoom) {
+        textRoom = std::max<std::size_t>(4096, size);
+        textBlocks.push_back(std::make_unique_for_overwrite<char[]>(textRoom));
+        textNext = textBlocks.back().get();
+    }
+    char* copy = std::exchange(textNext, textNext + size);
+    std::memcpy(copy, text, size);
+    textRoom -= size;
+    return copy;
 }
 
 void LibraryObject::RefuseRow(const char* name, const std::string& why) const {
@@ -135,23 +163,39 @@ void LibraryObject::Publish() {
     descriptor.customTypes = customTypeTable.data();
 }
 
-void LibraryObject::RegisterCustomType(std::type_index nativeType, const std::string& className,
-                                       const CustomTypeEntry& row) {
-    const std::string who = "the custom type of the class '" + className + "'";
+void LibraryObject::RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row) {
+    const auto who = [&] { return "the custom type of the class '" + zul::platform::DemangledName(nativeType.name()) + "'"; };
     const std::string problem = CustomTypeNameProblem(row.typeName != nullptr ? row.typeName : "");
-    if (!problem.empty()) Refuse(who + ": " + problem);
+    if (!problem.empty()) Refuse(who() + ": " + problem);
     for (const CustomTypeEntry& earlier : customTypeTable)
         if (std::strcmp(earlier.typeName, row.typeName) == 0)
-            Refuse(who + ": the name '" + row.typeName + "' is registered already");
+            Refuse(who() + ": the name '" + row.typeName + "' is registered already");
     if (typeRegistry.count(nativeType) != 0)
-        Refuse(who + ": the class is registered already");
-    if (row.destroy == nullptr) Refuse(who + ": no destroy function");
-    if (row.toText == nullptr) Refuse(who + ": no toText function");
+        Refuse(who() + ": the class is registered already");
+    if (row.destroy == nullptr) Refuse(who() + ": no destroy function");
+    if (row.toText == nullptr) Refuse(who() + ": no toText function");
     customTypeTable.push_back(row);
     typeRegistry.insert_or_assign(nativeType, row);
-    // Literal type texts that name the type are checked with this module's parser (until the
-    // build ends).
-    QUON_DataTypes::ExternalTypeRegistry::Instance().Register(row.typeName);
+}
+
+std::string LibraryObject::LiteralProblem(const char* literal, const char* derived, const char* derivedFrom) {
+    // Most literals are spelled like the derived text: the type model, and the pooled strings
+    // it needs, stay out of the load then.
+    if (SpelledAlike(literal, derived)) return "";
+    // The custom type names are registered for the first text that is parsed, and forgotten
+    // when the build ends.
+    if (typeNamesBefore == kNoTypeNames) {
+        auto& registry = QUON_DataTypes::ExternalTypeRegistry::Instance();
+        typeNamesBefore = registry.Count();
+        for (const CustomTypeEntry& row : customTypeTable) registry.Register(row.typeName);
+    }
+    return LiteralTypeProblem(literal, derived, derivedFrom);
+}
+
+void LibraryObject::ForgetTypeNames() {
+    if (typeNamesBefore == kNoTypeNames) return;
+    QUON_DataTypes::ExternalTypeRegistry::Instance().Truncate(typeNamesBefore);
+    typeNamesBefore = kNoTypeNames;
 }
 
 namespace {

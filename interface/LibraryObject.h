@@ -4,8 +4,7 @@
 // DescribeLibrary (interface/LibraryBuilder.h), run on the first LibraryData.
 #pragma once
 
-#include <deque>
-#include <set>
+#include <memory>
 #include <string>
 #include <typeindex>
 #include <vector>
@@ -37,25 +36,37 @@ public:
     // adapter or type, a text naming Undefined. The name and the description (none: "") are
     // copied, so a text that ends after the call still publishes. Gives the row's index.
     std::size_t AppendFunction(const FunctionEntry& row);
-    // Refuses the row when its literal type text says another type than the derived one.
-    void CheckLiteralType(const char* name, const char* literal, const char* derived) const;
-    // Refuses the row when the record binding of `structName` gives a literal type text that
-    // says another type than its fields (checked once per binding and load).
-    void CheckRecordLiteral(const char* name, const std::string& structName, const char* literal,
-                            const std::string& assembled);
+    // A row with a generated adapter: `derive` gives its derived type text (refusing the row when
+    // it cannot), which the row's literal text (typeString; null when none) must agree with.
+    // Gives the row's index as the callbacks keep it (at most 0xFFFF).
+    std::uint64_t AddGenerated(FunctionEntry row, const char* (*derive)(LibraryObject& library, const char* name));
+    // Refuses the row when the record binding of `structure` gives a literal type text that says
+    // another type than its fields' text, `assembled`; each literal needs it once per load.
+    bool RecordLiteralChecked(const char* literal) const;
+    void CheckRecordLiteral(const char* name, const std::type_info& structure, const char* literal,
+                            const char* assembled);
     [[noreturn]] void RefuseRow(const char* name, const std::string& why) const;
     [[noreturn]] void Refuse(const std::string& what) const;  // "<library>: <what>"
     // Refuses a name that is not a type name or is taken, and a class registered twice.
-    void RegisterCustomType(std::type_index nativeType, const std::string& className, const CustomTypeEntry& row);
+    void RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row);
 
 private:
     void Publish();
+    std::string LiteralProblem(const char* literal, const char* derived, const char* derivedFrom);
+    void ForgetTypeNames();
+    const char* KeepText(const char* text);
 
     std::vector<FunctionEntry> functionTable;      // rows in registration order
     std::vector<CustomTypeEntry> customTypeTable;  // rows in registration order
     CustomTypeRegistry typeRegistry;               // native type -> copy of its row
-    std::deque<std::string> ownedTexts;            // copies of the rows' names and descriptions
-    std::set<const char*> checkedRecordLiterals;   // record literals found to match their fields
+    std::vector<std::unique_ptr<char[]>> textBlocks;  // copies of the rows' names and descriptions
+    char* textNext = nullptr;                          // where the next copy goes in the last block
+    std::size_t textRoom = 0;                          // bytes left there
+    std::vector<const char*> checkedRecordLiterals;    // record literals found to match their fields
+    // How many names the parser's registry held before this build registered the custom type
+    // names; kNoTypeNames while it has not.
+    static constexpr std::size_t kNoTypeNames = SIZE_MAX;
+    std::size_t typeNamesBefore = kNoTypeNames;
     LibraryDescriptor descriptor;                  // what the host reads
     ParentContext* parentContext = nullptr;        // set by BindToParentContext
     bool built = false;                            // the tables are published
