@@ -153,6 +153,7 @@ struct Caster<std::function<R(A...)>> : Signature<R, A...> {
         }
 
         std::function<R(A...)> Get() {
+            if (listed) return CallbackWrapper<R(A...)>{&binding, binding.tag};
             const std::uint64_t serial = theCallbackSerial.fetch_add(1, std::memory_order_relaxed) + 1;
             binding.tag = serial << 16 | (binding.tag & kUnknownRow);
             binding.next = theCallbackBindings;
