@@ -40,7 +40,7 @@ namespace QUON_ExternLib {
 struct CallbackBinding {
     CallbackBinding* next;  // the binding put on the list before this one
     EvCell* function;
-    std::uint64_t tag;      // the serial, shifted left 16 bits, with the row's index (low 16 bits)
+    std::uint64_t tag;  // the serial, shifted left 16 bits, with the row's index (low 16 bits)
 };
 
 // The bindings of the adapter calls running on this thread, the latest first.

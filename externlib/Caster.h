@@ -26,8 +26,8 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <tuple>
+#include <type_traits>
 #include <typeinfo>
 #include <utility>
 #include <vector>
@@ -35,10 +35,10 @@
 #include "evaluator/cell.h"
 #include "externlib/ArrayView.h"
 #include "externlib/HostCell.h"
+#include "externlib/LibraryContext.h"
 #include "externlib/NewArray.h"
 #include "externlib/TypeText.h"
 #include "hostabi/CellSlot.h"
-#include "externlib/LibraryContext.h"
 #include "platform/Invariant.h"
 #include "platform/Platform.h"
 #include "strings/tBaseString.h"
@@ -110,8 +110,9 @@ struct Caster<T> : NamedBy<"Int"> {
     static std::string Misfit(const EvCell* cell, const std::string& what) {
         return what + ": the Int " + std::to_string(static_cast<std::int64_t>(detail::Payload(cell))) +
                " does not fit " + (std::is_signed_v<T> ? "a signed " : "an unsigned ") +
-               std::to_string(8 * sizeof(T)) + "-bit integer (" + std::to_string(std::numeric_limits<T>::min()) +
-               " to " + std::to_string(std::numeric_limits<T>::max()) + ")";
+               std::to_string(8 * sizeof(T)) + "-bit integer (" +
+               std::to_string(std::numeric_limits<T>::min()) + " to " +
+               std::to_string(std::numeric_limits<T>::max()) + ")";
     }
 };
 

@@ -121,8 +121,9 @@ constexpr bool CheckParameter() {
     if constexpr (kHasBadElement<std::remove_cvref_t<T>>) {
         using View = ViewOf<std::remove_cvref_t<T>>;
         if constexpr (View::kCells) {
-            QUON_REFUSE_PARAMETER(Position, "is an array of cells: take ArrayView<E> of long long, double, "
-                                            "tBaseString* or ArrayView<E>");
+            QUON_REFUSE_PARAMETER(Position,
+                                  "is an array of cells: take ArrayView<E> of long long, double, "
+                                  "tBaseString* or ArrayView<E>");
         } else {
             static_cast<void>(sizeof(typename View::Type));
         }
@@ -130,8 +131,9 @@ constexpr bool CheckParameter() {
     } else if constexpr (ArgumentRule<T>) {
         return true;
     } else if constexpr (kIsUniquePointer<std::remove_cvref_t<T>>) {
-        QUON_REFUSE_PARAMETER(Position, "is a std::unique_ptr, but the host keeps its objects: take T*, "
-                                        "the object borrowed for the call");
+        QUON_REFUSE_PARAMETER(Position,
+                              "is a std::unique_ptr, but the host keeps its objects: take T*, "
+                              "the object borrowed for the call");
         return false;
     } else if constexpr (kIsRawArray<T>) {
         QUON_REFUSE_PARAMETER(Position, "is a raw array pointer: take ArrayView<E>, a view of the argument");
@@ -167,21 +169,24 @@ template <class R>
 constexpr bool CheckResult() {
     if constexpr (kHasBadElement<R>) {
         if constexpr (ViewOf<R>::kCells)
-            static_assert(kNever<R>, "the result is an array of cells: return NewArray<E> of long long, "
-                                       "double, tBaseString* or ArrayView<E>");
+            static_assert(kNever<R>,
+                          "the result is an array of cells: return NewArray<E> of long long, "
+                          "double, tBaseString* or ArrayView<E>");
         else
             static_cast<void>(sizeof(typename ViewOf<R>::Type));
         return false;
     } else if constexpr (ResultRule<R>) {
         return true;
     } else if constexpr (kIsClassPointer<R>) {
-        static_assert(kNever<R>, "the result is a bare pointer, which says nothing of who owns the object: "
-                                   "return std::unique_ptr<T> to give a new object to the host");
+        static_assert(kNever<R>,
+                      "the result is a bare pointer, which says nothing of who owns the object: "
+                      "return std::unique_ptr<T> to give a new object to the host");
         return false;
     } else if constexpr (kIsUniquePointer<R>) {
-        static_assert(kNever<R>, "the result is a std::unique_ptr of a class that is not a custom type, or "
-                                   "with a deleter of its own: the host destroys objects through the "
-                                   "class's row");
+        static_assert(kNever<R>,
+                      "the result is a std::unique_ptr of a class that is not a custom type, or "
+                      "with a deleter of its own: the host destroys objects through the "
+                      "class's row");
         return false;
     } else if constexpr (std::is_same_v<std::remove_cv_t<R>, const char*> ||
                          std::is_same_v<std::remove_cv_t<R>, char*>) {
@@ -200,9 +205,10 @@ constexpr bool CheckResult() {
         static_assert(kNever<R>, "the result is void: a bound function returns a value");
         return false;
     } else {
-        static_assert(kNever<R>, "the result type has no result rule. Supported: a signed integer type, "
-                                   "double, bool, std::string, tString, NewArray<E>, std::vector<T>, a "
-                                   "structure with a RecordBinding, std::unique_ptr<T> of a registered class");
+        static_assert(kNever<R>,
+                      "the result type has no result rule. Supported: a signed integer type, "
+                      "double, bool, std::string, tString, NewArray<E>, std::vector<T>, a "
+                      "structure with a RecordBinding, std::unique_ptr<T> of a registered class");
         return false;
     }
 }

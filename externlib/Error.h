@@ -24,7 +24,8 @@ public:
     // The catalogue's evaluator message `code` (QUON_Evaluator::ErrorCode), its %1 and %2 filled
     // with the arguments given.
     explicit Error(std::int32_t code, const char* argument1 = nullptr, const char* argument2 = nullptr)
-        : EvaluationException(QUON_Evaluator::EvException(code, QUON_Evaluator::kNoSubcode, argument1, argument2)) {}
+        : EvaluationException(
+              QUON_Evaluator::EvException(code, QUON_Evaluator::kNoSubcode, argument1, argument2)) {}
 };
 
 }  // namespace QUON_ExternLib

@@ -19,7 +19,8 @@ EvCell* LiveFunctionCell(const CallbackBinding* binding, std::uint64_t tag) {
     const std::uint64_t index = tag & kUnknownRow;
     if (index != kUnknownRow && theLibraryContext.libraryData != nullptr) {
         const LibraryDescriptor* descriptor = theLibraryContext.libraryData();
-        if (index < descriptor->functionCount) row = "'" + std::string(descriptor->functions[index].name) + "'";
+        if (index < descriptor->functionCount)
+            row = "'" + std::string(descriptor->functions[index].name) + "'";
     }
     throw std::logic_error("the Quon function passed to " + row + " was called after " + row +
                            " returned, or on another thread: a callback can be called only while its "

@@ -96,10 +96,12 @@ constexpr bool NoneTwice() {
                         if (a.member == b.member) distinct = false;
                 };
                 (compare(std::get<A>(fields), std::get<A + 1 + J>(fields)), ...);
-            }(std::make_index_sequence<count - 1 - A>());
+            }
+            (std::make_index_sequence<count - 1 - A>());
         };
         (compareWithLater(std::integral_constant<std::size_t, I>()), ...);
-    }(std::make_index_sequence<count>());
+    }
+    (std::make_index_sequence<count>());
     return distinct;
 }
 
@@ -168,8 +170,9 @@ struct RecordWriter {
 // Every field's text is a constant (none names a registered class).
 template <class Struct>
 constexpr bool ConstantFieldNames() {
-    return std::apply([](const auto&... field) { return (ConstantName<RecordFieldType<decltype(field)>> && ...); },
-                      RecordBinding<Struct>::kFields);
+    return std::apply(
+        [](const auto&... field) { return (ConstantName<RecordFieldType<decltype(field)>> && ...); },
+        RecordBinding<Struct>::kFields);
 }
 
 // A constant when the literal is given or every field's text is one; else built on first use.
@@ -192,7 +195,8 @@ struct Caster<Struct> : detail::RecordName<Struct> {
     static_assert(detail::AllAttributeNames<Struct>(),
                   "a RecordBinding names an attribute with a name that is not one: a letter or '_', then "
                   "letters, digits and '_'");
-    static_assert(detail::NoneTwice<Struct>(), "a RecordBinding lists one attribute name or one field twice");
+    static_assert(detail::NoneTwice<Struct>(),
+                  "a RecordBinding lists one attribute name or one field twice");
     static_assert(detail::ListsEveryField<Struct>(),
                   "a RecordBinding leaves out a field of the structure: list every field, or say "
                   "static constexpr bool kLeavesFieldsOut = true; in the binding");
@@ -299,7 +303,8 @@ void ForEachRecordLiteral(const Check& check) {
     if constexpr (BoundRecord<Plain>) {
         if constexpr (RecordBinding<Plain>::kTypeText != nullptr)
             check(typeid(Plain), RecordBinding<Plain>::kTypeText, [] {
-                return WrittenName<detail::FieldsWriter<Plain>, detail::ConstantFieldNames<Plain>()>::Name();
+                return WrittenName<detail::FieldsWriter<Plain>,
+                                   detail::ConstantFieldNames<Plain>()>::Name();
             });
     }
     std::apply([&](auto... parts) { (ForEachRecordLiteral<typename decltype(parts)::type>(check), ...); },

@@ -34,9 +34,11 @@ EvCell* HostFunction::Evaluate() {
     return static_cast<EvCell*>(cell);
 }
 
-Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type, std::string origin) {
+Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type,
+                   std::string origin) {
     Value value;
-    ::new (&value.Cell()) HostFunctionCell(new HostFunction(arity, std::move(body), type, std::move(origin)));
+    ::new (&value.Cell())
+        HostFunctionCell(new HostFunction(arity, std::move(body), type, std::move(origin)));
     return value;
 }
 

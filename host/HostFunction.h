@@ -14,7 +14,8 @@
 namespace quon_host {
 
 struct HostFunction : HostFunctionObject {
-    HostFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type, std::string origin)
+    HostFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type,
+                 std::string origin)
         : HostFunctionObject(arity), body(std::move(body)), type(type), origin(std::move(origin)) {}
     EvCell* Evaluate() override;
 

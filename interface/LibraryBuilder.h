@@ -68,7 +68,8 @@ public:
     // object; one without toText shows the type's name.
     template <class T>
     void CustomType(const CustomTypeEntry& row) {
-        static_assert(CustomClass<T>, "a custom type is a class of the library's own (not an array or a string)");
+        static_assert(CustomClass<T>,
+                      "a custom type is a class of the library's own (not an array or a string)");
         CustomTypeEntry completed = row;
         if constexpr (std::is_destructible_v<T>)
             if (completed.destroy == nullptr) completed.destroy = &detail::DeleteObject<T>;
@@ -82,8 +83,8 @@ public:
     template <auto Function>
     void Add(const char* name, const char* description, const char* literalType = nullptr) {
         if constexpr (Bind<Function>::kBindable)
-            boundRowIndex<Function> = library.AddGenerated({name, kGenerated<Function>, literalType, description},
-                                                           &CheckedDerivedType<Function>);
+            boundRowIndex<Function> = library.AddGenerated(
+                {name, kGenerated<Function>, literalType, description}, &CheckedDerivedType<Function>);
     }
 
     // A row exactly as given (a hand-written adapter, a shared adapter, a literal text): its text

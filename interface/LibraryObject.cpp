@@ -87,7 +87,8 @@ void LibraryObject::SetName(const char* name, const zul::VersionInfo& version) {
 std::size_t LibraryObject::AppendFunction(const FunctionEntry& given) {
     if (given.name == nullptr || *given.name == '\0') RefuseRow("", "a row has no name");
     if (!IsFunctionName(given.name))
-        RefuseRow(given.name, "the name is not a function name: a letter or '_', then letters, digits and '_'");
+        RefuseRow(given.name,
+                  "the name is not a function name: a letter or '_', then letters, digits and '_'");
     if (given.adapter == nullptr) RefuseRow(given.name, "no adapter");
     if (given.typeString == nullptr) RefuseRow(given.name, "no type string");
     // A text naming Undefined stands for a type that could not be resolved; no host can call it.
@@ -105,7 +106,8 @@ std::size_t LibraryObject::AppendFunction(const FunctionEntry& given) {
     return functionTable.size() - 1;
 }
 
-std::uint64_t LibraryObject::AddGenerated(FunctionEntry row, const char* (*derive)(LibraryObject&, const char*)) {
+std::uint64_t LibraryObject::AddGenerated(FunctionEntry row,
+                                          const char* (*derive)(LibraryObject&, const char*)) {
     const char* derived = derive(*this, row.name);
     if (row.typeString == nullptr) {
         row.typeString = derived;
@@ -122,11 +124,12 @@ bool LibraryObject::RecordLiteralChecked(const char* literal) const {
     return false;
 }
 
-void LibraryObject::CheckRecordLiteral(const char* name, const std::type_info& structure, const char* literal,
-                                       const char* assembled) {
+void LibraryObject::CheckRecordLiteral(const char* name, const std::type_info& structure,
+                                       const char* literal, const char* assembled) {
     const std::string problem = LiteralProblem(literal, assembled, "its fields");
     if (!problem.empty())
-        RefuseRow(name, "the RecordBinding of '" + zul::platform::DemangledName(structure.name()) + "': " + problem);
+        RefuseRow(name, "the RecordBinding of '" + zul::platform::DemangledName(structure.name()) +
+                            "': " + problem);
     checkedRecordLiterals.push_back(literal);
 }
 
@@ -164,21 +167,23 @@ void LibraryObject::Publish() {
 }
 
 void LibraryObject::RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row) {
-    const auto who = [&] { return "the custom type of the class '" + zul::platform::DemangledName(nativeType.name()) + "'"; };
+    const auto who = [&] {
+        return "the custom type of the class '" + zul::platform::DemangledName(nativeType.name()) + "'";
+    };
     const std::string problem = CustomTypeNameProblem(row.typeName != nullptr ? row.typeName : "");
     if (!problem.empty()) Refuse(who() + ": " + problem);
     for (const CustomTypeEntry& earlier : customTypeTable)
         if (std::strcmp(earlier.typeName, row.typeName) == 0)
             Refuse(who() + ": the name '" + row.typeName + "' is registered already");
-    if (typeRegistry.count(nativeType) != 0)
-        Refuse(who() + ": the class is registered already");
+    if (typeRegistry.count(nativeType) != 0) Refuse(who() + ": the class is registered already");
     if (row.destroy == nullptr) Refuse(who() + ": no destroy function");
     if (row.toText == nullptr) Refuse(who() + ": no toText function");
     customTypeTable.push_back(row);
     typeRegistry.insert_or_assign(nativeType, row);
 }
 
-std::string LibraryObject::LiteralProblem(const char* literal, const char* derived, const char* derivedFrom) {
+std::string LibraryObject::LiteralProblem(const char* literal, const char* derived,
+                                          const char* derivedFrom) {
     // Most literals are spelled like the derived text: the type model, and the pooled strings
     // it needs, stay out of the load then.
     if (SpelledAlike(literal, derived)) return "";

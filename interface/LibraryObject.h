@@ -39,7 +39,8 @@ public:
     // A row with a generated adapter: `derive` gives its derived type text (refusing the row when
     // it cannot), which the row's literal text (typeString; null when none) must agree with.
     // Gives the row's index as the callbacks keep it (at most 0xFFFF).
-    std::uint64_t AddGenerated(FunctionEntry row, const char* (*derive)(LibraryObject& library, const char* name));
+    std::uint64_t AddGenerated(FunctionEntry row,
+                               const char* (*derive)(LibraryObject& library, const char* name));
     // Refuses the row when the record binding of `structure` gives a literal type text that says
     // another type than its fields' text, `assembled`; each literal needs it once per load.
     bool RecordLiteralChecked(const char* literal) const;
@@ -60,9 +61,9 @@ private:
     std::vector<CustomTypeEntry> customTypeTable;  // rows in registration order
     CustomTypeRegistry typeRegistry;               // native type -> copy of its row
     std::vector<std::unique_ptr<char[]>> textBlocks;  // copies of the rows' names and descriptions
-    char* textNext = nullptr;                          // where the next copy goes in the last block
-    std::size_t textRoom = 0;                          // bytes left there
-    std::vector<const char*> checkedRecordLiterals;    // record literals found to match their fields
+    char* textNext = nullptr;                         // where the next copy goes in the last block
+    std::size_t textRoom = 0;                         // bytes left there
+    std::vector<const char*> checkedRecordLiterals;   // record literals found to match their fields
     // How many names the parser's registry held before this build registered the custom type
     // names; kNoTypeNames while it has not.
     static constexpr std::size_t kNoTypeNames = SIZE_MAX;

@@ -38,7 +38,8 @@ DataType ParseWhole(const char* text, std::string& problem) {
 
 // True when `literal` is `derived`, or `derived` with types in place of its variables; `bound`
 // keeps the printed type each variable stands for.
-bool Refines(const DataTypeImp& literal, const DataTypeImp& derived, std::map<std::int32_t, std::string>& bound) {
+bool Refines(const DataTypeImp& literal, const DataTypeImp& derived,
+             std::map<std::int32_t, std::string>& bound) {
     if (dynamic_cast<const QUON_DataTypes::DataTypePurePolymorphic*>(&derived) != nullptr) {
         const std::string text(literal.ToString().Text());
         const auto [where, added] = bound.emplace(derived.TypeCode(), text);
@@ -165,7 +166,7 @@ bool AlikeItems(const char*& a, const char*& b, std::uint32_t depth = 0) {
                 if (end == "]") break;
                 if (end != ",") return false;
             }
-            for (std::size_t matched = 0;; ) {
+            for (std::size_t matched = 0;;) {
                 const char* name = a;
                 const std::string_view attribute = NextToken(name);
                 std::size_t i = 0;
@@ -222,10 +223,12 @@ bool SpelledAlike(const char* literal, const char* derived) {
 std::string LiteralTypeProblem(const char* literal, const char* derived, const char* derivedFrom) {
     std::string problem;
     const DataType literalType = ParseWhole(literal, problem);
-    if (!problem.empty()) return "its literal type '" + std::string(literal) + "' does not parse: " + problem;
+    if (!problem.empty())
+        return "its literal type '" + std::string(literal) + "' does not parse: " + problem;
     const DataType derivedType = ParseWhole(derived, problem);
     if (!problem.empty())
-        return "the type of " + std::string(derivedFrom) + ", '" + derived + "', does not parse: " + problem;
+        return "the type of " + std::string(derivedFrom) + ", '" + derived +
+               "', does not parse: " + problem;
     std::map<std::int32_t, std::string> bound;
     if (Refines(*literalType, *derivedType, bound)) return "";
     return "its literal type '" + std::string(literal) + "' says another type than " + derivedFrom + ", '" +

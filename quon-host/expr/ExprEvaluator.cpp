@@ -91,7 +91,8 @@ std::string FailureText() {
     } catch (const std::exception& error) {  // ExprError, CallError, zul::Exception, ...
         if (*error.what() != '\0') return error.what();
         // An empty text would leave the reader nothing to go on: say what was thrown.
-        return "the library threw " + zul::platform::DemangledName(typeid(error).name()) + " without a message";
+        return "the library threw " + zul::platform::DemangledName(typeid(error).name()) +
+               " without a message";
     } catch (...) {
         return "something that is not an exception was thrown";
     }

@@ -26,7 +26,9 @@ struct Unregistered {};
 
 // The native functions the tests bind.
 struct Native {
-    static std::unique_ptr<Counter> MakeCounter(std::int32_t value) { return std::make_unique<Counter>(Counter{value}); }
+    static std::unique_ptr<Counter> MakeCounter(std::int32_t value) {
+        return std::make_unique<Counter>(Counter{value});
+    }
     static std::int32_t CounterValue(Counter* counter) { return counter->value; }
     static std::unique_ptr<Unregistered> MakeUnregistered() { return nullptr; }
     static std::int64_t MaxInt(std::int64_t a, std::int64_t b) { return a > b ? a : b; }

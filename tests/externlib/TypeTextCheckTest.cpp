@@ -49,7 +49,8 @@ TEST(TypeTextCheck, NamesAreWordsAndCustomTypesAreNotTheLanguagesOwn) {
     for (const char* name : {"_Counter", "2D", "my type", "Counter[Int]"})
         EXPECT_NE(CustomTypeNameProblem(name).find("is not a type name"), std::string::npos) << name;
     for (const char* name : {"Int", "Integer", "Array", "Record", "DateTime", "Numeric", "Undefined"})
-        EXPECT_NE(CustomTypeNameProblem(name).find("is a type of the language itself"), std::string::npos) << name;
+        EXPECT_NE(CustomTypeNameProblem(name).find("is a type of the language itself"), std::string::npos)
+            << name;
 }
 
 }  // namespace

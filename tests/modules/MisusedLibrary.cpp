@@ -129,9 +129,10 @@ bool Misuse(const char* name) {
 
 template <>
 struct QUON_ExternLib::RecordBinding<misused::Pair> {
-    static constexpr auto kFields =
-        std::make_tuple(RecordField("first", &misused::Pair::first), RecordField("second", &misused::Pair::second));
-    static constexpr const char* kTypeText = "Record[second: Int, first : Int]";  // another order: the same type
+    static constexpr auto kFields = std::make_tuple(RecordField("first", &misused::Pair::first),
+                                                    RecordField("second", &misused::Pair::second));
+    static constexpr const char* kTypeText =
+        "Record[second: Int, first : Int]";  // another order: the same type
 };
 
 template <>
@@ -162,10 +163,14 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     if (!Misuse("unregistered")) library.CustomType<Gadget>(gadgetRow);
     library.CustomType<Widget>(widgetRow);
     if (Misuse("type-twice")) library.CustomType<Other>(gadgetRow);
-    if (Misuse("class-twice")) library.CustomType<Gadget>(CustomTypeEntry{"Gizmo", nullptr, &Destroy, &Text, 0});
-    if (Misuse("builtin-type")) library.CustomType<Other>(CustomTypeEntry{"Int", nullptr, nullptr, nullptr, 0});
-    if (Misuse("type-word")) library.CustomType<Other>(CustomTypeEntry{"my type", nullptr, nullptr, nullptr, 0});
-    if (Misuse("untyped")) library.CustomType<Other>(CustomTypeEntry{nullptr, nullptr, nullptr, nullptr, 0});
+    if (Misuse("class-twice"))
+        library.CustomType<Gadget>(CustomTypeEntry{"Gizmo", nullptr, &Destroy, &Text, 0});
+    if (Misuse("builtin-type"))
+        library.CustomType<Other>(CustomTypeEntry{"Int", nullptr, nullptr, nullptr, 0});
+    if (Misuse("type-word"))
+        library.CustomType<Other>(CustomTypeEntry{"my type", nullptr, nullptr, nullptr, 0});
+    if (Misuse("untyped"))
+        library.CustomType<Other>(CustomTypeEntry{nullptr, nullptr, nullptr, nullptr, 0});
 
     library.Add<&Make>("make", "A gadget of the given size.");
     if (Misuse("duplicate")) library.Add<&Make>("make", "The same name again.");

@@ -81,7 +81,9 @@ TEST(CallCommands, LambdasServeTheCallbackRows) {
 
     const ToolRun wrong = RunTool({"eval", "testArr([1], a -> 'not an array')", "test1a((a, b) -> a)"});
     EXPECT_EQ(wrong.status, 1);
-    EXPECT_TRUE(Has(wrong.err, "testArr: the function given as argument 2 returned String where Array[Int] was expected"))
+    EXPECT_TRUE(
+        Has(wrong.err,
+            "testArr: the function given as argument 2 returned String where Array[Int] was expected"))
         << wrong.err;
     EXPECT_TRUE(Has(wrong.err, "test1a: argument 1 must be (Int -> Int), given a function of 2 arguments"))
         << wrong.err;

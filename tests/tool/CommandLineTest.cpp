@@ -114,7 +114,8 @@ TEST(CommandLine, AMisdescribedLibraryIsRefusedNamingTheMistake) {
     std::size_t checked = 0;
     for (std::string line; std::getline(misuses, line);) {
         if (line.empty() || line[0] == '#') continue;
-        const std::string misuse = line.substr(0, line.find(' ')), message = line.substr(line.find(' ') + 1);
+        const std::string misuse = line.substr(0, line.find(' ')),
+                          message = line.substr(line.find(' ') + 1);
         const ToolRun run = RunTool({"--library", QUON_MISUSED_MODULE_PATH, "list"}, "", "", "QUON_MISUSE=" + misuse);
         EXPECT_EQ(run.status, 1) << misuse;
         EXPECT_NE(run.err.find(message), std::string::npos) << misuse << ": " << run.err;
