@@ -133,13 +133,20 @@ void LibraryObject::CheckRecordLiteral(const char* name, const std::type_info& s
     checkedRecordLiterals.push_back(literal);
 }
 
+// The first and the last byte of this module's image, as the linker names them.
+extern "C" const char __ehdr_start[];
+extern "C" const char _end[];
+
 const char* LibraryObject::KeepText(const char* text) {
-    // Blocks of 4 KiB (or one text's size) that never move: one allocation for a usual library.
+    // A text in this module's own image (a string literal, a static array) lives as long as the
+    // library; any other is copied, into blocks of 4 KiB (or one text's size) that never move.
+    const auto at = reinterpret_cast<std::uintptr_t>(text);
+    if (at >= reinterpret_cast<std::uintptr_t>(__ehdr_start) && at < reinterpret_cast<std::uintptr_t>(_end))
+        return text;
     const std::size_t size = std::strlen(text) + 1;
     if (size > textRoom) {
         textRoom = std::max<std::size_t>(4096, size);
-        textBlocks.push_back(std::make_unique_for_overwrite<char[]>(textRoom));
-        textNext = textBlocks.back().get();
+        textNext = textBlocks.emplace_back(textRoom).data();
     }
     char* copy = std::exchange(textNext, textNext + size);
     std::memcpy(copy, text, size);

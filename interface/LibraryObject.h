@@ -60,7 +60,7 @@ private:
     std::vector<FunctionEntry> functionTable;      // rows in registration order
     std::vector<CustomTypeEntry> customTypeTable;  // rows in registration order
     CustomTypeRegistry typeRegistry;               // native type -> copy of its row
-    std::vector<std::unique_ptr<char[]>> textBlocks;  // copies of the rows' names and descriptions
+    std::vector<std::vector<char>> textBlocks;         // copies of the rows' names and descriptions
     char* textNext = nullptr;                         // where the next copy goes in the last block
     std::size_t textRoom = 0;                         // bytes left there
     std::vector<const char*> checkedRecordLiterals;   // record literals found to match their fields

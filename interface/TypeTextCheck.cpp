@@ -107,17 +107,21 @@ bool SameWord(std::string_view a, std::string_view b) {
 // The texts are the same but for blanks, which matter only between two word bytes: the usual
 // case, compared byte by byte.
 bool SameButBlanks(const char* a, const char* b) {
-    bool word = false;  // the byte before was a word byte
+    const char* const startA = a;
     for (;;) {
-        const char* blanksA = a;
-        const char* blanksB = b;
+        while (*a == *b) {
+            if (*a == '\0') return true;
+            ++a, ++b;
+        }
+        // Where they differ, a run of blanks on either side (or both) is passed over.
+        const char* const runA = a;
+        const char* const runB = b;
         while (*a != '\0' && static_cast<unsigned char>(*a) <= ' ') ++a;
         while (*b != '\0' && static_cast<unsigned char>(*b) <= ' ') ++b;
-        if (*a != *b) return false;
-        if (*a == '\0') return true;
-        if (word && IsWordByte(*a) && (a == blanksA) != (b == blanksB)) return false;  // "Int eger"
-        word = IsWordByte(*a);
-        ++a, ++b;
+        if ((a == runA && b == runB) || *a != *b) return false;
+        // Blanks on one side only, between two word bytes, split a word there ("Int eger").
+        const char before = runA > startA ? runA[-1] : ' ';
+        if ((a == runA) != (b == runB) && IsWordByte(before) && IsWordByte(*a)) return false;
     }
 }
 
