@@ -11,7 +11,7 @@
 //       library.AddRow({"sqrtC", &HandFloatAdapter<&Sqrt>, "(Float -> Float)", "..."});
 //   }
 //
-// Row names and descriptions are copied; the library's name, literal type texts and custom type
+// Row names and descriptions outside the library's image are copied; the library's name, literal type texts and custom type
 // names are not, and must live as long as the library (string literals do). What cannot be
 // published stops the build of the descriptor with a std::logic_error that names the row or the
 // type: a class the signature names but that is not registered, a name that is not a function
