@@ -1,10 +1,7 @@
 #include "host/HostLibrary.h"
 
-#include <cxxabi.h>
-
 #include <algorithm>
 #include <memory>
-#include <typeinfo>
 
 #include "datatypes/DataTypeCodes.h"
 #include "datatypes/ExternalTypeRegistry.h"
@@ -14,6 +11,7 @@
 #include "host/HostEvaluator.h"
 #include "host/HostFaults.h"
 #include "host/HostFunction.h"
+#include "host/LibraryBoundary.h"
 #include "host/TypeTextErrors.h"
 #include "platform/Platform.h"
 #include "strings/tBaseString.h"
@@ -57,29 +55,36 @@ void CheckDescriptor(const std::string& path, const QUON_ExternLib::LibraryDescr
             refuse("function " + std::to_string(i + 1) + " has no name or no adapter");
 }
 
-// The type of the exception in flight, demangled ("int").
-std::string CurrentExceptionType() {
-    const std::type_info* type = abi::__cxa_current_exception_type();
-    return type != nullptr ? zul::platform::DemangledName(type->name()) : "unknown";
-}
-
 }  // namespace
 
 HostLibrary::HostLibrary(const std::string& path, Strings strings) : library(path) {
     using zul::zulStdString::tBaseString;
+    // The entry points are the library's code: what they throw is reported with their names.
+    const auto entry = [&](const char* name) { return [&path, name] { return path + ": " + name; }; };
     if (strings == Strings::kHostPool)
-        library.Strings().setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
-                                               reinterpret_cast<void*>(&tBaseString::freeFnImp));
-    library.Bind(HostContext());
-    descriptor = library.Data();
+        IntoLibrary(entry("setZulStringAllocAPI"), [&] {
+            library.Strings().setZulStringAllocAPI(reinterpret_cast<void*>(&tBaseString::allocFnImp),
+                                                   reinterpret_cast<void*>(&tBaseString::freeFnImp));
+        });
+    IntoLibrary(entry("BindToParentContext"), [&] { library.Bind(HostContext()); });
+    descriptor = IntoLibrary(entry("LibraryData"), [&] { return library.Data(); });
     CheckDescriptor(path, descriptor);
     for (std::uint64_t i = 0; i < descriptor->customTypeCount; ++i)
         QUON_DataTypes::ExternalTypeRegistry::Instance().Register(descriptor->customTypes[i].typeName);
     rows.reserve(descriptor->functionCount);
     for (std::uint64_t i = 0; i < descriptor->functionCount; ++i) {
         const QUON_ExternLib::FunctionEntry& entry = descriptor->functions[i];
-        std::string error = entry.typeString == nullptr ? "no type string" : "";
-        auto type = entry.typeString != nullptr ? ParseTypeText(entry.typeString, error) : std::nullopt;
+        // Whatever makes a row unusable is found here, once: every use of the row reads `error`.
+        std::string error;
+        std::optional<QUON_DataTypes::DataType> type;
+        if (entry.typeString == nullptr) {
+            error = "it has no type string";
+        } else if (type = ParseTypeText(entry.typeString, error); !type) {
+            error = "its type string does not parse: " + error;
+        } else if (type->Get()->TypeCode() != QUON_DataTypes::TypeCode::kFunction) {
+            error = "its type string is not a function type: " + std::string(entry.typeString);
+            type.reset();
+        }
         rows.push_back({&entry, type ? std::move(*type) : QUON_DataTypes::DataType(), std::move(error)});
         byName.emplace(entry.name, i);
     }
@@ -106,9 +111,8 @@ Value HostLibrary::Call(std::string_view name, const std::vector<Value>& argumen
 
 Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::uint64_t conforming) const {
     const std::string_view name = row.entry->name;
+    if (!row.error.empty()) throw CallError(std::string(name) + ": " + row.error);
     QUON_DataTypes::DataTypeImp& type = *row.type.Get();
-    if (type.TypeCode() != QUON_DataTypes::TypeCode::kFunction)
-        throw CallError(std::string(name) + ": its type string does not parse: " + row.entry->typeString);
     const std::size_t count = type.GetArgumentCount();
     if (arguments.size() != count)
         throw CallError(std::string(name) + " takes " + std::to_string(count) +
@@ -148,12 +152,16 @@ Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::u
                         ": the library threw something that is not an exception: a value of type " +
                         CurrentExceptionType());
     }
-    // The library's own fault, caught before anyone reads a result of another type than published.
-    QUON_DataTypes::DataType& published = type.GetFunctionSubType(0);
-    if (!Conforms(result, published))
-        throw CallError(std::string(name) + ": the library returned " + result.TypeText() +
-                        " where its type says " + published.ToString().Text());
+    CheckResult(row, result);
     return result;
+}
+
+void HostLibrary::CheckResult(const Row& row, const Value& result) {
+    // The library's own fault, caught before anyone reads a result of another type than published.
+    QUON_DataTypes::DataType& published = row.type.Get()->GetFunctionSubType(0);
+    if (!Conforms(result, published))
+        throw CallError(std::string(row.entry->name) + ": the library returned " + result.TypeText() +
+                        " where its type says " + published.ToString().Text());
 }
 
 }  // namespace quon_host

@@ -28,8 +28,9 @@ class HostLibrary {
 public:
     struct Row {
         const QUON_ExternLib::FunctionEntry* entry;
-        QUON_DataTypes::DataType type;  // the parsed type string; Undefined when it did not parse
-        std::string error;              // why the type string did not parse; empty when it did
+        QUON_DataTypes::DataType type;  // the parsed function type; Undefined when the row is unusable
+        std::string error;              // why the row cannot be called (no type string, one that does
+                                        // not parse or is not a function type); empty when it can
     };
 
     // Where the library's string bodies come from: its own pool, or the host's (the host installs
@@ -60,6 +61,10 @@ public:
     // then not checked again: a caller that passes the result of a row whose published type is
     // the parameter's (checked when that row returned) sets its bit.
     Value Call(const Row& row, std::span<const Value> arguments, std::uint64_t conforming = 0) const;
+
+    // Refuses (CallError) a result of another type than the row's published result type, as every
+    // call does: for callers that call a usable row's adapter on a frame of their own.
+    static void CheckResult(const Row& row, const Value& result);
 
 private:
     LoadedLibrary library;

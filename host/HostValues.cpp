@@ -1,5 +1,6 @@
 #include "host/HostValues.h"
 
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "evaluator/CellClassTable.h"
 #include "evaluator/RecordView.h"
 #include "evaluator/fArrayOfPrimitiveValues.h"
+#include "host/LibraryBoundary.h"
 #include "memory/InterModuleProxy.h"
 
 namespace quon_host {
@@ -16,6 +18,13 @@ namespace quon_host {
 using zul::zulStdString::tString;
 
 namespace {
+
+// "the custom type 'Gadget''s toText": which library code a failure came from.
+std::string CustomTypeCode(const QUON_ExternLib::CustomTypeEntry* entry, const char* operation) {
+    const char* name = entry != nullptr ? entry->typeName : nullptr;
+    return (name != nullptr ? "the custom type '" + std::string(name) + "''s " : std::string("a custom type's ")) +
+           operation;
+}
 
 void AddReference(std::atomic<std::uint64_t>& references) {
     references.fetch_add(1, std::memory_order_relaxed);
@@ -121,7 +130,9 @@ void HostCustomCell::ReleaseData() {
     word = 0;
     if (holder == nullptr || !DropReference(holder->references)) return;
     bool destroy = holder->entry != nullptr && holder->entry->destroy != nullptr;
-    if (destroy) holder->entry->destroy(holder->object);
+    if (destroy)
+        IntoLibraryNoThrow([&] { return CustomTypeCode(holder->entry, "destroy"); },
+                           [&] { holder->entry->destroy(holder->object); });
     delete holder;
 }
 
@@ -137,8 +148,10 @@ void HostCustomCell::ToString(tString& out, bool quoted) const {
     struct Destroyer {
         void operator()(zul::InterModuleProxy<std::string>* proxy) const { proxy->Destroy(); }
     };
+    const auto where = [&] { return CustomTypeCode(holder->entry, "toText"); };
     const std::unique_ptr<zul::InterModuleProxy<std::string>, Destroyer> text(
-        holder->entry->toText(holder->object));
+        IntoLibrary(where, [&] { return holder->entry->toText(holder->object); }));
+    if (text == nullptr) throw std::runtime_error(where() + " gave no text");
     out = tString(text->value);
 }
 

@@ -1,6 +1,7 @@
 #include "host/ValueEntries.h"
 
 #include <new>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -8,6 +9,7 @@
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/EvStringCell.h"
 #include "evaluator/PrimitiveCells.h"
+#include "host/LibraryBoundary.h"
 #include "memory/ThreadCellPools.h"
 
 namespace quon_host {
@@ -114,7 +116,8 @@ void SetCustom(EvCell* cell, void* object, const QUON_ExternLib::CustomTypeEntry
         holder = new HostCustomObject{{1}, object, entry};
     } catch (...) {
         // The host owns the object from this call on: without a holder it ends it at once.
-        if (entry != nullptr && entry->destroy != nullptr) entry->destroy(object);
+        if (entry != nullptr && entry->destroy != nullptr)
+            IntoLibraryNoThrow([] { return std::string("a custom type's destroy"); }, [&] { entry->destroy(object); });
         throw;
     }
     ::new (cell) HostCustomCell(holder);

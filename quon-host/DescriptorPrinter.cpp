@@ -98,7 +98,7 @@ bool PrintDescriptor(std::ostream& out, const HostLibrary& library) {
         if (parsed.error.empty()) {
             out << "       canonical  " << parsed.type.ToString().Text() << "\n";
         } else {
-            out << "       DOES NOT PARSE: " << parsed.error << "\n";
+            out << "       UNUSABLE: " << parsed.error << "\n";
             allParsed = false;
         }
     }

@@ -9,13 +9,14 @@
 
 namespace quon_host {
 
-// False when a row's type string does not parse (the reason is printed under the row).
+// False when a row cannot be called: its type string is missing, does not parse or is not a function
+// type (the reason is printed under the row).
 bool PrintDescriptor(std::ostream& out, const HostLibrary& library);
 
 // The same as one JSON object, for tools and for an author's signature stubs: the library's name,
 // interface, versions, custom types, and per function its name, description, published and
-// canonical type text with its parameter and result types (null where the text did not parse, and
-// "error" saying why). False as above.
+// canonical type text with its parameter and result types (null where the row cannot be called,
+// and "error" saying why). False as above.
 bool PrintDescriptorJson(std::ostream& out, const HostLibrary& library);
 
 }  // namespace quon_host

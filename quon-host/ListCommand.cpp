@@ -20,7 +20,8 @@ void AddListCommand(CLI::App& app, Tool& tool) {
         const HostLibrary& library = tool.Library();
         if (!json) std::cout << "Loaded " << library.Loaded().Path() << "\n";
         if (!(json ? PrintDescriptorJson(std::cout, library) : PrintDescriptor(std::cout, library))) {
-            std::cerr << "quon-host: error: a published type string does not parse\n";
+            std::cerr << "quon-host: error: a row cannot be called: its type string is missing, does not parse or "
+                         "is not a function type\n";
             tool.status = kExitFailure;
         }
     };

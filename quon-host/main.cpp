@@ -7,8 +7,10 @@
 #include <exception>
 #include <iostream>
 #include <new>
+#include <optional>
 
 #include "host/HostEvaluator.h"
+#include "host/LibraryBoundary.h"
 #include "hostabi/LibraryDescriptor.h"
 #include "quon-host/Tool.h"
 
@@ -45,7 +47,8 @@ int Finish(int status) {
                   << (errno != 0 ? std::string(": ") + std::strerror(errno) : std::string()) << "\n";
         return kExitFailure;
     }
-    return status;
+    // A library's destroy that threw was reported when the value went: the run did not succeed.
+    return status == kExitSuccess && ReleaseFailures() != 0 ? kExitFailure : status;
 }
 
 int Run(int argc, char** argv) {
@@ -90,8 +93,9 @@ int Run(int argc, char** argv) {
 int main(int argc, char** argv) {
     // The host's runtime (its string pool among it) is up before a library loads, so it
     // outlives the library's static objects at exit.
-    quon_host::EvaluatorScope evaluator;
+    std::optional<quon_host::EvaluatorScope> evaluator;
     try {
+        evaluator.emplace();
         return Run(argc, argv);
     } catch (const std::bad_alloc&) {
         std::cerr << "quon-host: error: out of memory\n";

@@ -16,7 +16,7 @@ app_rank=8
 app_shared_header=testlib/EscapeStep.h
 # host/'s own files from the bottom up: values, the evaluator and its table, values the host owns,
 # their checks, functions, calls, loading, the library client.
-host_files=(HostFaults HostThreadWords HostValues ValueEntries HostEvaluator FaultyEntries HostContext Value TypeCheck HostFunction
+host_files=(HostFaults HostThreadWords LibraryBoundary HostValues ValueEntries HostEvaluator FaultyEntries HostContext Value TypeCheck HostFunction
     CallFrame ElfImage LibraryLoader ClosestName TypeTextErrors HostLibrary)
 # The application's parts from the bottom up: its expression language, pictures and boards, the
 # conformance runner, then the commands at the top of quon-host/.

@@ -234,7 +234,7 @@ std::string CaseRunner::CheckRow(const Case& c) const {
         problems += Compared("type", *c.type, text(row.entry->typeString));
     if (text(row.entry->description) != *c.text)
         problems += Compared("text", *c.text, text(row.entry->description));
-    if (!row.error.empty()) problems += "    the type string does not parse: " + row.error + "\n";
+    if (!row.error.empty()) problems += "    the row cannot be called: " + row.error + "\n";
     return problems;
 }
 

@@ -1,10 +1,8 @@
 #include "quon-host/picture/EscapeCounters.h"
 
-#include <new>
 #include <stdexcept>
 #include <string>
 
-#include "evaluator/EvInvalidCell.h"
 #include "host/ValueEntries.h"
 #include "testlib/EscapeStep.h"
 
@@ -14,6 +12,7 @@ const HostLibrary::Row& EscapeRow(const HostLibrary& library, const EscapeSet& s
     const HostLibrary::Row* row = library.Find(set.RowName());
     if (row == nullptr)
         throw std::runtime_error(std::string("the library has no row '") + set.RowName() + "'");
+    if (!row->error.empty()) throw std::runtime_error(std::string(set.RowName()) + ": " + row->error);
     const std::string type = row->type.ToString().Text();
     if (type != set.RowType())
         throw std::runtime_error(std::string(set.RowName()) + " has type " + type + ", expected " +
@@ -22,13 +21,7 @@ const HostLibrary::Row& EscapeRow(const HostLibrary& library, const EscapeSet& s
 }
 
 RowEscapeCounter::RowEscapeCounter(const HostLibrary::Row& row, const EscapeSet& set)
-    : adapter(row.entry->adapter), set(set), frame(set.julia ? 5 : 3) {
-    QUON_Evaluator::EvInvalidCell::MakeAt(result);
-}
-
-RowEscapeCounter::~RowEscapeCounter() {
-    std::launder(reinterpret_cast<EvCell*>(result))->ReleaseData();
-}
+    : row(row), set(set), frame(set.julia ? 5 : 3) {}
 
 std::int64_t RowEscapeCounter::Count(double x, double y) {
     // The arguments as the program pushes them for every call: mandel_escape_int(x, y, iterations),
@@ -41,10 +34,10 @@ std::int64_t RowEscapeCounter::Count(double x, double y) {
     SetFloat(frame.Argument(i++), x);
     SetFloat(frame.Argument(i++), y);
     SetInt(frame.Argument(i), set.iterations);
-    auto* cell = std::launder(reinterpret_cast<EvCell*>(result));
-    frame.Call(adapter, cell);
-    // An Int result: its payload is the count, and it owns nothing to release.
-    return static_cast<std::int64_t>(cell->Word());
+    Value result;  // no value until the adapter sets one
+    frame.Call(row.entry->adapter, &result.Cell());
+    HostLibrary::CheckResult(row, result);
+    return result.AsInt();
 }
 
 std::int64_t NativeEscapeCounter::Count(double x, double y) {

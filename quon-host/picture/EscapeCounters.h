@@ -37,19 +37,18 @@ struct EscapeSet {
 const HostLibrary::Row& EscapeRow(const HostLibrary& library, const EscapeSet& set);
 
 // Calls the row's adapter on a frame of its own: per point the argument cells are filled with the
-// host's setters and the count is read from the result cell's payload. Make it on the thread that
+// host's setters, the result is checked as every call's is (HostLibrary::CheckResult: a result of
+// another type, or none, is an error) and the count is read from it. Make it on the thread that
 // uses it, once that thread has an evaluator.
 class RowEscapeCounter : public EscapeCounter {
 public:
     RowEscapeCounter(const HostLibrary::Row& row, const EscapeSet& set);
-    ~RowEscapeCounter() override;
     std::int64_t Count(double x, double y) override;
 
 private:
-    QUON_ExternLib::AdapterFn adapter;
+    const HostLibrary::Row& row;
     EscapeSet set;
     CallFrame frame;
-    alignas(16) unsigned char result[16];
 };
 
 // The library's arithmetic (testlib/FractalFunctions.cpp) inlined in the host.

@@ -81,29 +81,32 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
 }
 
 // A faulty library is refused or reported, never a crash: the host checks the descriptor it reads
-// and every result against the function's type, and catches whatever a function throws.
+// and every result against the function's type, and catches whatever a library's code throws,
+// naming the code (tests/modules/faulty/faults.txt: each fault, the command, the error).
 TEST(CommandLine, AFaultyLibraryIsRefusedOrReportedWithExit1) {
-    const std::vector<std::pair<std::string, std::string>> faults = {
-        {"version", "built for extension interface 300, and this host speaks 400"},
-        {"noname", "the library has no name"},
-        {"typename", "custom type 1 has no name"},
-        {"count", "it claims 1000000 custom types"},
-        {"throw", "fault: the library threw something that is not an exception: a value of type int"},
-        {"noresult", "fault: the library returned no value where its type says Int"},
-        {"string", "fault: the library returned String where its type says Int"},
-    };
-    for (const auto& [fault, message] : faults)
-        for (const std::string command : {"list", "call"}) {
-            if (command == "list" && (fault == "throw" || fault == "noresult" || fault == "string"))
-                continue;
-            std::vector<std::string> arguments = {"--library", QUON_FAULTY_MODULE_PATH, command};
-            if (command == "call") arguments.insert(arguments.end(), {"fault", "7"});
-            const ToolRun run = RunTool(arguments, "", "", "QUON_FAULT=" + fault);
-            EXPECT_EQ(run.status, 1) << fault << " " << command << ": " << run.err;
-            EXPECT_NE(run.err.find(message), std::string::npos) << fault << ": " << run.err;
-        }
+    std::ifstream faults(QUON_TESTS_SOURCE_DIR "/modules/faulty/faults.txt");
+    ASSERT_TRUE(faults.good());
+    std::size_t checked = 0;
+    for (std::string line; std::getline(faults, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t first = line.find(" | "), second = line.find(" | ", first + 3);
+        ASSERT_NE(second, std::string::npos) << line;
+        const std::string fault = line.substr(0, first), message = line.substr(second + 3);
+        std::vector<std::string> arguments = {"--library", QUON_FAULTY_MODULE_PATH};
+        std::istringstream words(line.substr(first + 3, second - first - 3));
+        for (std::string word; words >> word;) arguments.push_back(word);
+        const ToolRun run = RunTool(arguments, "", "", "QUON_FAULT=" + fault);
+        EXPECT_EQ(run.status, 1) << line << ": " << run.err;
+        EXPECT_NE((run.err + run.out).find(message), std::string::npos) << line << ": " << run.err;
+        ++checked;
+    }
+    EXPECT_GE(checked, 20u);
     EXPECT_EQ(RunTool({"--library", QUON_FAULTY_MODULE_PATH, "call", "fault", "7"}).out, "7\n")
         << "without a fault it works";
+    // After a toText that throws, the repl goes on with the next entry.
+    const ToolRun repl =
+        RunTool({"--library", QUON_FAULTY_MODULE_PATH, "repl"}, "gadget(1)\nfault(5)\n", "", "QUON_FAULT=textthrows");
+    EXPECT_EQ(repl.out, "5\n") << repl.err;
 }
 
 // A library that describes itself wrongly is refused when its descriptor is built, naming the row
