@@ -91,7 +91,12 @@ void HostArrayCell::ToString(tString& out, bool) const {
 
 // Records.
 HostRecordBlock::~HostRecordBlock() {
-    hold->DropUser();
+    hold->DropRecord();
+}
+
+const void* RecordNamesHold::ThisThread() {
+    static thread_local const char self = 0;
+    return &self;
 }
 
 HostRecordBlock* HostRecordCell::Block() const {

@@ -23,10 +23,11 @@
 //
 // A record keeps its names table alive through the hold of the thread that made it: the table's
 // shared handle, taken once per thread, and a count of that thread's records. Records of one
-// table made on two threads so count on two holds and never share a counter. A thread keeps an
-// idle hold (no records left) for its next record, drops idle ones when it has eight holds, and
-// drops its share of all of them when it ends. A table so outlives its last record a while; its
-// code stays, as this host never unmaps a library.
+// table made on two threads so count on two holds and never share a counter. When a hold's last
+// record goes on the thread that made it, the hold goes with it; when it goes on another thread,
+// the making thread drops the idle hold when it next makes a record, or when it ends. So once
+// the last value of a library is released, the host keeps nothing of it (no handle whose release
+// would run the library's code after the library is unloaded).
 #pragma once
 
 #include <atomic>
@@ -66,7 +67,10 @@ static_assert(sizeof(HostArrayObject) == 64);
 // own cache line, as its count changes with every record its thread makes or releases.
 class alignas(zul::platform::kCacheLineSize) RecordNamesHold {
 public:
-    explicit RecordNamesHold(std::shared_ptr<utilRecordNames> table) : table(std::move(table)) {}
+    // `drop` takes the hold off its thread's list (and drops the list's share); it is called on
+    // that thread only.
+    RecordNamesHold(std::shared_ptr<utilRecordNames> table, void (*drop)(RecordNamesHold*))
+        : table(std::move(table)), owner(ThisThread()), drop(drop) {}
 
     utilRecordNames* Table() const { return table.get(); }
     void AddUser() { users.fetch_add(1, std::memory_order_relaxed); }
@@ -75,10 +79,39 @@ public:
     void DropUser() {
         if (users.fetch_sub(1, std::memory_order_acq_rel) == 1) delete this;
     }
+    // The list's share, dropped by the listing thread: true when it was the last, the handle is
+    // released and the hold, kept, can be used again for another table by Reuse.
+    bool DropListShare() {
+        if (users.fetch_sub(1, std::memory_order_acq_rel) != 1) return false;
+        table.reset();
+        return true;
+    }
+    void Reuse(std::shared_ptr<utilRecordNames> newTable) {
+        table = std::move(newTable);
+        users.store(1, std::memory_order_relaxed);
+        owner.store(ThisThread(), std::memory_order_relaxed);
+    }
+    // A record's share: the last record, gone on the thread that lists the hold, takes the hold
+    // off the list at once.
+    void DropRecord() {
+        if (users.fetch_sub(1, std::memory_order_acq_rel) == 2 &&
+            owner.load(std::memory_order_relaxed) == ThisThread())
+            drop(this);
+    }
+    // The thread's list ends: the hold ends with its last record, wherever that goes.
+    void Orphan() {
+        owner.store(nullptr, std::memory_order_relaxed);
+        DropUser();
+    }
+
+    // This thread's identity (the address of a thread-local byte).
+    static const void* ThisThread();
 
 private:
     std::shared_ptr<utilRecordNames> table;
     std::atomic<std::int64_t> users{1};  // records, plus one for the thread's list
+    std::atomic<const void*> owner;      // the thread that lists the hold; null once it ended
+    void (*drop)(RecordNamesHold*);
 };
 
 struct HostRecordBlock {

@@ -3,6 +3,7 @@
 #include <new>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "diagnostics/Exception.h"
@@ -60,17 +61,37 @@ namespace {
 class ThreadNamesHolds {
 public:
     ~ThreadNamesHolds() {
-        for (RecordNamesHold* hold : holds) hold->DropUser();
+        for (RecordNamesHold* hold : holds) hold->Orphan();
+        delete spare;
     }
 
-    // The thread's hold of `table`, made on first use.
+    // The thread's hold of `table`, made on first use. Holds whose last record went on another
+    // thread are dropped first.
     RecordNamesHold* Find(const std::shared_ptr<utilRecordNames>& table) {
+        DropIdle();
         for (RecordNamesHold* hold : holds)
             if (hold->Table() == table.get()) return hold;
-        if (holds.size() >= kKeptIdle) DropIdle();
         holds.reserve(holds.size() + 1);
-        holds.push_back(new RecordNamesHold(table));
-        return holds.back();
+        RecordNamesHold* hold = std::exchange(spare, nullptr);
+        if (hold != nullptr)
+            hold->Reuse(table);
+        else
+            hold = new RecordNamesHold(table, &DropFromThisThread);
+        holds.push_back(hold);
+        return hold;
+    }
+
+    // Takes `hold` off this thread's list and drops the list's share; the last keeps the hold
+    // for the next table (a thread that makes and releases records one call at a time allocates
+    // no hold per call).
+    void Drop(RecordNamesHold* hold) {
+        std::erase(holds, hold);
+        if (hold->DropListShare()) {
+            if (spare == nullptr)
+                spare = hold;
+            else
+                delete hold;
+        }
     }
 
     // Drops the list's share of every hold without records.
@@ -83,11 +104,17 @@ public:
     }
 
 private:
-    static constexpr std::size_t kKeptIdle = 8;
+    static void DropFromThisThread(RecordNamesHold* hold);
+
     std::vector<RecordNamesHold*> holds;
+    RecordNamesHold* spare = nullptr;  // a hold without a table, for the next one
 };
 
 thread_local ThreadNamesHolds threadNamesHolds;
+
+void ThreadNamesHolds::DropFromThisThread(RecordNamesHold* hold) {
+    threadNamesHolds.Drop(hold);
+}
 
 }  // namespace
 void MakeRecord(EvCell* cell, const std::shared_ptr<utilRecordNames>* names) {

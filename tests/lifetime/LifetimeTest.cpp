@@ -12,7 +12,9 @@
 #include <string>
 #include <vector>
 
+#include "host/CallFrame.h"
 #include "host/HostContext.h"
+#include "host/HostEvaluator.h"
 #include "host/HostLibrary.h"
 #include "host/HostValues.h"
 #include "host/LibraryLoader.h"
@@ -75,8 +77,25 @@ std::pair<long, long> ResidentAndVirtual() {
     return {resident, size};
 }
 
-// Load, install the host's pair (or not), bind, LibraryData, unload: `cycles` times after a
-// warm-up. QUON_UNLOAD_CYCLES sets the count; the growth is printed.
+// Calls the loaded library's row `name` with `count` Int arguments of 3 and releases the result,
+// as a host does before it unloads the library.
+void CallAndRelease(const QUON_ExternLib::LibraryDescriptor& descriptor, const char* name, std::size_t count) {
+    for (std::uint64_t i = 0; i < descriptor.functionCount; ++i) {
+        if (std::string(descriptor.functions[i].name) != name) continue;
+        quon_host::CallFrame frame(count);
+        for (std::size_t a = 0; a < count; ++a) Value::Int(3).Cell().CopyTo(frame.Argument(a));
+        Value result;
+        frame.Call(descriptor.functions[i].adapter, &result.Cell());
+        if (result.GetKind() != Value::Kind::Record && result.GetKind() != Value::Kind::Array) _exit(7);
+        return;
+    }
+    _exit(8);
+}
+
+// Load, install the host's pair (or not), bind, LibraryData, make and release a record and an
+// array of records (so that the host has held the library's names table), unload: `cycles` times
+// after a warm-up. The process must end cleanly after the last unload: the host keeps nothing of
+// the library once its values are gone. QUON_UNLOAD_CYCLES sets the count; the growth is printed.
 TEST(Lifetime, LoadingAndUnloadingAgainAndAgainKeepsTheProcessFlat) {
     const char* count = std::getenv("QUON_UNLOAD_CYCLES");
 #if defined(QUON_SANITIZE) || defined(QUON_TSAN)
@@ -92,6 +111,7 @@ TEST(Lifetime, LoadingAndUnloadingAgainAndAgainKeepsTheProcessFlat) {
             mallopt(M_MMAP_THRESHOLD, 1 << 20);
             using zul::zulStdString::tBaseString;
             tBaseString::New("")->Release();
+            const quon_host::EvaluatorScope evaluator;  // the calls' value stack
             const auto cycle = [&] {
                 void* handle = dlopen(QUON_LIBRARY_PATH, RTLD_NOW | RTLD_LOCAL);
                 if (handle == nullptr) _exit(2);
@@ -101,8 +121,10 @@ TEST(Lifetime, LoadingAndUnloadingAgainAndAgainKeepsTheProcessFlat) {
                         reinterpret_cast<void*>(&tBaseString::freeFnImp));
                 reinterpret_cast<BindToParentContextFn>(dlsym(handle, "BindToParentContext"))(
                     quon_host::HostContext());
-                if (reinterpret_cast<LibraryDataFn>(dlsym(handle, "LibraryData"))()->functionCount != 45)
-                    _exit(3);
+                const auto* descriptor = reinterpret_cast<LibraryDataFn>(dlsym(handle, "LibraryData"))();
+                if (descriptor->functionCount != 45) _exit(3);
+                CallAndRelease(*descriptor, "createStruct", 2);
+                CallAndRelease(*descriptor, "createStructArray", 1);
                 dlclose(handle);
             };
             for (int i = 0; i < 50; ++i) cycle();  // the process's own pools and caches settle
