@@ -94,8 +94,10 @@ public:
     // A record's share: the last record, gone on the thread that lists the hold, takes the hold
     // off the list at once.
     void DropRecord() {
-        if (users.fetch_sub(1, std::memory_order_acq_rel) == 2 &&
-            owner.load(std::memory_order_relaxed) == ThisThread())
+        const std::int64_t before = users.fetch_sub(1, std::memory_order_acq_rel);
+        if (before == 1)
+            delete this;  // an orphan's last record
+        else if (before == 2 && owner.load(std::memory_order_relaxed) == ThisThread())
             drop(this);
     }
     // The thread's list ends: the hold ends with its last record, wherever that goes.

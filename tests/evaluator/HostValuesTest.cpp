@@ -194,17 +194,26 @@ TEST(HostValues, RecordsMadeByTheHostAreReadByAttributeName) {
     record.Cell()->ReleaseData();
     EXPECT_EQ(cell_tests::Value(*Attribute(copy.Cell(), "name")), "n") << "the copy's attributes live on";
     copy.Cell()->ReleaseData();
-    EXPECT_EQ(names.use_count(), 2) << "the thread's hold stays for its next record";
+    EXPECT_EQ(names.use_count(), 1) << "the last record ends the thread's hold: nothing of the table is kept";
     std::thread([&] {
         Slot other;
         Host().makeRecord(other.Cell(), &names);
         Host().makeRecord(copy.Cell(), &names);
-        EXPECT_EQ(names.use_count(), 3) << "another thread takes one hold of its own";
+        EXPECT_EQ(names.use_count(), 2) << "another thread takes one hold of its own";
         other.Cell()->ReleaseData();
     }).join();
-    EXPECT_EQ(names.use_count(), 3) << "a record made on an ended thread keeps its hold";
+    EXPECT_EQ(names.use_count(), 2) << "a record made on an ended thread keeps its hold";
     copy.Cell()->ReleaseData();
-    EXPECT_EQ(names.use_count(), 2) << "its last record ends the ended thread's hold";
+    EXPECT_EQ(names.use_count(), 1) << "its last record ends the ended thread's hold";
+    // A record made here and released on another thread leaves an idle hold, which this thread
+    // drops when it next makes a record.
+    Host().makeRecord(copy.Cell(), &names);
+    std::thread([&] { copy.Cell()->ReleaseData(); }).join();
+    EXPECT_EQ(names.use_count(), 2) << "the idle hold is this thread's until it makes a record";
+    const auto other = QUON_Evaluator::utilRecordNames::Make();
+    Host().makeRecord(copy.Cell(), &other);
+    EXPECT_EQ(names.use_count(), 1) << "making a record drops the idle hold first";
+    copy.Cell()->ReleaseData();
 }
 
 // Cell zones and string zones of this thread's pools, and the heap in use.
