@@ -58,10 +58,15 @@ void RunLife(Tool& tool, const LifeOptions& options) {
     auto draw = [&] { return library.Call("lifeTableToString", {board}).AsString(); };
     auto step = [&] { board = library.Call("lifeNextStep", {board, width, height}); };
 
+    // Output that cannot be written ends the run at once, not after every remaining step.
+    const auto written = [] {
+        if (!std::cout) throw std::runtime_error("cannot write to standard output");
+    };
     if (options.frames > 0) {
         for (int frame = 0; frame < options.frames; ++frame) {
             if (frame > 0) step();
-            std::cout << draw() << "\n";
+            std::cout << draw() << "\n" << std::flush;
+            written();
         }
         return;
     }
@@ -77,6 +82,7 @@ void RunLife(Tool& tool, const LifeOptions& options) {
         std::cout << (terminal ? "\x1b[H" : "") << draw() << "step " << frame << " of " << options.steps
                   << "\n"
                   << (terminal ? "" : "\n") << std::flush;
+        written();
     }
 }
 
@@ -104,6 +110,7 @@ void AddLifeCommand(CLI::App& app, Tool& tool) {
         ->check(CLI::Range(1, kMaxBoardSide))
         ->excludes(board);
     life->add_option("--seed", options->seed, "Seed of the soup's generator (default: a random one)")
+        ->check(UnsignedWord())
         ->excludes(board);
     life->add_option("--density", options->density, "Share of live cells in the soup")
         ->capture_default_str()

@@ -71,6 +71,21 @@ CLI::Validator NumberIn(double min, double max) {
         "NUMBER in [" + CLI::detail::to_string(min) + " - " + CLI::detail::to_string(max) + "]");
 }
 
+CLI::Validator UnsignedWord() {
+    return CLI::Validator(
+        [](const std::string& text) {
+            const bool digits = !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
+            if (!digits) return text + " is not a whole number from 0 to 18446744073709551615";
+            // Longer than the largest, or as long and above it (compared as text).
+            const std::string largest = "18446744073709551615";
+            const std::string trimmed = text.substr(std::min(text.find_first_not_of('0'), text.size() - 1));
+            if (trimmed.size() > largest.size() || (trimmed.size() == largest.size() && trimmed > largest))
+                return text + " does not fit 64 bits (the largest seed is 18446744073709551615)";
+            return std::string();
+        },
+        "UINT64");
+}
+
 CLI::Validator FiniteNumber() {
     return CLI::Validator(
         [](const std::string& text) {

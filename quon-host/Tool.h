@@ -45,6 +45,8 @@ void SetUsage(CLI::App* command, const std::string& positionals, const std::stri
 
 // A number from `min` to `max`: "not a number" for a text that is none (NaN among them).
 CLI::Validator NumberIn(double min, double max);
+// A whole number from 0 to 2^64 - 1, in decimal digits (no sign).
+CLI::Validator UnsignedWord();
 // A finite number; a positive finite number.
 CLI::Validator FiniteNumber();
 CLI::Validator PositiveNumber();

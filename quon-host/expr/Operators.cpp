@@ -33,8 +33,9 @@ Value IntArithmetic(char op, std::int64_t a, std::int64_t b, std::size_t column)
             break;
         default:  // '/' and '%'
             if (b == 0) throw ExprError(op == '/' ? "division by zero" : "remainder by zero", column);
-            overflow = a == INT64_MIN && b == -1;
-            if (!overflow) result = op == '/' ? a / b : a % b;
+            // INT64_MIN / -1 does not fit; INT64_MIN % -1 is 0 (which C++ would trap on).
+            overflow = op == '/' && a == INT64_MIN && b == -1;
+            if (!overflow) result = b == -1 ? (op == '/' ? -a : 0) : (op == '/' ? a / b : a % b);
     }
     if (overflow)
         throw ExprError("Int overflow in " + std::to_string(a) + " " + op + " " + std::to_string(b),

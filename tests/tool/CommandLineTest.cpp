@@ -58,6 +58,8 @@ TEST(CommandLine, HelpVersionAndUsageErrors) {
         {{"life", "--density", "nan"}, "--density: not a number: nan"},
         {{"life", "--density", "abc"}, "not a number: abc"},
         {{"life", "--density", "1.5"}, "1.5 is not in the range 0 to 1"},
+        {{"life", "--pattern", "soup", "--seed", "-1"}, "-1 is not a whole number from 0 to 18446744073709551615"},
+        {{"life", "--pattern", "soup", "--seed", "18446744073709551616"}, "does not fit 64 bits"},
         {{"julia", "--cx", "inf"}, "not a finite number: inf"},
         {{"mandelbrot", "-o", "picture.jpg"}, "the output must end in .png"},
         {{"mandelbrot", "--width", "wide"}, "--width"},
@@ -165,6 +167,10 @@ TEST(CommandLine, AFailedWriteFailsTheRun) {
             EXPECT_EQ(run.status, 1) << arguments[0] << " " << redirect;
             EXPECT_NE(run.err.find("quon-host: error: cannot write"), std::string::npos) << run.err;
         }
+    // The first failed write ends the run: were the million frames all computed, the test's own
+    // time limit would end it.
+    const ToolRun life = RunTool({"life", "--pattern", "soup", "--frames", "1000000"}, "", ">/dev/full");
+    EXPECT_EQ(life.status, 1) << life.err;
 }
 
 TEST(CommandLine, APictureReplacesItsOutputOnlyWhenComplete) {
