@@ -78,7 +78,13 @@ public:
 
     // The next line; false at the end of the input.
     bool Read(const char* prompt, std::string& line) {
-        if (!terminal) return static_cast<bool>(std::getline(std::cin, line));
+        if (!terminal) {
+            // The end of the input, or a failed read (a closed descriptor, a folder): errno tells.
+            errno = 0;
+            if (std::getline(std::cin, line)) return true;
+            readError = errno;
+            return false;
+        }
         char* read = readline(prompt);
         if (read == nullptr) return false;
         line = read;
@@ -89,9 +95,13 @@ public:
         if (terminal) add_history(entry.c_str());
     }
 
+    // Why reading stopped other than at the end of the input ("" when it did not).
+    std::string ReadError() const { return readError != 0 ? std::strerror(readError) : ""; }
+
 private:
     bool terminal;
     std::string historyPath;
+    int readError = 0;
 };
 
 constexpr const char* kReplHelp =
@@ -206,6 +216,10 @@ void AddCallCommands(CLI::App& app, Tool& tool) {
             }
         }
         if (!entry.empty() && !EvaluateAndPrint(evaluator, entry)) tool.status = kExitFailure;
+        if (const std::string error = reader.ReadError(); !error.empty()) {
+            std::cerr << "quon-host: error: cannot read standard input: " << error << "\n";
+            tool.status = kExitFailure;
+        }
     });
 }
 

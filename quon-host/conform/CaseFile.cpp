@@ -30,6 +30,9 @@ public:
 
     Group Finish() {
         if (current) Close();
+        // A file without a case tests nothing: passing it would report success for nothing.
+        if (group.cases.empty())
+            throw CaseFileError(file + ": no cases (a case starts with a call:, row: or library: line)");
         return std::move(group);
     }
 
@@ -97,8 +100,8 @@ private:
         if (key == "version") return Once(c.version, value, key);
         if (key == "custom-type") return c.customTypes.push_back(value);
         if (key == "functions") {
-            if (value.empty() || value.find_first_not_of("0123456789") != std::string::npos)
-                Fail("functions: takes a count");
+            if (value.empty() || value.size() > 9 || value.find_first_not_of("0123456789") != std::string::npos)
+                Fail("functions: takes a count (at most 999999999)");
             return Once(c.functions, static_cast<std::size_t>(std::stoull(value)), key);
         }
         Fail("unknown key '" + key + "'");
@@ -142,7 +145,10 @@ std::vector<Group> ReadCatalogue(const std::string& folder) {
     std::vector<std::string> paths;
     std::error_code error;
     for (const auto& entry : std::filesystem::directory_iterator(folder, error))
-        if (entry.path().extension() == ".cases") paths.push_back(entry.path().string());
+        if (entry.path().extension() == ".cases") {
+            if (!entry.is_regular_file()) throw CaseFileError(entry.path().string() + ": not a file of cases");
+            paths.push_back(entry.path().string());
+        }
     if (error) throw CaseFileError(folder + ": cannot read the folder: " + error.message());
     if (paths.empty()) throw CaseFileError(folder + ": no .cases files");
     std::sort(paths.begin(), paths.end());

@@ -219,8 +219,9 @@ std::string CaseRunner::CheckRow(const Case& c) const {
     const std::size_t blank = c.subject.find(' ');
     const std::string position = c.subject.substr(0, blank);
     const std::string name = blank == std::string::npos ? "" : c.subject.substr(blank + 1);
-    if (name.empty() || position.find_first_not_of("0123456789") != std::string::npos)
-        return "    row: takes a position and a name (row: 13 maxint)\n";
+    if (name.empty() || position.empty() || position.size() > 9 ||
+        position.find_first_not_of("0123456789") != std::string::npos)
+        return "    row: takes a position (at most 999999999) and a name (row: 13 maxint)\n";
     const std::size_t index = std::stoul(position);
     const auto& rows = library.Rows();
     if (index < 1 || index > rows.size())

@@ -167,6 +167,12 @@ TEST(CommandLine, AFailedWriteFailsTheRun) {
             EXPECT_EQ(run.status, 1) << arguments[0] << " " << redirect;
             EXPECT_NE(run.err.find("quon-host: error: cannot write"), std::string::npos) << run.err;
         }
+    // Standard input that cannot be read fails the repl.
+    for (const std::string redirect : {"<&-", "</"}) {
+        const ToolRun run = RunTool({"repl"}, "", redirect);
+        EXPECT_EQ(run.status, 1) << redirect;
+        EXPECT_NE(run.err.find("quon-host: error: cannot read standard input"), std::string::npos) << run.err;
+    }
     // The first failed write ends the run: were the million frames all computed, the test's own
     // time limit would end it.
     const ToolRun life = RunTool({"life", "--pattern", "soup", "--frames", "1000000"}, "", ">/dev/full");

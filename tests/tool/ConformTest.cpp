@@ -116,6 +116,23 @@ TEST(Conformance, GroupsCasesAndCatalogueFilesAreChecked) {
     const ToolRun malformed = RunTool({"conform", "--cases", folder});
     EXPECT_EQ(malformed.status, 1);
     EXPECT_EQ(malformed.err, "quon-host: error: mine.cases:1: a call needs one value: or error: line\n");
+    // Nothing tested is no success: a file without cases, a folder named like a file of cases, a
+    // count too large to read.
+    const std::vector<std::pair<std::string, std::string>> empty = {
+        {"# only a comment\n", "mine.cases: no cases"},
+        {"library: TestExternalLibrary\nfunctions: 99999999999999999999999\n",
+         "mine.cases:2: functions: takes a count (at most 999999999)"}};
+    for (const auto& [text, message] : empty) {
+        std::ofstream(folder + "/mine.cases") << text;
+        const ToolRun run = RunTool({"conform", "--cases", folder});
+        EXPECT_EQ(run.status, 1) << text;
+        EXPECT_NE(run.err.find(message), std::string::npos) << run.err;
+    }
+    std::filesystem::remove(folder + "/mine.cases");
+    std::filesystem::create_directories(folder + "/mine.cases");
+    const ToolRun folderCase = RunTool({"conform", "--cases", folder});
+    EXPECT_EQ(folderCase.status, 1);
+    EXPECT_NE(folderCase.err.find("mine.cases: not a file of cases"), std::string::npos) << folderCase.err;
     std::filesystem::remove_all(folder);
 }
 
