@@ -16,6 +16,8 @@
 #include "quon-host/Tool.h"
 #include "quon-host/expr/ExprEvaluator.h"
 #include "quon-host/expr/Lexer.h"
+#include "quon-host/expr/LineInput.h"
+#include "quon-host/expr/Parser.h"
 
 namespace quon_host {
 
@@ -80,9 +82,14 @@ public:
     bool Read(const char* prompt, std::string& line) {
         if (!terminal) {
             // The end of the input, or a failed read (a closed descriptor, a folder): errno tells.
+            // A line beyond the longest expression ends the input: it may never end (/dev/zero).
             errno = 0;
-            if (std::getline(std::cin, line)) return true;
-            readError = errno;
+            const expr::LineRead read = expr::ReadLine(std::cin, line, expr::kMaxLength);
+            if (read == expr::LineRead::kLine) return true;
+            readError = read == expr::LineRead::kTooLong ? "a line longer than " + std::to_string(expr::kMaxLength) +
+                                                                " characters, which no expression is"
+                        : errno != 0                   ? std::string(std::strerror(errno))
+                                                       : "";
             return false;
         }
         char* read = readline(prompt);
@@ -96,12 +103,12 @@ public:
     }
 
     // Why reading stopped other than at the end of the input ("" when it did not).
-    std::string ReadError() const { return readError != 0 ? std::strerror(readError) : ""; }
+    const std::string& ReadError() const { return readError; }
 
 private:
     bool terminal;
     std::string historyPath;
-    int readError = 0;
+    std::string readError;
 };
 
 constexpr const char* kReplHelp =
@@ -192,9 +199,25 @@ void AddCallCommands(CLI::App& app, Tool& tool) {
                       << " functions). Type :help for help, :quit to leave.\n";
         }
         std::string entry;
+        expr::EntryBrackets brackets;
+        bool dropping = false;
         for (std::string line; reader.Read(entry.empty() ? "quon> " : "....> ", line);) {
+            // An entry beyond the longest expression is dropped up to the line that closes it.
+            if (dropping) {
+                dropping = brackets.Unfinished(line);
+                continue;
+            }
             entry += entry.empty() ? line : "\n" + line;
-            if (expr::Unfinished(entry)) continue;
+            const bool unfinished = brackets.Unfinished(line);
+            if (entry.size() > expr::kMaxLength) {
+                std::cerr << "quon-host: error: an entry longer than " << expr::kMaxLength
+                          << " characters; it is dropped\n";
+                tool.status = kExitFailure;
+                entry.clear();
+                dropping = unfinished;
+                continue;
+            }
+            if (unfinished) continue;
             const std::size_t first = entry.find_first_not_of(" \t\r\n");
             if (first == std::string::npos || entry[first] == '#') {
                 entry.clear();

@@ -4,7 +4,12 @@
 #include <filesystem>
 #include <fstream>
 
+#include "quon-host/expr/LineInput.h"
+
 namespace quon_host::conform {
+
+// No case needs a longer line; a longer one is not a file of cases.
+constexpr std::size_t kMaxLineLength = 1 << 20;
 
 namespace {
 
@@ -137,7 +142,14 @@ Group ReadGroup(const std::string& path) {
     if (!in) throw CaseFileError(path + ": cannot read the file");
     Reader reader(path);
     std::string line;
-    for (std::size_t number = 1; std::getline(in, line); ++number) reader.Line(number, line);
+    for (std::size_t number = 1;; ++number) {
+        const expr::LineRead read = expr::ReadLine(in, line, kMaxLineLength);
+        if (read == expr::LineRead::kEnd) break;
+        if (read == expr::LineRead::kTooLong)
+            throw CaseFileError(path + ":" + std::to_string(number) + ": a line longer than " +
+                                std::to_string(kMaxLineLength) + " bytes");
+        reader.Line(number, line);
+    }
     return reader.Finish();
 }
 

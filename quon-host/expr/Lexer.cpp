@@ -174,18 +174,4 @@ std::vector<Token> Tokenize(std::string_view text) {
     return Lexer(text).Run();
 }
 
-bool Unfinished(std::string_view text) {
-    std::int64_t open = 0;
-    try {
-        for (const Token& token : Tokenize(text))
-            if (token.kind == Token::Kind::Symbol && token.text.size() == 1) {
-                if (std::string_view("([{").find(token.text[0]) != std::string_view::npos) ++open;
-                if (std::string_view(")]}").find(token.text[0]) != std::string_view::npos) --open;
-            }
-    } catch (const ExprError&) {
-        return false;  // not a text that more lines could mend: evaluating it reports why
-    }
-    return open > 0;
-}
-
 }  // namespace quon_host::expr

@@ -28,8 +28,4 @@ struct Token {
 // no token starts with or ends properly.
 std::vector<Token> Tokenize(std::string_view text);
 
-// True when the text's tokens leave a bracket open: a line reader then reads on before it
-// evaluates. A text the lexer refuses is not unfinished.
-bool Unfinished(std::string_view text);
-
 }  // namespace quon_host::expr

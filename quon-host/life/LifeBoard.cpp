@@ -4,6 +4,8 @@
 #include <random>
 #include <stdexcept>
 
+#include "quon-host/expr/LineInput.h"
+
 namespace quon_host {
 
 namespace {
@@ -71,10 +73,12 @@ LifeBoard SoupBoard(int width, int height, std::uint64_t seed, double density) {
 LifeBoard ReadBoard(std::istream& in, const std::string& name) {
     LifeBoard board;
     std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();  // a file with CRLF line ends
+    for (int number = 1;; ++number) {
+        // A line is read no further than a board's widest row: an endless one (/dev/zero) ends here.
+        const expr::LineRead read = expr::ReadLine(in, line, kMaxBoardSide);
+        if (read == expr::LineRead::kEnd) break;
         const std::string where = name + ":" + std::to_string(number) + ": ";
-        if (number > kMaxBoardSide || line.size() > kMaxBoardSide)
+        if (number > kMaxBoardSide || read == expr::LineRead::kTooLong)
             throw std::runtime_error(where + "a board has at most " + std::to_string(kMaxBoardSide) +
                                      " rows and columns");
         std::vector<std::int64_t> row;

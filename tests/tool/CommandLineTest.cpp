@@ -167,16 +167,35 @@ TEST(CommandLine, AFailedWriteFailsTheRun) {
             EXPECT_EQ(run.status, 1) << arguments[0] << " " << redirect;
             EXPECT_NE(run.err.find("quon-host: error: cannot write"), std::string::npos) << run.err;
         }
+    // The first failed write ends the run: were the million frames all computed, the test's own
+    // time limit would end it.
+    const ToolRun life = RunTool({"life", "--pattern", "soup", "--frames", "1000000"}, "", ">/dev/full");
+    EXPECT_EQ(life.status, 1) << life.err;
+}
+
+TEST(CommandLine, InputIsBoundedAndCheckedWhileItIsRead) {
+    // Endless input is refused while it is read (the test's time limit would end it otherwise), and
+    // an entry of many lines is counted one line at a time.
+    const ToolRun endlessBoard = RunTool({"life", "--board", "/dev/zero", "--frames", "1"});
+    EXPECT_EQ(endlessBoard.status, 1);
+    EXPECT_NE(endlessBoard.err.find("/dev/zero:1: a board has at most 1000 rows and columns"), std::string::npos)
+        << endlessBoard.err;
+    const ToolRun endlessRepl = RunTool({"repl"}, "", "</dev/zero");
+    EXPECT_EQ(endlessRepl.status, 1);
+    EXPECT_NE(endlessRepl.err.find("a line longer than 100000 characters"), std::string::npos) << endlessRepl.err;
+    std::string ones;
+    for (int i = 0; i < 30000; ++i) ones += "1,\n";
+    const std::string entries = "getArraySum([\n" + ones + "2])\ngetArraySum([\n" + ones + ones + "2])\n";
+    const ToolRun longEntry = RunTool({"repl"}, entries + "maxint(1, 2)\n");
+    EXPECT_EQ(longEntry.out, "30002\n2\n") << "the second entry, beyond 100000 characters, is dropped whole";
+    EXPECT_NE(longEntry.err.find("an entry longer than 100000 characters; it is dropped"), std::string::npos)
+        << longEntry.err;
     // Standard input that cannot be read fails the repl.
     for (const std::string redirect : {"<&-", "</"}) {
         const ToolRun run = RunTool({"repl"}, "", redirect);
         EXPECT_EQ(run.status, 1) << redirect;
         EXPECT_NE(run.err.find("quon-host: error: cannot read standard input"), std::string::npos) << run.err;
     }
-    // The first failed write ends the run: were the million frames all computed, the test's own
-    // time limit would end it.
-    const ToolRun life = RunTool({"life", "--pattern", "soup", "--frames", "1000000"}, "", ">/dev/full");
-    EXPECT_EQ(life.status, 1) << life.err;
 }
 
 TEST(CommandLine, APictureReplacesItsOutputOnlyWhenComplete) {
