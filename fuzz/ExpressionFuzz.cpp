@@ -3,6 +3,9 @@
 // undefined behaviour. The built library is loaded, so row calls, callbacks into lambdas and the
 // host's type checks all run.
 //
+// Long and deep inputs come from short ones: an input whose first byte is 0xFF stands for its
+// bytes after the second repeated 1 + 256 * (second byte) times, up to just past the longest
+// expression (so "+1" becomes a sum of tens of thousands of terms, "[" a deep nesting).
 // To keep each input cheap, inputs longer than 256 bytes are skipped, an evaluation stops after
 // 100000 steps, and rows whose Int arguments are counts, sizes or iteration limits (repstr,
 // getArraySeq, getRandomArray, ...) are refused with any Int argument outside -64..64. Every value
@@ -66,7 +69,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     static quon_host::expr::ExprEvaluator evaluator(library, BoundCounts, 100'000);
     if (size > 256) return 0;
 
-    const std::string text(reinterpret_cast<const char*>(data), size);
+    std::string text(reinterpret_cast<const char*>(data), size);
+    if (size >= 3 && data[0] == 0xFF) {
+        const std::string unit = text.substr(2);
+        const std::size_t times = 1 + 256 * static_cast<std::size_t>(data[1]);
+        text.clear();
+        for (std::size_t i = 0; i < times && text.size() <= 100'000; ++i) text += unit;
+    }
     try {
         const Value value = evaluator.Evaluate(text);
         const std::string printed = value.Text();

@@ -30,6 +30,12 @@ struct Node {
     std::string name;
     std::vector<std::string> names;
     std::vector<std::shared_ptr<const Node>> children;
+
+    Node() = default;
+    Node(const Node&) = delete;
+    Node& operator=(const Node&) = delete;
+    // Ends the tree below it without recursion: a chain of 50,000 terms would need as many frames.
+    ~Node();
 };
 
 using NodePtr = std::shared_ptr<const Node>;

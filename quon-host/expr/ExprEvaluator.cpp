@@ -1,6 +1,9 @@
 #include "quon-host/expr/ExprEvaluator.h"
 
+#include <pthread.h>
+
 #include <algorithm>
+#include <cstdint>
 #include <functional>
 #include <new>
 #include <span>
@@ -18,6 +21,24 @@ namespace quon_host::expr {
 using Kind = Node::Kind;
 
 namespace {
+
+// The lowest address this thread's evaluation may reach: its stack's bottom, with room kept for
+// the frames below the last check (a callback's way through the library's adapter and the host's
+// function back to the evaluator, a library row's own frames).
+std::uintptr_t StackFloor() {
+    thread_local const std::uintptr_t floor = [] {
+        constexpr std::uintptr_t kRoom = 128 * 1024;
+        void* low = nullptr;
+        std::size_t size = 0;
+        pthread_attr_t attributes;
+        if (pthread_getattr_np(pthread_self(), &attributes) == 0) {
+            pthread_attr_getstack(&attributes, &low, &size);
+            pthread_attr_destroy(&attributes);
+        }
+        return low == nullptr || size <= kRoom ? std::uintptr_t{0} : reinterpret_cast<std::uintptr_t>(low) + kRoom;
+    }();
+    return floor;
+}
 
 // Values of a call's arguments or a lambda's parameters: up to four in place, so that the common
 // calls allocate nothing for them, and only the values added are ever made.
@@ -168,9 +189,18 @@ Value ExprEvaluator::Eval(const Node& node, const ScopePtr& scope) {
         throw ExprError("evaluation took more than " + std::to_string(maxSteps) + " steps");
     struct Level {  // one level of nesting for as long as it lives
         explicit Level(std::size_t& depth, std::size_t column) : depth(depth) {
-            if (++depth > kMaxDepth)
+            if (++depth > kMaxDepth) {
+                --depth;
                 throw ExprError("evaluation nested deeper than " + std::to_string(kMaxDepth) + " levels",
                                 column);
+            }
+            // The count bounds the nesting; the thread's stack may still be smaller than it needs.
+            if (reinterpret_cast<std::uintptr_t>(__builtin_frame_address(0)) < StackFloor()) {
+                --depth;
+                throw ExprError("evaluation needs more stack than this thread has (nested " +
+                                    std::to_string(depth) + " levels)",
+                                column);
+            }
         }
         ~Level() { --depth; }
         std::size_t& depth;
@@ -199,8 +229,22 @@ Value ExprEvaluator::Eval(const Node& node, const ScopePtr& scope) {
         case Kind::Unary:
             return Negate(Eval(*node.children[0], scope), node.column);
         case Kind::Binary: {
-            const Value left = Eval(*node.children[0], scope);
-            return ApplyOperator(node.name, left, Eval(*node.children[1], scope), node.column);
+            if (node.children[0]->kind != Kind::Binary) {
+                const Value left = Eval(*node.children[0], scope);
+                return ApplyOperator(node.name, left, Eval(*node.children[1], scope), node.column);
+            }
+            // A left-deep chain (1 + 2 + 3 ...) is one level of nesting: its left spine is walked,
+            // not recursed into.
+            std::vector<const Node*> chain{&node};
+            while (chain.back()->children[0]->kind == Kind::Binary) {
+                chain.push_back(chain.back()->children[0].get());
+                if (++steps > maxSteps)
+                    throw ExprError("evaluation took more than " + std::to_string(maxSteps) + " steps");
+            }
+            Value left = Eval(*chain.back()->children[0], scope);
+            for (auto link = chain.rbegin(); link != chain.rend(); ++link)
+                left = ApplyOperator((*link)->name, left, Eval(*(*link)->children[1], scope), (*link)->column);
+            return left;
         }
         case Kind::Index:
             return EvalIndex(node, scope);

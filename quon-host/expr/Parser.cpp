@@ -10,6 +10,23 @@
 
 namespace quon_host::expr {
 
+Node::~Node() {
+    // Children that only this node holds are taken apart here, one at a time, each left without
+    // children before it ends; shared ones (a lambda's body kept by its value) are left to their
+    // other owners.
+    std::vector<std::shared_ptr<const Node>> pending = std::move(children);
+    while (!pending.empty()) {
+        std::shared_ptr<const Node> node = std::move(pending.back());
+        pending.pop_back();
+        if (node != nullptr && node.use_count() == 1) {
+            auto& below = const_cast<Node&>(*node).children;
+            for (auto& child : below) pending.push_back(std::move(child));
+            below.clear();
+        }
+    }
+}
+
+
 namespace {
 
 using Kind = Node::Kind;

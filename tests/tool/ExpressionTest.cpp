@@ -1,9 +1,11 @@
 // The expression language behind call, eval and repl, used directly: printed values read back as
 // the same values, and input that could exhaust the stack or wrap an Int gives an error instead.
 #include <gtest/gtest.h>
+#include <pthread.h>
 
 #include <cfloat>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "host/HostLibrary.h"
@@ -21,6 +23,21 @@ quon_host::expr::ExprEvaluator& Evaluator() {
     static const quon_host::HostLibrary library(QUON_LIBRARY_PATH);
     static quon_host::expr::ExprEvaluator evaluator(library);
     return evaluator;
+}
+
+// Runs `work` on a thread of its own with a stack of `bytes`.
+void OnStackOf(std::size_t bytes, const std::function<void()>& work) {
+    pthread_attr_t attributes;
+    pthread_attr_init(&attributes);
+    pthread_attr_setstacksize(&attributes, bytes);
+    pthread_t thread;
+    auto run = [](void* argument) -> void* {
+        (*static_cast<const std::function<void()>*>(argument))();
+        return nullptr;
+    };
+    ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)), 0);
+    pthread_join(thread, nullptr);
+    pthread_attr_destroy(&attributes);
 }
 
 // The text of the ExprError that evaluating `text` throws, or "" when it throws none.
@@ -87,9 +104,22 @@ TEST(Expressions, DeepOrLongInputIsAnErrorNotACrash) {
     EXPECT_NE(Error(std::string(30'000, 'x') + std::string(30'000, '-') + "> 1"), "");
     EXPECT_EQ(Error(std::string(quon_host::expr::kMaxLength + 1, ' ')),
               "expression longer than 100000 characters");
-    // A lambda that applies itself: bounded by the evaluator's depth, not by the stack.
+    // A lambda that applies itself: bounded by the evaluator's depth, and on a small stack by the
+    // stack it has.
     EXPECT_EQ(Error("map([h -> h(h)], g -> g(g))"),
               "evaluation nested deeper than 500 levels at column 13");
+    std::string onSmallStack;
+    OnStackOf(512 * 1024, [&] { onSmallStack = Error("map([h -> h(h)], g -> g(g))"); });
+    EXPECT_NE(onSmallStack.find("evaluation needs more stack than this thread has"), std::string::npos)
+        << onSmallStack;
+    // A left-deep chain is one level however long, and its tree ends without recursion (a 2 MB
+    // stack held neither for 50,000 terms).
+    std::string sum = "1";
+    for (int i = 1; i < 50'000; ++i) sum += "+1";
+    std::string total;
+    OnStackOf(2 * 1024 * 1024, [&] { total = Evaluator().Evaluate(sum).Text(); });
+    EXPECT_EQ(total, "50000");
+    EXPECT_EQ(Evaluator().Evaluate(sum.substr(0, 1001)).Text(), "501") << "501 terms are not 501 levels";
 }
 
 TEST(Expressions, IntArithmeticNeverWraps) {
