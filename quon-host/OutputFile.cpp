@@ -16,6 +16,34 @@ std::runtime_error WriteError(const std::string& name) {
     return std::runtime_error("cannot write " + name + ": " + std::strerror(errno));
 }
 
+// The file `target` names once every symbolic link on the way is followed, existing or not: the
+// target itself when it is no link. A loop of links is an error (ELOOP).
+std::string FinalPath(const std::string& target) {
+    if (char* resolved = ::realpath(target.c_str(), nullptr)) {
+        std::string path = resolved;
+        std::free(resolved);
+        return path;
+    }
+    if (errno == ELOOP) throw WriteError(target);
+    // A dangling link: its destination, followed link by link (40 at most, as the kernel does).
+    std::string path = target;
+    for (int hops = 0;; ++hops) {
+        struct stat info {};
+        if (::lstat(path.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return path;
+        if (hops == 40) {
+            errno = ELOOP;
+            throw WriteError(target);
+        }
+        std::string destination(static_cast<std::size_t>(info.st_size) + 1, '\0');
+        const ssize_t length = ::readlink(path.c_str(), destination.data(), destination.size());
+        if (length < 0) throw WriteError(target);
+        destination.resize(static_cast<std::size_t>(length));
+        const std::size_t slash = path.rfind('/');
+        path = destination.front() == '/' || slash == std::string::npos ? destination
+                                                                         : path.substr(0, slash + 1) + destination;
+    }
+}
+
 }  // namespace
 
 OutputFile::OutputFile(std::string target) : target(std::move(target)) {
@@ -34,12 +62,13 @@ OutputFile::OutputFile(std::string target) : target(std::move(target)) {
         if (file == nullptr) throw WriteError(this->target);
         return;
     }
-    // Through a symbolic link the file it names is replaced, not the link.
-    std::string path = this->target;
-    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-        path = resolved;
-        std::free(resolved);
-    }
+    // Through a symbolic link the file it names is replaced, not the link; a link to a file that
+    // does not exist yet makes that file.
+    const std::string path = FinalPath(this->target);
+    struct stat existing {};
+    const bool exists = ::stat(path.c_str(), &existing) == 0;
+    // What the user could not write is not replaced (the folder would let a rename do it).
+    if (exists && ::access(path.c_str(), W_OK) != 0) throw WriteError(this->target);
     // A hidden name in the target's folder, so that the rename stays within one file system.
     const std::size_t slash = path.rfind('/');
     const std::string folder = slash == std::string::npos ? "" : path.substr(0, slash + 1);
@@ -49,12 +78,12 @@ OutputFile::OutputFile(std::string target) : target(std::move(target)) {
     const int descriptor = ::mkstemp(pattern.data());
     if (descriptor < 0) throw WriteError(this->target);
     temporary = pattern;
-    ::fchmod(
-        descriptor, 0666 & ~[] {
-            const mode_t mask = ::umask(0);
-            ::umask(mask);
-            return mask;
-        }());
+    // A replaced file keeps its mode; a new one gets the usual mode under the umask.
+    ::fchmod(descriptor, exists ? existing.st_mode & 07777 : 0666 & ~[] {
+        const mode_t mask = ::umask(0);
+        ::umask(mask);
+        return mask;
+    }());
     file = ::fdopen(descriptor, "wb");
     if (file == nullptr) {
         const int error = errno;

@@ -226,6 +226,28 @@ TEST(CommandLine, APictureReplacesItsOutputOnlyWhenComplete) {
     EXPECT_EQ(piped.status, 0);
     EXPECT_EQ(piped.out.substr(1, 3), "PNG") << "-o - writes the picture to standard output";
     EXPECT_NE(piped.err.find("8x8, 1000 iterations, 1 thread,"), std::string::npos) << piped.err;
+
+    // A replaced file keeps its mode; a write-protected one is replaced only by who may write it.
+    ::chmod(target.c_str(), 0444);
+    const ToolRun protectedFile = picture({});
+    struct stat info {};
+    ::stat(target.c_str(), &info);
+    if (::geteuid() == 0) {
+        EXPECT_EQ(protectedFile.status, 0) << protectedFile.err;
+        EXPECT_EQ(info.st_mode & 07777, 0444u) << "the mode is kept";
+    } else {
+        EXPECT_EQ(protectedFile.status, 1);
+        EXPECT_NE(protectedFile.err.find("Permission denied"), std::string::npos) << protectedFile.err;
+    }
+    // Through a dangling link the file it names is made; a loop of links is refused.
+    ::symlink("made.png", (folder + "/link.png").c_str());
+    EXPECT_EQ(RunTool({"mandelbrot", "--width", "8", "--height", "4", "-o", folder + "/link.png"}).status, 0);
+    EXPECT_EQ(Contents(folder + "/made.png").substr(1, 3), "PNG") << "the link's destination is written";
+    ::symlink("loop2.png", (folder + "/loop1.png").c_str());
+    ::symlink("loop1.png", (folder + "/loop2.png").c_str());
+    const ToolRun loop = RunTool({"mandelbrot", "--width", "8", "--height", "4", "-o", folder + "/loop1.png"});
+    EXPECT_EQ(loop.status, 1);
+    EXPECT_NE(loop.err.find("Too many levels of symbolic links"), std::string::npos) << loop.err;
     std::system(("rm -rf " + ShellQuoted(folder)).c_str());
 }
 
