@@ -13,21 +13,36 @@ namespace quon_host {
 
 namespace {
 
+// `count` records of T at `offset`, all inside the image (the count is divided, not multiplied,
+// so that no product wraps).
 template <class T>
 const T* At(const std::vector<char>& image, std::uint64_t offset, std::uint64_t count = 1) {
-    if (offset > image.size() || count * sizeof(T) > image.size() - offset)
+    if (offset > image.size() || count > (image.size() - offset) / sizeof(T))
         throw std::runtime_error("ELF file truncated");
     return reinterpret_cast<const T*>(image.data() + offset);
+}
+
+void CheckHeader(const std::vector<char>& image, const std::string& what) {
+    if (image.size() < sizeof(Elf64_Ehdr) || std::memcmp(image.data(), ELFMAG, SELFMAG) != 0 ||
+        image[EI_CLASS] != ELFCLASS64)
+        throw std::runtime_error("not a 64-bit ELF file: " + what);
+    const auto* header = At<Elf64_Ehdr>(image, 0);
+    if ((header->e_shnum != 0 && header->e_shentsize != sizeof(Elf64_Shdr)) ||
+        (header->e_phnum != 0 && header->e_phentsize != sizeof(Elf64_Phdr)))
+        throw std::runtime_error("ELF file with tables of another entry size: " + what);
 }
 
 }  // namespace
 
 ElfImage::ElfImage(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
+    if (!file) throw std::runtime_error("cannot read " + path);
     image.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
-    if (image.size() < sizeof(Elf64_Ehdr) || std::memcmp(image.data(), ELFMAG, SELFMAG) != 0 ||
-        image[EI_CLASS] != ELFCLASS64)
-        throw std::runtime_error("not a 64-bit ELF file: " + path);
+    CheckHeader(image, path);
+}
+
+ElfImage::ElfImage(std::vector<char> bytes) : image(std::move(bytes)) {
+    CheckHeader(image, "the bytes given");
 }
 
 template <class Visit>
@@ -36,12 +51,20 @@ void ElfImage::ForEachSymbol(std::uint32_t tableType, Visit visit) const {
     const auto* sections = At<Elf64_Shdr>(image, header->e_shoff, header->e_shnum);
     for (int i = 0; i < header->e_shnum; ++i) {
         if (sections[i].sh_type != tableType) continue;
+        if (sections[i].sh_link >= header->e_shnum)
+            throw std::runtime_error("ELF file: a symbol table names a string table it does not have");
         const Elf64_Shdr& strings = sections[sections[i].sh_link];
         const char* names = At<char>(image, strings.sh_offset, strings.sh_size);
         const std::size_t count = sections[i].sh_size / sizeof(Elf64_Sym);
         const auto* symbols = At<Elf64_Sym>(image, sections[i].sh_offset, count);
-        for (std::size_t k = 1; k < count; ++k)
-            if (symbols[k].st_name < strings.sh_size) visit(names + symbols[k].st_name, symbols[k]);
+        for (std::size_t k = 1; k < count; ++k) {
+            // A name runs to its zero byte, which must lie inside the string table.
+            const std::uint64_t start = symbols[k].st_name;
+            if (start >= strings.sh_size) continue;
+            const void* end = std::memchr(names + start, '\0', strings.sh_size - start);
+            if (end == nullptr) throw std::runtime_error("ELF file: a symbol name runs past its string table");
+            visit(names + start, symbols[k]);
+        }
     }
 }
 

@@ -14,8 +14,11 @@ namespace quon_host {
 
 class ElfImage {
 public:
-    // Reads the file; throws std::runtime_error when it is not a 64-bit ELF file.
+    // Reads the file; throws std::runtime_error when it cannot be read or is not a 64-bit ELF file.
     explicit ElfImage(const std::string& path);
+    // The same for bytes already read. Nothing of them is trusted: every offset, count, link and
+    // name is checked where it is used, and what does not fit is a std::runtime_error.
+    explicit ElfImage(std::vector<char> bytes);
 
     std::set<std::string> DefinedDynamicSymbols() const;
     // Thread-local symbols the module takes from another module.

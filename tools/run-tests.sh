@@ -27,7 +27,7 @@ if echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { ret
     clang++ -x c++ -fsanitize=fuzzer,address,undefined -o /dev/null - 2>/dev/null; then
     CC=clang CXX=clang++ cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUON_BUILD_FUZZ=ON \
         -DQUON_BUILD_TESTS=OFF -DQUON_BUILD_BENCH=OFF
-    cmake --build build-fuzz -j"$jobs" --target quon_type_fuzz quon_expr_fuzz
+    cmake --build build-fuzz -j"$jobs" --target quon_type_fuzz quon_expr_fuzz quon_elf_fuzz
     mkdir -p build-fuzz/corpus  # new inputs go here; fuzz/corpus holds the seeds
     build-fuzz/fuzz/quon_type_fuzz -max_total_time=60 -max_len=1024 -print_final_stats=1 \
         build-fuzz/corpus fuzz/corpus
@@ -35,6 +35,9 @@ if echo 'extern "C" int LLVMFuzzerTestOneInput(const char*, unsigned long) { ret
     mkdir -p build-fuzz/expr-corpus  # new inputs go here; fuzz/expr-corpus holds the seeds
     build-fuzz/fuzz/quon_expr_fuzz -max_total_time=60 -max_len=256 -close_fd_mask=3 -print_final_stats=1 \
         build-fuzz/expr-corpus fuzz/expr-corpus
+    # The host's ELF reader, from a small module's file.
+    mkdir -p build-fuzz/elf-corpus  # new inputs go here; fuzz/elf-corpus holds the seeds
+    build-fuzz/fuzz/quon_elf_fuzz -max_total_time=60 -print_final_stats=1 build-fuzz/elf-corpus fuzz/elf-corpus
 else
     echo "Skipping the fuzz run: clang's libFuzzer runtime is not available."
 fi

@@ -1,10 +1,15 @@
 // The library as the host sees it: its exported symbols, and the descriptor read through the
 // dlopen'ed library at the byte offsets the host uses.
+#include <elf.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <set>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "host/ElfImage.h"
 #include "host/HostContext.h"
@@ -50,6 +55,45 @@ TEST(LibraryExports, ExactlyTheEntryPointsAndStringAllocatorAreExported) {
     EXPECT_NE(reinterpret_cast<void*>(Library().Strings().allocFnImp),
               reinterpret_cast<void*>(&zul::zulStdString::tBaseString::allocFnImp))
         << "the library allocates bodies with its own copy of the runtime";
+}
+
+// The ELF reader trusts nothing of a file: damaged copies of the library give an error or an
+// answer, never a read outside the bytes (ASan watches this test).
+TEST(LibraryExports, ADamagedFileIsAnErrorNotAWrongRead) {
+    std::ifstream file(QUON_LIBRARY_PATH, std::ios::binary);
+    const std::vector<char> good((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_GT(good.size(), sizeof(Elf64_Ehdr));
+    Elf64_Ehdr header;
+    std::memcpy(&header, good.data(), sizeof header);
+    const auto section = [&](std::vector<char>& bytes, int i) {
+        return reinterpret_cast<Elf64_Shdr*>(bytes.data() + header.e_shoff + i * sizeof(Elf64_Shdr));
+    };
+    const auto answers = [](std::vector<char> bytes) {
+        try {
+            const quon_host::ElfImage image(std::move(bytes));
+            (void)image.DefinedDynamicSymbols();
+            (void)image.SymbolAddress("LibraryData");
+            (void)image.ThreadLocalSegmentSize();
+            return std::string("answers");
+        } catch (const std::runtime_error& error) {
+            return std::string(error.what());
+        }
+    };
+    EXPECT_EQ(answers(good), "answers");
+    EXPECT_EQ(answers(std::vector<char>(good.begin(), good.begin() + good.size() / 2)), "ELF file truncated");
+    for (int i = 0; i < header.e_shnum; ++i) {
+        std::vector<char> linked = good;
+        if (section(linked, i)->sh_type != SHT_DYNSYM) continue;
+        section(linked, i)->sh_link = 0xFFFF;
+        EXPECT_EQ(answers(linked), "ELF file: a symbol table names a string table it does not have");
+        std::vector<char> unterminated = good;
+        const Elf64_Shdr& strings = *section(unterminated, section(unterminated, i)->sh_link);
+        std::memset(unterminated.data() + strings.sh_offset, 'x', strings.sh_size);
+        EXPECT_EQ(answers(unterminated), "ELF file: a symbol name runs past its string table");
+    }
+    std::vector<char> counted = good;
+    reinterpret_cast<Elf64_Ehdr*>(counted.data())->e_phoff = ~0ull - 8;
+    EXPECT_EQ(answers(counted), "ELF file truncated");
 }
 
 TEST(LibraryDescriptor, HostReadsAndBindsTheDescriptorAtItsFixedOffsets) {
