@@ -178,7 +178,10 @@ DataTypeImp* DataTypeParser::Type(std::uint32_t depth) {
 DataTypeImp* DataTypeParser::OneType(std::uint32_t depth) {
     const bool read = Advance();
     SkipBlanks();
-    if (depth >= kMaxNesting) return Fail("Type nesting too deep!");
+    if (depth >= kMaxNesting) {
+        tooDeep = true;
+        return Fail("Type nesting too deep!");
+    }
     if (partsLeft == 0) return Fail("Type too large! Too many parts!");
     --partsLeft;
     // At the text end the current character is a byte already passed over; reading a

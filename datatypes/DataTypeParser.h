@@ -29,6 +29,9 @@ public:
     // The first attribute name that a record type of the text repeated (the parser keeps its first
     // type and drops the later ones); empty when none did. It points into the text.
     std::string_view RepeatedAttribute() const { return repeatedAttribute; }
+    // True when the text nests deeper than kMaxNesting: the message the parse ends with may then
+    // be an outer production's ("No closing ']'"), as the grammar passes over a failed part.
+    bool NestingTooDeep() const { return tooDeep; }
     // Every keyword of the grammar ("Int", "Array", "Record", ...), for suggestions.
     static std::vector<std::string_view> KeywordNames();
     static bool IsKeyword(std::string_view name);
@@ -58,6 +61,7 @@ private:
     bool partFailed = false;              // a step failed or a production yielded no type
     std::string_view unknownName;         // the last name that named no type
     std::string_view repeatedAttribute;   // the first attribute name repeated in a record type
+    bool tooDeep = false;                 // the nesting limit was reached
 };
 
 // Parses the NUL-terminated `text`; null when it does not start with a valid type (or is null).

@@ -19,6 +19,8 @@ template <class T>
 const T* At(const std::vector<char>& image, std::uint64_t offset, std::uint64_t count = 1) {
     if (offset > image.size() || count > (image.size() - offset) / sizeof(T))
         throw std::runtime_error("ELF file truncated");
+    // The image starts on malloc's alignment; a record at an odd offset would be read misaligned.
+    if (offset % alignof(T) != 0) throw std::runtime_error("ELF file with a misaligned table");
     return reinterpret_cast<const T*>(image.data() + offset);
 }
 

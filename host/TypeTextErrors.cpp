@@ -1,6 +1,7 @@
 #include "host/TypeTextErrors.h"
 
 #include <cstring>
+#include <string>
 
 namespace quon_host {
 
@@ -9,6 +10,9 @@ namespace {
 // Why the parse failed. The parser leaves no message for a combined type over a type that is
 // not a variable (nor when memory runs out).
 std::string FailureMessage(const QUON_DataTypes::DataTypeParser& parser) {
+    if (parser.NestingTooDeep())
+        return "Type nesting too deep! (more than " + std::to_string(QUON_DataTypes::DataTypeParser::kMaxNesting) +
+               " levels)";
     const std::string& message = parser.ErrorMessage().Text();
     return message.empty() ? "Invalid combined type! It takes a type variable, as in Numeric['1]!"
                            : message;

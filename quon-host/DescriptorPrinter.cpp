@@ -1,5 +1,7 @@
 #include "quon-host/DescriptorPrinter.h"
 
+#include <cstdint>
+#include <cstring>
 #include <iomanip>
 #include <nlohmann/json.hpp>
 #include <string>
@@ -18,13 +20,49 @@ void PrintVersion(std::ostream& out, const char* label, const zul::VersionInfo& 
         << "\"  full \"" << version.fullString << "\"\n";
 }
 
+// The length of the well-formed UTF-8 sequence at `at` (0 when there is none).
+std::size_t Utf8Length(const unsigned char* at, std::size_t left) {
+    const unsigned char c = at[0];
+    std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+    if (length == 0 || length > left) return 0;
+    std::uint32_t code = length == 1 ? c : c & (0x7F >> length);
+    for (std::size_t i = 1; i < length; ++i) {
+        if ((at[i] & 0xC0) != 0x80) return 0;
+        code = code << 6 | (at[i] & 0x3F);
+    }
+    const bool shortest = length == 1 || code >= (length == 2 ? 0x80u : length == 3 ? 0x800u : 0x10000u);
+    return shortest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF) ? length : 0;
+}
+
+// A library's text as JSON can hold it: a byte that is not UTF-8 is written as the four characters
+// "\xNN", so that one bad byte does not cost the whole document.
+std::string JsonSafe(const char* text) {
+    std::string out;
+    const auto* bytes = reinterpret_cast<const unsigned char*>(text);
+    const std::size_t size = std::strlen(text);
+    for (std::size_t i = 0; i < size;) {
+        if (const std::size_t length = Utf8Length(bytes + i, size - i)) {
+            out.append(text + i, length);
+            i += length;
+        } else {
+            static const char kHex[] = "0123456789abcdef";
+            out += "\\x";
+            out += kHex[bytes[i] >> 4];
+            out += kHex[bytes[i] & 0xF];
+            ++i;
+        }
+    }
+    return out;
+}
+
 nlohmann::ordered_json VersionJson(const zul::VersionInfo& version) {
     return {{"major", version.major}, {"minor", version.minor},         {"patch", version.patch},
-            {"tweak", version.tweak}, {"public", version.publicString}, {"full", version.fullString}};
+            {"tweak", JsonSafe(version.tweak.c_str())}, {"public", JsonSafe(version.publicString.c_str())},
+            {"full", JsonSafe(version.fullString.c_str())}};
 }
 
 nlohmann::ordered_json TextOrNull(const char* text) {
-    return text != nullptr ? nlohmann::ordered_json(text) : nlohmann::ordered_json();
+    return text != nullptr ? nlohmann::ordered_json(JsonSafe(text)) : nlohmann::ordered_json();
 }
 
 }  // namespace
@@ -33,11 +71,11 @@ bool PrintDescriptorJson(std::ostream& out, const HostLibrary& library) {
     const QUON_ExternLib::LibraryDescriptor& descriptor = library.Descriptor();
     nlohmann::ordered_json types = nlohmann::ordered_json::array();
     for (std::uint64_t i = 0; i < descriptor.customTypeCount; ++i)
-        types.push_back({{"name", descriptor.customTypes[i].typeName}});
+        types.push_back({{"name", TextOrNull(descriptor.customTypes[i].typeName)}});
     nlohmann::ordered_json functions = nlohmann::ordered_json::array();
     bool allParsed = true;
     for (const HostLibrary::Row& row : library.Rows()) {
-        nlohmann::ordered_json function = {{"name", row.entry->name},
+        nlohmann::ordered_json function = {{"name", TextOrNull(row.entry->name)},
                                            {"description", TextOrNull(row.entry->description)},
                                            {"published", TextOrNull(row.entry->typeString)}};
         if (row.error.empty()) {
@@ -57,7 +95,7 @@ bool PrintDescriptorJson(std::ostream& out, const HostLibrary& library) {
     }
     const nlohmann::ordered_json document = {
         {"library",
-         {{"name", descriptor.libraryName},
+         {{"name", TextOrNull(descriptor.libraryName)},
           {"interfaceVersion", descriptor.interfaceVersion},
           {"pointerSize", descriptor.pointerSize},
           {"buildConfiguration", TextOrNull(descriptor.buildConfiguration)},

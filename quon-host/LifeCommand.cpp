@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -31,6 +32,8 @@ struct LifeOptions {
 
 LifeBoard StartBoard(const LifeOptions& options) {
     if (!options.boardFile.empty()) {
+        if (std::filesystem::is_directory(options.boardFile))
+            throw std::runtime_error("cannot read " + options.boardFile + ": it is a folder, not a board file");
         errno = 0;
         std::ifstream in(options.boardFile);
         if (!in)

@@ -2,12 +2,14 @@
 // does and lists, checks and calls what it publishes. `quon-host --help` lists the subcommands.
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
 #include <iostream>
 #include <new>
 #include <optional>
+#include <vector>
 
 #include "host/HostEvaluator.h"
 #include "host/LibraryBoundary.h"
@@ -77,7 +79,19 @@ int Run(int argc, char** argv) {
     AddLifeCommand(app, tool);
     AddConformCommand(app, tool);
     try {
-        app.parse(argc, argv);
+        // The expression commands take their words as they are, "-1" among them; a "--" after
+        // one of them (as a user writes before arguments that look like options) is dropped,
+        // rather than handed to the top level as its library.
+        std::vector<char*> words(argv, argv + argc);
+        const auto command = std::find_if(words.begin() + std::min(1, argc), words.end(), [](const char* word) {
+            return std::strcmp(word, "call") == 0 || std::strcmp(word, "eval") == 0;
+        });
+        if (command != words.end()) {
+            const auto dashes =
+                std::find_if(command, words.end(), [](const char* word) { return std::strcmp(word, "--") == 0; });
+            if (dashes != words.end()) words.erase(dashes);
+        }
+        app.parse(static_cast<int>(words.size()), words.data());
     } catch (const CLI::ParseError& error) {
         if (error.get_exit_code() != 0) return UsageFailure(error.what());
         app.exit(error);  // --help and --version print to standard output

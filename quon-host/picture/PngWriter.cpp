@@ -2,7 +2,10 @@
 
 #include <png.h>
 
+#include <cerrno>
+#include <cstring>
 #include <stdexcept>
+#include <string>
 
 namespace quon_host {
 
@@ -13,14 +16,20 @@ void WritePng(std::FILE* file, const RgbImage& image, const std::string& name) {
     png.width = static_cast<png_uint_32>(image.width);
     png.height = static_cast<png_uint_32>(image.height);
     png.format = PNG_FORMAT_RGB;
+    errno = 0;
     const bool written =
         png_image_write_to_stdio(&png, file, 0, image.pixels.data(), image.width * 3, nullptr) != 0 &&
         std::fflush(file) == 0;
+    const int error = errno;
     const std::string message = png.message;
     png_image_free(&png);
+    // A failed write is the system's error ("No space left on device"); libpng's own texts
+    // ("Write Error") say no more than that it failed.
     if (!written)
         throw std::runtime_error("cannot write " + name + ": " +
-                                 (message.empty() ? "write failed" : message));
+                                 (error != 0            ? std::strerror(error)
+                                  : !message.empty()    ? message
+                                                        : std::string("the picture could not be written")));
 }
 
 }  // namespace quon_host

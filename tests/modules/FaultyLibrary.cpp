@@ -15,6 +15,7 @@
 //   destroythrows  Gadget's destroy throws std::runtime_error
 //   escapestring   mandel_escape_int returns a String
 //   escapenone     mandel_escape_int never sets its result
+//   latin1         the row "fault" has a description that is not UTF-8 ("caf\xe9")
 // Without a fault it is a good library of three functions: fault(Int -> Int), the identity;
 // gadget(Int -> Gadget), an object shown as "Gadget(n)"; mandel_escape_int, which escapes at once.
 #include <cstdint>
@@ -90,6 +91,7 @@ FAULTY_ENTRY QUON_ExternLib::LibraryDescriptor* LibraryData() {
         {"mandel_escape_int", &EscapeAdapter, "( Float * Float * Int -> Int )", "escapes at once"}};
     if (Fault("notfn")) rows[0].typeString = "Int";
     if (Fault("notype")) rows[0].typeString = nullptr;
+    if (Fault("latin1")) rows[0].description = "caf\xe9";
     static QUON_ExternLib::LibraryDescriptor descriptor;
     descriptor.interfaceVersion = Fault("version") ? 300 : QUON_ExternLib::kInterfaceVersion;
     descriptor.libraryName = Fault("noname") ? nullptr : "FaultyLibrary";

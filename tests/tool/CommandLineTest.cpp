@@ -153,6 +153,27 @@ TEST(CommandLine, ListPrintsTheDescriptorAsJson) {
     EXPECT_EQ(document["functions"][0]["name"], "__libData__") << "in the descriptor's order";
 }
 
+// Errors say what went wrong, not what a later step of the same failure saw.
+TEST(CommandLine, MessagesSayWhatWentWrong) {
+    std::string deep = "Int";
+    for (int i = 0; i < 201; ++i) deep = "Array[" + deep + "]";
+    const ToolRun type = RunTool({"type", deep});
+    EXPECT_NE(type.err.find("Type nesting too deep! (more than 200 levels)"), std::string::npos) << type.err;
+    const ToolRun folder = RunTool({"life", "--board", "/", "--frames", "1"});
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_NE(folder.err.find("cannot read /: it is a folder, not a board file"), std::string::npos) << folder.err;
+    // "--" before an expression command's words is only a separator.
+    EXPECT_EQ(RunTool({"call", "--", "maxint", "1", "2"}).out, "2\n");
+    EXPECT_EQ(RunTool({"eval", "--", "-1"}).out, "-1\n");
+}
+
+// A text of the library that is not UTF-8 is escaped, not a reason to refuse the document.
+TEST(CommandLine, ListJsonEscapesBytesThatAreNotUtf8) {
+    const ToolRun run = RunTool({"--library", QUON_FAULTY_MODULE_PATH, "list", "--json"}, "", "", "QUON_FAULT=latin1");
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(nlohmann::json::parse(run.out)["functions"][0]["description"], "caf\\xe9");
+}
+
 TEST(CommandLine, AFailedWriteFailsTheRun) {
     for (const std::string redirect : {">/dev/full", ">&-"})
         for (const std::vector<std::string>& arguments :
