@@ -1,7 +1,6 @@
 // Tuples and records: element and attribute lookups, binding extensions, flattening,
 // record comparison and record clones.
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <functional>
 #include <string>
@@ -11,6 +10,7 @@
 #include "datatypes/DataTypeRecord.h"
 #include "datatypes/DataTypeTuple.h"
 #include "tests/datatypes/TypeTestSupport.h"
+#include "tests/modules/OnStackOf.h"
 
 namespace {
 
@@ -20,17 +20,7 @@ using QUON_DataTypes::UndefinedHandle;
 // Runs `work` on a thread with a 512 KiB stack, which a walk recursing once per node of a long
 // tuple chain overflows.
 void OnSmallStack(const std::function<void()>& work) {
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, 512 * 1024);
-    pthread_t thread;
-    auto run = [](void* argument) -> void* {
-        (*static_cast<const std::function<void()>*>(argument))();
-        return nullptr;
-    };
-    ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attributes);
+    test_support::OnStackOf(512 * 1024, work);
 }
 
 TEST(Tuples, ElementsRestsAndExtensions) {

@@ -1,7 +1,6 @@
 // The expression language behind call, eval and repl, used directly: printed values read back as
 // the same values, and input that could exhaust the stack or wrap an Int gives an error instead.
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <cfloat>
 #include <cstdint>
@@ -13,31 +12,18 @@
 #include "quon-host/expr/ExprError.h"
 #include "quon-host/expr/ExprEvaluator.h"
 #include "quon-host/expr/Parser.h"
+#include "tests/modules/OnStackOf.h"
 
 namespace {
 
 using quon_host::Value;
 using quon_host::expr::ExprError;
+using test_support::OnStackOf;
 
 quon_host::expr::ExprEvaluator& Evaluator() {
     static const quon_host::HostLibrary library(QUON_LIBRARY_PATH);
     static quon_host::expr::ExprEvaluator evaluator(library);
     return evaluator;
-}
-
-// Runs `work` on a thread of its own with a stack of `bytes`.
-void OnStackOf(std::size_t bytes, const std::function<void()>& work) {
-    pthread_attr_t attributes;
-    pthread_attr_init(&attributes);
-    pthread_attr_setstacksize(&attributes, bytes);
-    pthread_t thread;
-    auto run = [](void* argument) -> void* {
-        (*static_cast<const std::function<void()>*>(argument))();
-        return nullptr;
-    };
-    ASSERT_EQ(pthread_create(&thread, &attributes, run, const_cast<std::function<void()>*>(&work)), 0);
-    pthread_join(thread, nullptr);
-    pthread_attr_destroy(&attributes);
 }
 
 // The text of the ExprError that evaluating `text` throws, or "" when it throws none.
