@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace QUON_ExternLib {
 
@@ -37,6 +38,16 @@ constexpr TypeText<A + B> operator+(const TypeText<A>& left, const TypeText<B>& 
     for (std::size_t i = 0; i < A; ++i) out.chars[i] = left.chars[i];
     for (std::size_t i = 0; i < B; ++i) out.chars[A + i] = right.chars[i];
     return out;
+}
+
+// A name of the language (a function's, a record attribute's): a letter or "_", then letters,
+// digits and "_". For the compiler's checks of bindings and the library object's of its rows.
+constexpr bool IsName(std::string_view name) {
+    const auto start = [](char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == '_'; };
+    if (name.empty() || !start(name[0])) return false;
+    for (char c : name)
+        if (!start(c) && !(c >= '0' && c <= '9')) return false;
+    return true;
 }
 
 // A type's text as a constant: kName, and Name() giving it.

@@ -26,7 +26,10 @@ EvCell* HostFunction::Evaluate() {
     if (type.Get()->TypeCode() != QUON_DataTypes::TypeCode::kUndefined) {
         QUON_DataTypes::DataType& expected = type.Get()->GetFunctionSubType(0);
         if (!Conforms(result, expected))
-            throw CallError(origin + " returned " + result.TypeText() + " where " +
+            throw CallError((row != nullptr ? std::string(row) + ": the function given as argument " +
+                                                  std::to_string(argument)
+                                            : std::string("a callback")) +
+                            " returned " + result.TypeText() + " where " +
                             std::string(expected.ToString().Text()) + " was expected");
     }
     void* cell = QUON_Evaluator::AllocateCell();
@@ -35,10 +38,10 @@ EvCell* HostFunction::Evaluate() {
 }
 
 Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type,
-                   std::string origin) {
+                   const char* row, std::size_t argument) {
     Value value;
     ::new (&value.Cell())
-        HostFunctionCell(new HostFunction(arity, std::move(body), type, std::move(origin)));
+        HostFunctionCell(new HostFunction(arity, std::move(body), type, row, argument));
     return value;
 }
 

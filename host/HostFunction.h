@@ -14,20 +14,23 @@
 namespace quon_host {
 
 struct HostFunction : HostFunctionObject {
-    HostFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type,
-                 std::string origin)
-        : HostFunctionObject(arity), body(std::move(body)), type(type), origin(std::move(origin)) {}
+    HostFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type, const char* row,
+                 std::size_t argument)
+        : HostFunctionObject(arity), body(std::move(body)), type(type), row(row), argument(argument) {}
     EvCell* Evaluate() override;
 
     const Value::Body body;
     const QUON_DataTypes::DataType type;  // the function type expected of it; Undefined: not checked
-    const std::string origin;             // where it was given ("test1a: argument 1"), for errors
+    // Where it was given, named only in errors ("test1a: the function given as argument 1"); a
+    // function given to no row is "a callback".
+    const char* const row;
+    const std::size_t argument;  // from 1
 };
 
-// A Quon function of `arity` arguments whose evaluation runs `body` over host values; `origin`
-// names the row and argument it was given as, when it carries that row's type.
+// A Quon function of `arity` arguments whose evaluation runs `body` over host values; `row` and
+// `argument` say where it was given, when it carries that row's type.
 Value MakeFunction(std::size_t arity, Value::Body body, const QUON_DataTypes::DataType& type = {},
-                   std::string origin = "a callback");
+                   const char* row = nullptr, std::size_t argument = 0);
 // The function a value holds, or null for any other value.
 const HostFunction* FunctionOf(const Value& value);
 

@@ -132,8 +132,7 @@ Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::u
             // The row's function type goes with this call's copy, so the host checks what the
             // function returns before the library reads it.
             const HostFunction& function = *FunctionOf(argument);
-            MakeFunction(function.arity, function.body, expected,
-                         std::string(name) + ": the function given as argument " + std::to_string(i + 1))
+            MakeFunction(function.arity, function.body, expected, row.entry->name, i + 1)
                 .MoveInto(frame.Argument(i));
         } else {
             argument.Cell().CopyTo(frame.Argument(i));
@@ -148,9 +147,7 @@ Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::u
 #endif
         throw;  // reaches the caller as the library threw it
     } catch (...) {
-        throw CallError(std::string(name) +
-                        ": the library threw something that is not an exception: a value of type " +
-                        CurrentExceptionType());
+        throw CallError(ThrownBy(std::string(name) + ": the library"));
     }
     CheckResult(row, result);
     return result;

@@ -12,13 +12,16 @@
 namespace quon_host {
 
 namespace {
-std::atomic<std::uint64_t> releaseFailures{0};
-}
 
+std::atomic<std::uint64_t> releaseFailures{0};
+
+// The type of the exception in flight, demangled ("int").
 std::string CurrentExceptionType() {
     const std::type_info* type = abi::__cxa_current_exception_type();
     return type != nullptr ? zul::platform::DemangledName(type->name()) : "unknown";
 }
+
+}  // namespace
 
 std::string ThrownBy(const std::string& where) {
     try {

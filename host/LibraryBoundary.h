@@ -12,9 +12,6 @@
 
 namespace quon_host {
 
-// The type of the exception in flight, demangled ("int"); call inside a catch.
-std::string CurrentExceptionType();
-
 // What the exception in flight says, as a text that names `where` ("LibraryData of libX.so",
 // "the custom type 'Gadget''s toText"); call inside a catch.
 std::string ThrownBy(const std::string& where);

@@ -9,6 +9,7 @@
 #include "datatypes/DataTypeParser.h"
 #include "datatypes/DataTypeRecord.h"
 #include "datatypes/DataTypeSimple.h"
+#include "externlib/TypeText.h"
 
 namespace QUON_ExternLib {
 
@@ -205,8 +206,7 @@ bool AlikeItems(const char*& a, const char*& b, std::uint32_t depth = 0) {
 using namespace spelling;
 
 bool IsFunctionName(std::string_view name) {
-    if (name.empty() || !(IsLetter(name[0]) || name[0] == '_')) return false;
-    return AllWordBytes(name);
+    return IsName(name);
 }
 
 std::string CustomTypeNameProblem(std::string_view name) {

@@ -7,11 +7,10 @@
 #include <functional>
 #include <new>
 #include <span>
-#include <typeinfo>
 
 #include "datatypes/DataTypeCodes.h"
 #include "host/HostFunction.h"
-#include "platform/Platform.h"
+#include "host/LibraryBoundary.h"
 #include "quon-host/expr/ExprError.h"
 #include "quon-host/expr/Operators.h"
 #include "quon-host/expr/Parser.h"
@@ -112,8 +111,7 @@ std::string FailureText() {
     } catch (const std::exception& error) {  // ExprError, CallError, zul::Exception, ...
         if (*error.what() != '\0') return error.what();
         // An empty text would leave the reader nothing to go on: say what was thrown.
-        return "the library threw " + zul::platform::DemangledName(typeid(error).name()) +
-               " without a message";
+        return ThrownBy("the library");
     } catch (...) {
         return "something that is not an exception was thrown";
     }
