@@ -1,10 +1,13 @@
-# quon_add_extension(NAME [LOAD_ORDER] [SOURCES...]): declares a Quon extension library, libNAME.so,
+# quon_add_extension(NAME [LOAD_ORDER] [CHECKED] [SOURCES...]): declares a Quon extension library, libNAME.so,
 # as the host loads it: a shared library linking Quon::externlib (the headers, the whole runtime,
 # the library object with the entry points, the version script that exports only the host's seven
 # symbols, the link-time check for DescribeLibrary, -Bsymbolic), compiled as C++20 with hidden
 # visibility so that nothing else leaks across the module boundary, and with link-time
 # optimisation over its own files outside Debug builds. More sources can follow
 # with target_sources.
+#
+# CHECKED links the checked build of the framework instead: the same library with checks of
+# everything it trusts the host with, each failing with "host fault: ..." (for testing hosts).
 #
 # LOAD_ORDER (off unless asked for) links with load-order.ld, a GNU ld script that lays the file
 # out as its headers, its read-only data, then the code a load runs, so that loading touches two or
@@ -28,7 +31,7 @@ else()
 endif()
 
 function(quon_add_extension name)
-    cmake_parse_arguments(PARSE_ARGV 1 quon "LOAD_ORDER" "" "")
+    cmake_parse_arguments(PARSE_ARGV 1 quon "LOAD_ORDER;CHECKED" "" "")
     add_library(${name} SHARED ${quon_UNPARSED_ARGUMENTS})
     if(quon_LOAD_ORDER)
         # One section per function, so that the script can place the library's own load-time code.
@@ -48,7 +51,14 @@ function(quon_add_extension name)
             INTERPROCEDURAL_OPTIMIZATION_RELWITHDEBINFO ON
             INTERPROCEDURAL_OPTIMIZATION_MINSIZEREL ON)
     endif()
-    target_link_libraries(${name} PRIVATE Quon::externlib)
+    if(quon_CHECKED)
+        if(NOT TARGET Quon::externlib_checked)
+            message(FATAL_ERROR "quon_add_extension(${name} CHECKED): this QuonExtern has no checked build")
+        endif()
+        target_link_libraries(${name} PRIVATE Quon::externlib_checked)
+    else()
+        target_link_libraries(${name} PRIVATE Quon::externlib)
+    endif()
     target_compile_features(${name} PRIVATE cxx_std_20)
     set_target_properties(${name} PROPERTIES
         CXX_VISIBILITY_PRESET hidden

@@ -8,26 +8,34 @@ include(CMakePackageConfigHelpers)
 
 set(quon_package_dir ${CMAKE_INSTALL_LIBDIR}/cmake/QuonExtern)
 
-set_target_properties(quon_runtime PROPERTIES EXPORT_NAME runtime)
-set_target_properties(quon_extension PROPERTIES EXPORT_NAME extension)
-set_target_properties(quon_externlib PROPERTIES EXPORT_NAME externlib)
-target_include_directories(quon_externlib INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quon>)
-# An export does not rename the targets inside $<LINK_LIBRARY:...>: name the imported ones here.
-target_link_libraries(quon_externlib INTERFACE
-    "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::extension,Quon::runtime>>")
-target_link_options(quon_externlib INTERFACE
-    "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
-set_property(TARGET quon_externlib APPEND PROPERTY INTERFACE_LINK_DEPENDS
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
-    "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
+# The release build, and the checked one where it is built (quon_add_extension(NAME CHECKED ...)).
+set(quon_installed_targets)
+foreach(build "" "_checked")
+    if(NOT TARGET quon_externlib${build})
+        continue()
+    endif()
+    set_target_properties(quon_runtime${build} PROPERTIES EXPORT_NAME runtime${build})
+    set_target_properties(quon_extension${build} PROPERTIES EXPORT_NAME extension${build})
+    set_target_properties(quon_externlib${build} PROPERTIES EXPORT_NAME externlib${build})
+    target_include_directories(quon_externlib${build} INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quon>)
+    # An export does not rename the targets inside $<LINK_LIBRARY:...>: name the imported ones here.
+    target_link_libraries(quon_externlib${build} INTERFACE
+        "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::extension${build},Quon::runtime${build}>>")
+    target_link_options(quon_externlib${build} INTERFACE
+        "$<INSTALL_INTERFACE:-Wl,--version-script=$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
+        "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
+    set_property(TARGET quon_externlib${build} APPEND PROPERTY INTERFACE_LINK_DEPENDS
+        "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/exports.map>"
+        "$<INSTALL_INTERFACE:$<INSTALL_PREFIX>/${quon_package_dir}/describe-library.ld>")
+    list(APPEND quon_installed_targets quon_runtime${build} quon_extension${build} quon_externlib${build})
+endforeach()
 
 install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
     FILES_MATCHING PATTERN "*.h")
 install(FILES interface/LibraryBuilder.h interface/LibraryObject.h interface/QuonExtension.h
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon/interface)
-install(TARGETS quon_runtime quon_extension quon_externlib EXPORT QuonExternTargets
+install(TARGETS ${quon_installed_targets} EXPORT QuonExternTargets
     ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(EXPORT QuonExternTargets NAMESPACE Quon:: DESTINATION ${quon_package_dir})
 

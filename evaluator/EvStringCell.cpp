@@ -33,7 +33,11 @@ EvStringCell::~EvStringCell() {
 void EvStringCell::DropBody() {
     tBaseString* body = Body();
     word = 0;
-    if (body != nullptr) body->Release();
+    if (body == nullptr) return;
+#if defined(QUON_CHECKED_HOST)
+    body->CheckReleasable();
+#endif
+    body->Release();
 }
 
 std::string_view EvStringCell::Text() const {

@@ -15,10 +15,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <type_traits>
 
 #include "diagnostics/EvException.h"
 #include "evaluator/cell.h"
+#include "platform/HostCheck.h"
 #include "platform/Invariant.h"
 
 namespace QUON_Evaluator {
@@ -60,8 +62,11 @@ public:
     const ArrayObjectView* Object() const {
         const auto* object =
             reinterpret_cast<const ArrayObjectView*>(reinterpret_cast<const EvCell*>(this)->Word());
-        QUON_INVARIANT(object != nullptr, "an array cell without an array object");
+        QUON_HOST_CHECK(object != nullptr,
+                        "an array cell without an array object (an empty array is an object with count 0)");
         QUON_INVARIANT(static_cast<const void*>(object) != this, "an array cell that was never filled");
+        QUON_HOST_CHECK(object->count >= 0, "an array object whose count (at byte 32) is negative: " +
+                                                std::to_string(object->count));
         return object;
     }
     std::int64_t Count() const { return Object()->count; }
@@ -71,7 +76,8 @@ public:
         const ArrayObjectView* object = Object();
         if (object->count <= 0) [[unlikely]]
             throw EvException(ErrorCode::kEmptyArrayElement);
-        QUON_INVARIANT(object->elements != nullptr, "an array object with a count but no elements");
+        QUON_HOST_CHECK(object->elements != nullptr,
+                        "an array object with a count but no elements (a null pointer at byte 48)");
         return object->elements + NormalizeIndex(index, object->count);
     }
     // The payload of element `index` read as T (its low bytes for a narrower T).
@@ -112,9 +118,8 @@ public:
     };
     CellRange Cells() const {
         const ArrayObjectView* object = Object();
-        QUON_INVARIANT(object->count >= 0, "an array object with a negative count walked");
-        QUON_INVARIANT(object->elements != nullptr || object->count == 0,
-                       "an array object with a count but no elements");
+        QUON_HOST_CHECK(object->elements != nullptr || object->count == 0,
+                        "an array object with a count but no elements (a null pointer at byte 48)");
         return CellRange{object->elements, object->elements + object->count};
     }
 

@@ -48,6 +48,9 @@ struct Signature
 
 // Argument i of a generated adapter: the cell at frame offset 16 + 16 i.
 inline EvCell* ArgumentCell(EvCell* frame, std::size_t i) {
+#if defined(QUON_CHECKED_HOST)
+    CheckArgumentCell(frame, i);
+#endif
     return frame + 1 + i;
 }
 

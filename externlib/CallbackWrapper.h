@@ -31,6 +31,7 @@
 #include "externlib/Adapter.h"
 #include "externlib/HostCell.h"
 #include "hostabi/Evaluator.h"
+#include "platform/HostCheck.h"
 #include "platform/Invariant.h"
 
 namespace QUON_ExternLib {
@@ -68,31 +69,45 @@ struct CallbackWrapper<R(A...)> {
     R operator()(A... arguments) const {
         EvCell* const function = LiveFunctionCell(binding, tag);
         QUON_Evaluator::Evaluator* current = Host().currentEvaluator();
-        QUON_INVARIANT(current != nullptr, "a callback called on a thread without an evaluator");
+        QUON_HOST_CHECK(current != nullptr, "currentEvaluator() gave no evaluator on a thread that calls a Quon function back");
         QUON_Evaluator::Evaluator& evaluator = *current;
         // Everything read from cells is read before the first push.
         std::tuple<decltype(Prepare<A>(arguments))...> prepared{Prepare<A>(arguments)...};
-#if QUON_CHECK_INVARIANTS
+#if QUON_CHECK_HOST
         const std::size_t depth = evaluator.Depth();
+        const QUON_Evaluator::Evaluator::ValueStack before = evaluator.stack;
+        (void)depth;
 #endif
         PushAll(evaluator, prepared, std::index_sequence_for<A...>());
+#if QUON_CHECK_HOST
+        // The function cell lies in the adapter's frame, which the wrapper reads again after the push.
+        const auto* frameCell = reinterpret_cast<const QUON_Evaluator::CellSlot*>(function);
+        QUON_HOST_CHECK(evaluator.stack.begin == before.begin || frameCell < before.begin || frameCell >= before.capacity,
+                        "the argument frame lies inside the value stack, which the callback's push reallocated: "
+                        "an adapter's frame must lie outside the value stack");
+#endif
         QUON_INVARIANT(evaluator.Depth() == depth + sizeof...(A),
                        "a callback's arguments did not all land on the value stack");
         Host().prepareCall(sizeof...(A), 0);
-        QUON_INVARIANT(evaluator.frameBase == evaluator.stack.end - 1 && !evaluator.frameSizes.empty() &&
-                           evaluator.frameSizes.back() == sizeof...(A),
-                       "prepareCall opened no frame over the callback's arguments");
-#if QUON_CHECK_INVARIANTS
+        QUON_HOST_CHECK(evaluator.frameBase == evaluator.stack.end - 1 && !evaluator.frameSizes.empty() &&
+                            evaluator.frameSizes.back() == sizeof...(A) &&
+                            evaluator.frameLimit == evaluator.frameBase - sizeof...(A),
+                        "prepareCall(" + std::to_string(sizeof...(A)) +
+                            ", 0) opened no frame over the callback's arguments: the frame base must be the top "
+                            "cell, the last frame byte the argument count, the limit that many cells below the base");
+#if QUON_CHECK_HOST
         // Offsets, not pointers: the evaluation may move the stack.
         const std::ptrdiff_t frameBase = evaluator.frameBase - evaluator.stack.begin;
         const std::size_t frameBytes = evaluator.frameSizes.size();
 #endif
         HostCell result = HostCell::EvaluateAlt(*function);
-        QUON_INVARIANT(Host().currentEvaluator() == &evaluator,
-                       "a callback's frame closes on another evaluator than the one it was opened on");
-        QUON_INVARIANT(evaluator.frameBase - evaluator.stack.begin == frameBase &&
-                           evaluator.frameSizes.size() == frameBytes,
-                       "a callback's call frame is no longer the current one");
+        QUON_HOST_CHECK(Host().currentEvaluator() == &evaluator,
+                        "evaluating a Quon function changed the thread's evaluator: currentEvaluator() gives "
+                        "another one than the callback's frame was opened on");
+        QUON_HOST_CHECK(evaluator.frameBase - evaluator.stack.begin == frameBase &&
+                            evaluator.frameSizes.size() == frameBytes,
+                        "evaluating a Quon function left another frame current than the one prepareCall opened "
+                        "(its frame base or frame bytes moved)");
         evaluator.CloseCallFrame(
             [](QUON_Evaluator::CellSlot* slot) { reinterpret_cast<EvCell*>(slot)->ReleaseData(); });
         if constexpr (requires { Caster<R>::FromResult(std::move(result)); })

@@ -293,7 +293,11 @@ struct Caster<T*> {
     static const CustomTypeEntry* Entry() {
         const CustomTypeEntry* registered = TheLibraryContext().FindCustomType(typeid(T));
         if (registered == nullptr) return nullptr;
+#if defined(QUON_CHECKED_HOST)
+        static const CustomTypeEntry permanent = Checked(*registered);
+#else
         static const CustomTypeEntry permanent = *registered;
+#endif
         static_assert(std::is_trivially_destructible_v<CustomTypeEntry>);
         return &permanent;
     }
@@ -304,9 +308,36 @@ struct Caster<T*> {
     }
     static constexpr bool kBorrowed = true;
     static T* Read(const EvCell* cell) {
-        return static_cast<T*>(Host().getCustom(const_cast<EvCell*>(cell)));
+        void* object = Host().getCustom(const_cast<EvCell*>(cell));
+#if defined(QUON_CHECKED_HOST)
+        CheckCustomObject(object, Entry(), "an argument");
+#endif
+        return static_cast<T*>(object);
     }
     using Argument = detail::PayloadArgument<T*, &Read>;
+
+#if defined(QUON_CHECKED_HOST)
+private:
+    // The row handed to setCustom checks each object the host gives back before the registered
+    // functions see it: one the library made, not destroyed yet, of this type.
+    static inline void (*registeredDestroy)(void*) = nullptr;
+    static inline zul::InterModuleProxy<std::string>* (*registeredToText)(void*) = nullptr;
+    static CustomTypeEntry Checked(CustomTypeEntry entry) {
+        registeredDestroy = entry.destroy;
+        registeredToText = entry.toText;
+        if (entry.destroy != nullptr) entry.destroy = &CheckedDestroy;
+        if (entry.toText != nullptr) entry.toText = &CheckedToText;
+        return entry;
+    }
+    static void CheckedDestroy(void* object) {
+        CheckCustomObject(object, Entry(), "destroy", true);
+        registeredDestroy(object);
+    }
+    static zul::InterModuleProxy<std::string>* CheckedToText(void* object) {
+        CheckCustomObject(object, Entry(), "toText");
+        return registeredToText(object);
+    }
+#endif
 };
 
 // A result that gives a new object to the host, which destroys it through the class's row. An
@@ -319,6 +350,9 @@ struct Caster<std::unique_ptr<T>> {
             throw std::invalid_argument("the result is an empty std::unique_ptr<" +
                                         zul::platform::DemangledName(typeid(T).name()) +
                                         ">: a value of a custom type holds an object");
+#if defined(QUON_CHECKED_HOST)
+        RememberCustomObject(object.get(), Caster<T*>::Entry());
+#endif
         Host().setCustom(result, object.get(), Caster<T*>::Entry());
         object.release();  // the host's from here on
     }

@@ -4,6 +4,7 @@
 // read it without reaching up into interface/.
 #pragma once
 
+#include <cstddef>
 #include <map>
 #include <typeindex>
 
@@ -51,6 +52,17 @@ inline ParentContext& Host() {
     QUON_INVARIANT(*theLibraryContext.tableSlot != nullptr, "the host's table used before it was bound");
     return **theLibraryContext.tableSlot;
 }
+
+#if defined(QUON_CHECKED_HOST)
+// The checked build's checks of what the host hands the library's code (host fault otherwise):
+// argument i's cell in the frame holds a cell of some loaded module.
+void CheckArgumentCell(const QUON_Evaluator::EvCell* frame, std::size_t i);
+// The custom objects the library has handed to setCustom and the host has not destroyed.
+void RememberCustomObject(const void* object, const CustomTypeEntry* entry);
+// `object` is live and of `entry`'s type, given to `use` ("destroy", "toText", "an argument");
+// with `forget`, it is no longer live afterwards.
+void CheckCustomObject(const void* object, const CustomTypeEntry* entry, const char* use, bool forget = false);
+#endif
 
 // Gives back the 16 bytes of a pooled cell the host made (a makeArray carrier, the result of
 // evaluating a host function cell): to the host's pool when the host takes them, else to this

@@ -52,6 +52,9 @@ void CallFrame::Call(QUON_ExternLib::AdapterFn adapter, EvCell* result) {
     if (Planted(Fault::kArgumentSlot) || Planted(Fault::kNoImageCell)) image = false;
 #endif
     if (image) QUON_Evaluator::CopyCellWords(Cell(0), *Cell(1));
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kFrameOnValueStack)) return CallOnValueStack(adapter, result);
+#endif
     const StackExtensionScope extensions;
     const FrameCheckpoint frames(CurrentEvaluator());
     try {
@@ -61,5 +64,26 @@ void CallFrame::Call(QUON_ExternLib::AdapterFn adapter, EvCell* result) {
         throw;
     }
 }
+
+#if defined(QUON_HOST_FAULTS)
+// The frame's images pushed on the thread's value stack and the adapter given a pointer to them:
+// a push the library makes for a callback may reallocate the stack under the frame.
+void CallFrame::CallOnValueStack(QUON_ExternLib::AdapterFn adapter, EvCell* result) {
+    QUON_Evaluator::Evaluator* evaluator = CurrentEvaluator();
+    const std::size_t depth = evaluator->Depth();
+    for (std::size_t i = 0; i < count; ++i) QUON_Evaluator::CopyCellWords(
+        reinterpret_cast<EvCell*>(evaluator->PushSlot()), *Cell(i));
+    const StackExtensionScope extensions;
+    const FrameCheckpoint frames(evaluator);
+    try {
+        adapter(result, reinterpret_cast<EvCell*>(evaluator->stack.begin + depth));
+    } catch (...) {
+        frames.Restore();
+        evaluator->stack.end = evaluator->stack.begin + depth;
+        throw;
+    }
+    evaluator->stack.end = evaluator->stack.begin + depth;
+}
+#endif
 
 }  // namespace quon_host

@@ -30,6 +30,9 @@ public:
 
 private:
     QUON_Evaluator::EvCell* Cell(std::size_t i);
+#if defined(QUON_HOST_FAULTS)
+    void CallOnValueStack(QUON_ExternLib::AdapterFn adapter, QUON_Evaluator::EvCell* result);
+#endif
 
     struct alignas(16) Slot {
         unsigned char bytes[16];

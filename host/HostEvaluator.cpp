@@ -82,12 +82,22 @@ EvaluatorScope::EvaluatorScope(std::size_t room)
     auto& stack = evaluator_.stack;
     stack.begin = static_cast<CellSlot*>(::operator new(kInitialStackCells * sizeof(CellSlot)));
     stack.capacity = stack.begin + kInitialStackCells;
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kStackNotFromNew)) {
+        ::operator delete(stack.begin);
+        stack.begin = StaticStackStorage(4096);
+        stack.capacity = stack.begin + 4096;
+    }
+#endif
     // The bottom slot is the outermost frame's own cell, so frames always lie inside the stack.
     *stack.begin = CellSlot{};
     stack.end = stack.begin + 1;
     evaluator_.frameBase = stack.begin;
     evaluator_.frameLimit = stack.begin;
     evaluator_.frameSizes.push_back(0);
+#if defined(QUON_HOST_FAULTS)
+    if (Planted(Fault::kNoFrameByte)) evaluator_.frameSizes.clear();
+#endif
     evaluator_.modes.push_back(QUON_Evaluator::EvaluatorMode{});
     evaluator_.channel = &channel_;
 
@@ -104,6 +114,9 @@ EvaluatorScope::EvaluatorScope(std::size_t room)
 EvaluatorScope::~EvaluatorScope() {
     quonHostThreadWords.currentEvaluator = previousEvaluator_;
     quonHostThreadWords.stackLimit = previousStackLimit_;
+#if defined(QUON_HOST_FAULTS)
+    if (IsStaticStackStorage(evaluator_.stack.begin)) return;
+#endif
     ::operator delete(evaluator_.stack.begin);
 }
 

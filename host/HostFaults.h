@@ -8,6 +8,10 @@
 
 #if defined(QUON_HOST_FAULTS)
 
+#include <cstddef>
+
+#include "hostabi/CellSlot.h"
+
 namespace quon_host {
 
 enum class Fault {
@@ -26,7 +30,17 @@ enum class Fault {
     kCustomDestroyedTwice,   // custom-destroyed-twice: the last release calls destroy twice
     kRecordNamesCopied,      // record-names-copied: makeRecord copies the names table, re-indexed by name
     kExceptionsSwallowed,    // exceptions-swallowed: a call that throws returns its result cell as it is
+    // Faults the catalogue cannot see against the release library (it passes on memory that still
+    // holds the right bytes); the checked build of the library names each.
+    kFrameOnValueStack,       // frame-on-value-stack: the adapter's frame is built on the value stack
+    kNoFrameByte,             // no-frame-byte: a new evaluator's frame-byte stack is empty, not one 0 byte
+    kStackNotFromNew,         // stack-not-from-new: a new evaluator's value stack lies in static storage
 };
+
+// The static storage the stack-not-from-new fault gives a new evaluator's value stack, and
+// whether `storage` is one of its blocks (which the host must not free).
+QUON_Evaluator::CellSlot* StaticStackStorage(std::size_t cells);
+bool IsStaticStackStorage(const void* storage);
 
 // True when `fault` is the one QUON_HOST_FAULT names.
 bool Planted(Fault fault);

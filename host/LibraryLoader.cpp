@@ -59,17 +59,26 @@ LoadedLibrary::~LoadedLibrary() {
 }
 
 std::string DefaultLibraryPath() {
-    // The library this host was built with, else one beside the executable, else the
-    // dynamic linker's search path.
+    // The library this host was built with, else one beside the executable or in the library
+    // folder of its installation, else the dynamic linker's search path.
     const std::string built = QUON_DEFAULT_LIBRARY;
     if (::access(built.c_str(), R_OK) == 0) return built;
     const std::string beside = zul::platform::ModuleFilePath();
     const auto slash = beside.rfind('/');
     if (slash != std::string::npos) {
-        const std::string candidate = beside.substr(0, slash + 1) + kLibraryFileName;
-        if (::access(candidate.c_str(), R_OK) == 0) return candidate;
+        const std::string folder = beside.substr(0, slash + 1);
+        for (const std::string& candidate :
+             {folder + kLibraryFileName, folder + "../" QUON_INSTALL_LIBDIR "/" + kLibraryFileName})
+            if (::access(candidate.c_str(), R_OK) == 0) return candidate;
     }
     return kLibraryFileName;
+}
+
+std::string CheckedLibraryPath(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t so = path.rfind(".so");
+    if (so == std::string::npos || (slash != std::string::npos && so < slash)) return "";
+    return path.substr(0, so) + "Checked" + path.substr(so);
 }
 
 }  // namespace quon_host

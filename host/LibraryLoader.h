@@ -47,4 +47,9 @@ private:
 // The library next to this executable's build, or the compiled-in default path.
 std::string DefaultLibraryPath();
 
+// The checked build of the library at `path`: the same file name with "Checked" before its
+// ".so" (libTestExternalLibraryChecked.so beside libTestExternalLibrary.so); empty when the name
+// has no ".so".
+std::string CheckedLibraryPath(const std::string& path);
+
 }  // namespace quon_host

@@ -14,9 +14,11 @@
 #include <cstdint>
 #include <cstring>
 #include <deque>
+#include <string>
 #include <vector>
 
 #include "hostabi/CellSlot.h"
+#include "platform/HostCheck.h"
 #include "platform/Invariant.h"
 
 namespace zul {
@@ -51,11 +53,16 @@ public:
     std::size_t Depth() const { return static_cast<std::size_t>(stack.end - stack.begin); }
 
     // A new slot on top of the stack; a full stack is reallocated to twice its cell count and
-    // the frame pointers are moved with it.
+    // the frame pointers are moved with it. The checked build moves the stack on every push, so
+    // that anything the host kept pointing into it is caught at once, not when it happens to grow.
     CellSlot* PushSlot() {
-        QUON_INVARIANT(stack.begin <= stack.end && stack.end <= stack.capacity,
-                       "push onto a value stack whose top lies outside its storage");
+        QUON_HOST_CHECK(stack.begin <= stack.end && stack.end <= stack.capacity,
+                        "the value stack's top lies outside its storage (begin <= end <= capacity does not hold)");
+#if defined(QUON_CHECKED_HOST)
+        Grow();
+#else
         if (stack.end == stack.capacity) Grow();
+#endif
         return stack.end++;
     }
 
@@ -68,22 +75,30 @@ public:
     // `release` first, then restores the caller's frame base and limit.
     template <class ReleaseFn>
     void CloseCallFrame(ReleaseFn&& release) {
-        QUON_INVARIANT(frameSizes.size() >= 3, "frame close without an open call frame");
+        QUON_HOST_CHECK(frameSizes.size() >= 3,
+                        "closing a call frame finds " + std::to_string(frameSizes.size()) +
+                            " byte(s) on the frame-byte stack where it needs 3: the frame's distance and "
+                            "count, and beneath them the caller's count, which gives the caller's frame "
+                            "limit (a new evaluator holds one byte, 0, before its first frame)");
         const std::uint8_t argumentCount = PopFrameByte();
         const std::ptrdiff_t cells = (stack.end - frameBase) - 1 + argumentCount;
-        QUON_INVARIANT(cells >= 0 && cells <= stack.end - stack.begin,
-                       "frame close pops outside the stack");
-        QUON_INVARIANT(frameBase - frameSizes.back() >= stack.begin,
-                       "frame close moves the base below the stack");
-        QUON_INVARIANT(frameLimit == frameBase - argumentCount,
-                       "frame close finds a limit that disagrees with its argument count");
+        QUON_HOST_CHECK(cells >= 0 && cells <= stack.end - stack.begin,
+                        "closing a call frame would pop cells outside the value stack: the frame base "
+                        "lies above the top, or the frame counts more arguments than the stack holds");
+        QUON_HOST_CHECK(frameBase - frameSizes.back() >= stack.begin,
+                        "closing a call frame moves the frame base below the value stack's first cell");
+        QUON_HOST_CHECK(frameLimit == frameBase - argumentCount,
+                        "closing a call frame finds a frame limit that is not the frame base lowered by "
+                        "the frame's argument count");
         for (std::ptrdiff_t i = 0; i < cells; ++i) {
             release(stack.end - 1);
             PopSlot();
         }
         frameBase -= PopFrameByte();
         frameLimit = frameBase - frameSizes.back();
-        QUON_INVARIANT(frameLimit >= stack.begin, "frame close moves the limit below the stack");
+        QUON_HOST_CHECK(frameLimit >= stack.begin,
+                        "closing a call frame moves the frame limit below the value stack: the caller's "
+                        "count on the frame-byte stack is larger than its frame");
     }
 
 private:
@@ -94,21 +109,40 @@ private:
     }
 
     void Grow() {
-        QUON_INVARIANT(stack.begin <= frameLimit && frameLimit <= frameBase && frameBase <= stack.end,
-                       "the stack grows under a frame that lies outside it");
+        QUON_HOST_CHECK(stack.begin <= frameLimit && frameLimit <= frameBase && frameBase <= stack.end,
+                        "the value stack grows under a frame whose base or limit lies outside it");
         const std::size_t count = Depth();
-        const std::size_t newCapacity = count == 0 ? 16 : 2 * count;
+        std::size_t newCapacity = count == 0 ? 16 : 2 * count;
+#if defined(QUON_CHECKED_HOST)
+        if (stack.end != stack.capacity) newCapacity = static_cast<std::size_t>(stack.capacity - stack.begin);
+        CheckStorageBeforeFree();
+#endif
         auto* storage = static_cast<CellSlot*>(::operator new(newCapacity * sizeof(CellSlot)));
         if (count != 0) std::memcpy(storage, stack.begin, count * sizeof(CellSlot));
         const std::ptrdiff_t baseOffset = frameBase - stack.begin;
         const std::ptrdiff_t limitOffset = frameLimit - stack.begin;
         ::operator delete(stack.begin);
+#if defined(QUON_CHECKED_HOST)
+        zul::platform::RememberOwnStorage(storage);
+#endif
         stack.begin = storage;
         stack.end = storage + count;
         stack.capacity = storage + newCapacity;
         frameBase = storage + baseOffset;
         frameLimit = storage + limitOffset;
     }
+
+#if defined(QUON_CHECKED_HOST)
+    // The storage a push frees must be a block of ::operator new: the library's own, or the host's.
+    void CheckStorageBeforeFree() const {
+        if (zul::platform::ForgetOwnStorage(stack.begin)) return;
+        const std::size_t bytes = static_cast<std::size_t>(stack.capacity - stack.begin) * sizeof(CellSlot);
+        const std::string where = zul::platform::NotFromOperatorNew(stack.begin, bytes);
+        QUON_HOST_CHECK(where.empty(), "the value stack's storage lies " + where +
+                                           ", not in a block from ::operator new of its capacity: the library "
+                                           "frees it with ::operator delete when a push reallocates the stack");
+    }
+#endif
 };
 
 static_assert(offsetof(Evaluator, stack) == 0);

@@ -124,6 +124,7 @@ void AddConformCommand(CLI::App& app, Tool& tool) {
     static std::string folder;
     static std::vector<std::string> only;
     static bool verbose = false;
+    static bool checked = false;
     CLI::App* command = app.add_subcommand(
         "conform",
         "Run the conformance catalogue against the library: one line per group, exit 1 on any failure");
@@ -131,13 +132,28 @@ void AddConformCommand(CLI::App& app, Tool& tool) {
     command->add_option("--cases", folder, "The catalogue's folder (default: the installed or built one)");
     command->add_option("--group", only, "Run only this group (the file name without .cases); repeatable");
     command->add_flag("--verbose", verbose, "Print each case as it runs");
+    command->add_flag("--checked", checked,
+                      "Run against the library's checked build (libXChecked.so beside libX.so), which fails "
+                      "with \"host fault: ...\" where the host gets the interface wrong");
     SetUsage(command, "",
              "  quon-host conform\n"
              "  quon-host conform --group strings --verbose\n"
+             "  quon-host conform --checked\n"
              "  quon-host conform --library ./libTestExternalLibrary.so --cases ./conformance\n"
              "Each case is a call written as for eval with its expected value or error and the lines it\n"
              "prints; docs/conformance.md describes the groups and the file format.\n");
     command->callback([&tool] {
+        if (checked) {
+            const std::string release = tool.libraryPath.empty() ? DefaultLibraryPath() : tool.libraryPath;
+            const std::string path = CheckedLibraryPath(release);
+            if (path.empty() || ::access(path.c_str(), R_OK) != 0) {
+                std::cerr << "quon-host: error: no checked build of " << release << ": "
+                          << (path.empty() ? "its name has no .so" : path + " is not there") << "\n";
+                tool.status = kExitFailure;
+                return;
+            }
+            tool.libraryPath = path;
+        }
         std::vector<Group> groups;
         try {
             groups = conform::ReadCatalogue(folder.empty() ? DefaultCasesFolder() : folder);

@@ -1,9 +1,12 @@
 #include "strings/tBaseString.h"
 
+#include <dlfcn.h>
+
 #include <cstdint>
 #include <cstring>
 #include <new>
 
+#include "platform/HostCheck.h"
 #include "platform/Invariant.h"
 #include "strings/StringMemoryPool.h"
 #include "strings/tString.h"
@@ -41,6 +44,19 @@ tBaseString* tBaseString::NewInPlace(void* storage) {
     static_assert(sizeof(StaticBody) == sizeof(tBaseString));
     return ::new (storage) StaticBody();
 }
+
+#if defined(QUON_CHECKED_HOST)
+void tBaseString::CheckReleasable() const {
+    const void* object;
+    std::memcpy(&object, static_cast<const void*>(this), sizeof object);
+    QUON_HOST_CHECK(object != nullptr,
+                    "a string body without its release operation (its object pointer is null: released twice?)");
+    Dl_info info{};
+    QUON_HOST_CHECK(::dladdr(object, &info) != 0,
+                    "a string body whose object pointer is not a class table of a loaded module: not a body, "
+                    "or one already freed");
+}
+#endif
 
 void tBaseString::Release() {
     std::string().swap(*this);  // frees a heap buffer; leaves size 0, capacity 15

@@ -28,6 +28,11 @@ public:
     // Slot 0: empties the text (freeing its heap buffer) and hands the block to freePtr (to the
     // pool, for a body of the module's own pool).
     virtual void Release();
+#if defined(QUON_CHECKED_HOST)
+    // Host fault unless the body's object pointer is the class table of a loaded module, whose
+    // Release the caller is about to run (checked build).
+    void CheckReleasable() const;
+#endif
 
     // The exported allocation interface. The host may replace this module's pair.
     ZUL_EXPORT static void* allocFnImp();           // a block of the pool

@@ -45,14 +45,24 @@ tString& tString::operator=(const tString& other) {
 
 tString& tString::operator=(tString&& other) noexcept {
     if (this != &other) {
-        if (body != nullptr) body->Release();
+        if (body != nullptr) {
+#if defined(QUON_CHECKED_HOST)
+            body->CheckReleasable();
+#endif
+            body->Release();
+        }
         body = std::exchange(other.body, nullptr);
     }
     return *this;
 }
 
 tString::~tString() {
-    if (body != nullptr) body->Release();
+    if (body != nullptr) {
+#if defined(QUON_CHECKED_HOST)
+        body->CheckReleasable();
+#endif
+        body->Release();
+    }
 }
 
 const std::string& tString::Text() const {

@@ -1,6 +1,7 @@
 #include "testlib/ArrayFunctions.h"
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
@@ -11,6 +12,7 @@
 #include "diagnostics/Exception.h"
 #include "hostabi/Evaluator.h"
 #include "hostabi/HostThreadWords.h"
+#include "platform/HostCheck.h"
 #include "testlib/NumericFunctions.h"
 
 namespace QUON_TestLib {
@@ -49,20 +51,52 @@ void Line(const char* text) {
     std::cout << text << std::endl;
 }
 
+#if defined(QUON_CHECKED_HOST)
+// The host's stack-limit word lies in the calling thread's own stack (checked build).
+const char* CheckedStackLimit(const char* when) {
+    const zul::platform::ThreadStackRange stack = zul::platform::CallingThreadStack();
+    const auto* limit = static_cast<const char*>(QUON_Evaluator::HostStackLimit());
+    char text[96];
+    std::snprintf(text, sizeof text, " (%p) lies outside the calling thread's stack [%p, %p)",
+                  static_cast<const void*>(limit), static_cast<const void*>(stack.low),
+                  static_cast<const void*>(stack.high));
+    QUON_HOST_CHECK(stack.low == nullptr || (stack.low <= limit && limit < stack.high),
+                    std::string("the stack limit ") + when + text +
+                        ": the host sets each thread's limit word to an address of that thread's stack");
+    return limit;
+}
+#endif
+
 // Enters the host's stack extension for one scope; leaves it on every way out.
 class StackExtension {
 public:
-    StackExtension() { Host().enterStackExtension(); }
+    StackExtension() {
+#if defined(QUON_CHECKED_HOST)
+        before = CheckedStackLimit("before enterStackExtension");
+        Host().enterStackExtension();
+        QUON_HOST_CHECK(CheckedStackLimit("after enterStackExtension") < before,
+                        "enterStackExtension did not lower the stack limit");
+#else
+        Host().enterStackExtension();
+#endif
+    }
     ~StackExtension() {
         if (entered) Host().leaveStackExtension();
     }
     void Leave() {
         entered = false;
         Host().leaveStackExtension();
+#if defined(QUON_CHECKED_HOST)
+        QUON_HOST_CHECK(QUON_Evaluator::HostStackLimit() == before,
+                        "leaveStackExtension did not put back the stack limit that enterStackExtension lowered");
+#endif
     }
 
 private:
     bool entered = true;
+#if defined(QUON_CHECKED_HOST)
+    const char* before = nullptr;
+#endif
 };
 
 // ThreadSanitizer records every instrumented call on a stack of its own with room for 64 Ki
@@ -139,6 +173,9 @@ NewArray<long long> GetArraySeq(std::int64_t from, std::int64_t to) {
 }
 
 std::int64_t RecursiveSum(std::int64_t n) {
+#if defined(QUON_CHECKED_HOST)
+    CheckedStackLimit("at the call");
+#endif
     return SumFrom(n, false);
 }
 

@@ -95,7 +95,7 @@ TEST(InvariantDeathTest, TheValueStackAndCallbackFramesAreChecked) {
     Slot frame[2], result;
     ::new (frame[1].bytes) ZeroFunctionCell();
     EXPECT_DEATH(Bind<&Native::CallWith>::Adapter(result.Cell(), frame[0].Cell()),
-                 "invariant broken: prepareCall opened no frame over the callback's arguments")
+                 "invariant broken: prepareCall\\(1, 0\\) opened no frame over the callback's arguments")
         << "a callback frame that counts one argument more than was pushed";
     TheLibraryContext().BindTable(quon_host::HostContext());
 }
