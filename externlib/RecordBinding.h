@@ -32,6 +32,7 @@
 #include "evaluator/utilRecordNames.h"
 #include "externlib/CasterRules.h"
 #include "externlib/TypeText.h"
+#include "platform/HostCheck.h"
 #include "platform/Invariant.h"
 
 namespace QUON_ExternLib {
@@ -225,8 +226,9 @@ struct Caster<Struct> : detail::RecordName<Struct> {
     static void SetResult(EvCell* result, const Struct& value) {
         Host().makeRecord(result, &Names());
         const QUON_Evaluator::RecordView record(*result);
-        QUON_INVARIANT(&record.Names() == Names().get(),
-                       "makeRecord did not keep the binding's names table");
+        QUON_HOST_CHECK(&record.Names() == Names().get(),
+                        "makeRecord did not keep the names table it was given: a record keeps the library's "
+                        "table as it is, shared, never copied or re-indexed");
         std::size_t index = 0;
         std::apply(
             [&](const auto&... field) {

@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "tests/tool/ToolRun.h"
 
@@ -47,34 +48,79 @@ TEST(Conformance, TheSoundHostPassesEveryGroup) {
     EXPECT_EQ(faultless.status, 0) << "the test build without a fault is the sound host\n" << faultless.out;
 }
 
+// One planted fault of tests/tool/host-faults.txt: the groups it fails against each build of the
+// library, and the host fault the checked build names.
+struct PlantedFault {
+    std::string name;
+    std::set<std::string> release, checked;
+    std::string message;  // empty: none
+};
+
+std::vector<PlantedFault> ReadPlantedFaults() {
+    const auto trim = [](std::string text) {
+        text.erase(0, text.find_first_not_of(' '));
+        text.erase(text.find_last_not_of(' ') + 1);
+        return text;
+    };
+    const auto groups = [&](const std::string& list) {
+        std::set<std::string> names;
+        std::stringstream items(list);
+        for (std::string item; std::getline(items, item, ',');)
+            if (trim(item) != "-") names.insert(trim(item));
+        return names;
+    };
+    std::vector<PlantedFault> faults;
+    std::ifstream file(QUON_TESTS_SOURCE_DIR "/tool/host-faults.txt");
+    for (std::string line; std::getline(file, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        std::vector<std::string> fields;
+        std::stringstream parts(line);
+        for (std::string field; std::getline(parts, field, '|');) fields.push_back(trim(field));
+        if (fields.size() != 4) ADD_FAILURE() << "host-faults.txt: four fields: " << line;
+        if (fields.size() != 4) continue;
+        faults.push_back({fields[0], groups(fields[1]), groups(fields[2]), fields[3] == "-" ? "" : fields[3]});
+    }
+    return faults;
+}
+
 TEST(Conformance, EachPlantedHostFaultFailsTheGroupsOfItsMechanism) {
 #if defined(QUON_TSAN)
     GTEST_SKIP() << "thousands of child hosts under ThreadSanitizer; the faults are not about threads";
 #endif
-    const std::string strings = "strings (library-strings)";
-    const std::vector<std::pair<std::string, std::set<std::string>>> faults = {
-        {"argument-slot",
-         {"arrays", "callbacks", "custom", "hazards", "records", "recursion", "scalars", "strings",
-          strings}},
-        {"no-image-cell", {"custom", "scalars"}},
-        {"setint-32", {"arrays", "hazards", "recursion", "scalars", "strings", strings}},
-        {"setfloat-32", {"scalars"}},
-        {"setstring-cstring", {"strings", strings}},
-        {"empty-array-null", {"arrays", "callbacks", "hazards", "strings", strings}},
-        {"stack-limit-kept", {"recursion"}},
-        {"stack-limit-not-restored", {"recursion"}},
-        {"frame-count", {"callbacks"}},
-        {"other-evaluator", {"callbacks"}},
-        {"custom-never-destroyed", {"callbacks", "custom"}},
-        {"custom-destroyed-twice", {"callbacks", "custom"}},
-        {"record-names-copied", {"metadata", "records"}},
-        {"exceptions-swallowed", {"callbacks", "hazards"}},
-    };
-    for (const auto& [fault, groups] : faults) {
-        const ToolRun run = RunFaulty(fault);
-        EXPECT_EQ(run.status, 1) << fault;
-        EXPECT_EQ(FailedGroups(run.out), groups) << fault << "\n" << run.out.substr(0, 4000);
+    const std::vector<PlantedFault> faults = ReadPlantedFaults();
+    ASSERT_EQ(faults.size(), 17u) << "tests/tool/host-faults.txt";
+    for (const PlantedFault& fault : faults) {
+        const ToolRun run = RunFaulty(fault.name);
+        EXPECT_EQ(run.status, fault.release.empty() ? 0 : 1) << fault.name;
+        EXPECT_EQ(FailedGroups(run.out), fault.release) << fault.name << "\n" << run.out.substr(0, 4000);
+        EXPECT_EQ(run.out.find("host fault:"), std::string::npos) << fault.name << ": the release library checks nothing";
     }
+}
+
+TEST(Conformance, TheCheckedLibraryNamesWhatTheHostDidWrong) {
+#if !defined(QUON_CHECKED_LIBRARY_PATH)
+    GTEST_SKIP() << "no checked build of the library in sanitizer builds";
+#else
+    const ToolRun sound = RunTool({"conform", "--checked"});
+    EXPECT_EQ(sound.status, 0) << sound.out << sound.err;
+    EXPECT_NE(sound.out.find("conformance: 217 of 217 cases passed"), std::string::npos) << sound.out;
+
+    for (const PlantedFault& fault : ReadPlantedFaults()) {
+        const ToolRun run = RunFaulty(fault.name, {"conform", "--checked"});
+        EXPECT_EQ(run.status, 1) << fault.name;
+        EXPECT_EQ(FailedGroups(run.out), fault.checked) << fault.name << "\n" << run.out.substr(0, 4000);
+        if (!fault.message.empty())
+            EXPECT_NE(run.out.find("host fault: " + fault.message), std::string::npos)
+                << fault.name << "\n" << run.out.substr(0, 4000);
+    }
+
+    // A library with no checked build beside it is refused, naming the file looked for.
+    const ToolRun missing = RunTool({"conform", "--checked", "--library", "/nonexistent/libX.so"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_NE(missing.err.find("no checked build of /nonexistent/libX.so: /nonexistent/libXChecked.so is not there"),
+              std::string::npos)
+        << missing.err;
+#endif
 }
 
 TEST(Conformance, TheNormalHostHoldsNoPlantedFault) {
