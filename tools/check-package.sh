@@ -8,7 +8,8 @@
 #      (tools/check-load-order.sh),
 #   5. loads it with the installed quon-host: `list` must show its rows and their derived type
 #      strings, and `call` of its rows must print the expected results,
-#   6. runs the installed conformance catalogue with the installed quon-host (its default folder).
+#   6. runs the installed conformance catalogue with the installed quon-host (its default folder)
+#      against the installed library, and against its checked build where it is installed.
 #
 #   tools/check-package.sh [BUILD_DIR [QUON_HOST]]
 #
@@ -39,9 +40,14 @@ fi
 [[ -f "$build/CMakeCache.txt" ]] || fail "$build is not a configured build directory"
 build="$(cd "$build" && pwd)"
 
-step "building the package's libraries and quon-host in $build"
-cmake --build "$build" -j"$jobs" --target quon_runtime quon_extension quon-host >/dev/null ||
-    fail "building in $build"
+# What the package installs: the framework's archives, TestExternalLibrary, quon-host, and the
+# checked builds of the archives and the library where the build has them.
+targets=(quon_runtime quon_extension TestExternalLibrary quon-host)
+if cmake --build "$build" --target help | grep -q 'TestExternalLibraryChecked'; then
+    targets+=(quon_runtime_checked quon_extension_checked TestExternalLibraryChecked)
+fi
+step "building ${targets[*]} in $build"
+cmake --build "$build" -j"$jobs" --target "${targets[@]}" >/dev/null || fail "building in $build"
 
 prefix="$work/prefix"
 step "installing into $prefix"
@@ -152,10 +158,16 @@ expect_call 45 applyTwice 'x -> x * 3' 5
 expect_call 7 next 'newCounter(7)'
 expect_call 0 total '[]'
 
-step "running the installed conformance catalogue with the installed quon-host"
+step "running the installed conformance catalogue with the installed quon-host and library"
 [[ -f "$prefix/share/quon/conformance/scalars.cases" ]] || fail "no catalogue under $prefix/share/quon/conformance"
-"$prefix/bin/quon-host" --library "$build/libTestExternalLibrary.so" conform >"$work/conform.txt" 2>&1 || {
-    cat "$work/conform.txt" >&2
-    fail "the installed quon-host conform failed"
-}
+installed="$(find "$prefix" -name libTestExternalLibrary.so | head -n 1)"
+[[ -n "$installed" ]] || fail "no libTestExternalLibrary.so installed under $prefix"
+builds=("")
+[[ -f "${installed%.so}Checked.so" ]] && builds+=(--checked)
+for checked in "${builds[@]}"; do
+    "$prefix/bin/quon-host" --library "$installed" conform $checked >"$work/conform.txt" 2>&1 || {
+        cat "$work/conform.txt" >&2
+        fail "the installed quon-host conform $checked failed"
+    }
+done
 step "OK"
