@@ -30,6 +30,17 @@ foreach(build "" "_checked")
     list(APPEND quon_installed_targets quon_runtime${build} quon_extension${build} quon_externlib${build})
 endforeach()
 
+# The host's target (CMakeLists.txt): the whole runtime with its headers.
+set_target_properties(quon_host_runtime PROPERTIES EXPORT_NAME host_runtime)
+target_include_directories(quon_host_runtime INTERFACE
+    $<BUILD_INTERFACE:${CMAKE_SOURCE_DIR}> $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quon>)
+target_link_libraries(quon_host_runtime INTERFACE
+    "$<BUILD_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,quon_runtime>>"
+    "$<INSTALL_INTERFACE:$<LINK_LIBRARY:WHOLE_ARCHIVE,Quon::runtime>>")
+target_include_directories(quon_runtime INTERFACE $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/quon>)
+target_compile_features(quon_runtime INTERFACE cxx_std_20)
+list(APPEND quon_installed_targets quon_host_runtime)
+
 install(DIRECTORY platform memory strings hostabi diagnostics datatypes evaluator externlib
     DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/quon
     FILES_MATCHING PATTERN "*.h")
