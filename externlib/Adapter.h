@@ -6,13 +6,16 @@
 //   Bind<&maxint>::TypeString() "( Int * Int -> Int )", a constant of the read-only data (or one
 //                               text built on first use, when the signature names a custom class)
 //
-// The native function is a template argument: nothing is stored and nothing is dispatched at
+// Bind takes a function pointer (noexcept or not), a member function (its object is the first
+// parameter, a borrowed pointer of its registered class) or a lambda without captures. The
+// native function is a template argument: nothing is stored and nothing is dispatched at
 // run time. Temporaries of the arguments (string copies, ...) live until the call returns and
 // are released on every way out; adapters catch nothing.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <tuple>
 #include <type_traits>
 #include <utility>
@@ -98,20 +101,63 @@ private:
         // if a later conversion, the call or the result's conversion throws.
         std::tuple<typename Caster<P>::Argument...> arguments{
             MakeArgument<P>(CheckedArgument<P>(ArgumentCell(frame, I), I + 1), boundRowIndex<Function>)...};
-        Caster<R>::SetResult(result, Function(std::get<I>(arguments).Get()...));
+        Caster<R>::SetResult(result, std::invoke(Function, std::get<I>(arguments).Get()...));
     }
 };
 
+namespace detail {
+
+// The parts of what a row binds: a function pointer, noexcept or not (a C library's functions
+// are noexcept in C++), or a member function, whose object comes first as a borrowed pointer of
+// its registered class (const or not).
+template <class F>
+struct Bindable {
+    static constexpr bool kIsFunction = false;
+};
+template <class R, class... P>
+struct Bindable<R (*)(P...)> {
+    static constexpr bool kIsFunction = true;
+    template <auto Function>
+    using Bound = BoundFunction<Function, R, P...>;
+};
+template <class R, class... P>
+struct Bindable<R (*)(P...) noexcept> : Bindable<R (*)(P...)> {};
+template <class R, class C, class... P>
+struct Bindable<R (C::*)(P...)> {
+    static constexpr bool kIsFunction = true;
+    template <auto Function>
+    using Bound = BoundFunction<Function, R, C*, P...>;
+};
+template <class R, class C, class... P>
+struct Bindable<R (C::*)(P...) const> : Bindable<R (C::*)(P...)> {};
+template <class R, class C, class... P>
+struct Bindable<R (C::*)(P...) noexcept> : Bindable<R (C::*)(P...)> {};
+template <class R, class C, class... P>
+struct Bindable<R (C::*)(P...) const noexcept> : Bindable<R (C::*)(P...)> {};
+
+// A lambda without captures: bound as itself (the function pointer it converts to has no linkage
+// when the lambda is written inside a function, so it cannot be a template argument), with the
+// signature of that pointer.
+template <auto Function>
+concept CaptureFreeLambda = std::is_class_v<decltype(Function)> && requires { +Function; } &&
+                            Bindable<decltype(+Function)>::kIsFunction;
+
+}  // namespace detail
+
 template <auto Function>
 struct Bind {
-    static_assert(kNever<decltype(Function)>, "a row binds a plain function: &Function, or &Class::StaticFunction");
+    static_assert(kNever<decltype(Function)>,
+                  "a row binds a function: &Function, &Class::StaticFunction, &Class::Member (its object "
+                  "comes first) or a lambda without captures");
     static constexpr bool kBindable = false;
 };
 
-template <class R, class... P, R (*Function)(P...)>
-struct Bind<Function> : BoundFunction<Function, R, P...> {};
+template <auto Function>
+requires detail::Bindable<decltype(Function)>::kIsFunction
+struct Bind<Function> : detail::Bindable<decltype(Function)>::template Bound<Function> {};
 
-template <class R, class... P, R (*Function)(P...) noexcept>
-struct Bind<Function> : BoundFunction<Function, R, P...> {};
+template <auto Function>
+requires detail::CaptureFreeLambda<Function>
+struct Bind<Function> : detail::Bindable<decltype(+Function)>::template Bound<Function> {};
 
 }  // namespace QUON_ExternLib

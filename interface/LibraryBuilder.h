@@ -4,8 +4,8 @@
 //
 //   void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
 //       library.Name("HelloExtension", zul::VersionInfo(1, 0, 0, ""));
-//       static const CustomTypeEntry counterRow{"Counter", nullptr, &DestroyCounter, &CounterText, 0};
-//       library.CustomType<Counter>(counterRow);
+//       library.Class<Counter, &Counter::Text>("Counter");         // or CustomType<T>(row)
+//       library.Add<&Counter::Next>("next", "The next value.");    // "( Counter -> Int )"
 //       library.Add<&Gcd>("gcd", "Greatest common divisor.");            // "( Int * Int -> Int )"
 //       library.Add<&Cells>("cells", "...", "( Array[Array[Int]] -> Int )");  // a literal text
 //       library.AddRow({"sqrtC", &HandFloatAdapter<&Sqrt>, "(Float -> Float)", "..."});
@@ -22,6 +22,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <tuple>
 #include <typeinfo>
@@ -53,6 +54,12 @@ template <class T>
 zul::InterModuleProxy<std::string>* NameAsText(void*) {
     return new zul::InterModuleProxy<std::string>(Caster<T*>::Name());
 }
+// The text the author's function gives: a member (std::string Text() const) or a free function
+// of the object (std::string Text(const T&)).
+template <class T, auto TextOf>
+zul::InterModuleProxy<std::string>* TextOfObject(void* object) {
+    return new zul::InterModuleProxy<std::string>(std::string(std::invoke(TextOf, *static_cast<const T*>(object))));
+}
 
 }  // namespace detail
 
@@ -77,9 +84,31 @@ public:
         library.RegisterCustomType(typeid(T), completed);
     }
 
-    // A row for a native function: its generated adapter and, unless a literal text is given,
-    // its derived type string (derived either way, so that the classes it names are resolved and
-    // a literal is checked against it).
+    // Registers the class T under the Quon name `name` (a string that lives as long as the
+    // library, a literal): the host destroys its objects with T's destructor and shows each as
+    // TextOf gives it, a member function or a free function of a const T& returning a string
+    // (none: the name itself).
+    //
+    //   library.Class<Counter, &Counter::Text>("Counter");
+    template <class T, auto TextOf = nullptr>
+    void Class(const char* name) {
+        static_assert(CustomClass<T> && std::is_destructible_v<T>,
+                      "Class<T> registers a class of the library's own with a public destructor");
+        CustomTypeEntry row{name, nullptr, &detail::DeleteObject<T>, &detail::NameAsText<T>, 0};
+        if constexpr (!std::is_null_pointer_v<decltype(TextOf)>) {
+            static_assert(std::is_invocable_v<decltype(TextOf), const T&> &&
+                              std::is_constructible_v<std::string, std::invoke_result_t<decltype(TextOf), const T&>>,
+                          "Class<T, TextOf>: TextOf is a const member function of T, or a function of a "
+                          "const T&, that returns a string");
+            row.toText = &detail::TextOfObject<T, TextOf>;
+        }
+        library.RegisterCustomType(typeid(T), row);
+    }
+
+    // A row for a native function (a member function takes its object first; a lambda without
+    // captures is written as the template argument itself): its generated adapter and, unless a
+    // literal text is given, its derived type string (derived either way, so that the classes it
+    // names are resolved and a literal is checked against it).
     template <auto Function>
     void Add(const char* name, const char* description, const char* literalType = nullptr) {
         if constexpr (Bind<Function>::kBindable)

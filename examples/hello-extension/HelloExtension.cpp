@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <string>
@@ -100,10 +101,16 @@ std::int32_t ApplyTwice(std::function<int(int)> f, std::int32_t x) {
     return f(f(x));
 }
 
-// Step 6, a custom type: an opaque object the host holds and destroys through the registered row.
+// Step 6, a custom type: an opaque object the host holds, destroys with its destructor and shows
+// as Text gives it (both registered with Class below).
 class Counter {
 public:
     explicit Counter(std::int64_t start) : value(start) {}
+    // A member function is a row whose first parameter is the object.
+    std::int64_t Next() { return value++; }
+    std::string Text() const { return "Counter(" + std::to_string(value) + ")"; }
+
+private:
     std::int64_t value;  // the next number Next returns
 };
 
@@ -113,18 +120,27 @@ std::unique_ptr<Counter> NewCounter(std::int64_t start) {
     return std::make_unique<Counter>(start);
 }
 
-std::int64_t Next(Counter* counter) {
-    return counter->value++;
+// A free function of a Counter* is a row too (the object borrowed for the call).
+bool IsPositive(Counter* counter) {
+    return counter->Next() > 0;
 }
 
-void DestroyCounter(void* object) {
-    delete static_cast<Counter*>(object);
+// Step 7's low-level row: a type registered with a hand-written destroy and text, which
+// give the host a new InterModuleProxy it destroys.
+struct Tally {
+    std::int64_t count = 0;
+};
+
+std::unique_ptr<Tally> NewTally() {
+    return std::make_unique<Tally>();
 }
 
-// The text the host shows for a Counter; the host destroys the proxy.
-zul::InterModuleProxy<std::string>* CounterText(void* object) {
-    return new zul::InterModuleProxy<std::string>(
-        "Counter(" + std::to_string(static_cast<Counter*>(object)->value) + ")");
+void DestroyTally(void* object) {
+    delete static_cast<Tally*>(object);
+}
+
+zul::InterModuleProxy<std::string>* TallyText(void* object) {
+    return new zul::InterModuleProxy<std::string>("Tally(" + std::to_string(static_cast<Tally*>(object)->count) + ")");
 }
 
 }  // namespace hello
@@ -140,11 +156,12 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     using namespace hello;
     library.Name("HelloExtension", zul::VersionInfo(1, 0, 0, ""));
     // Before any row that names Counter: the classes a row names are resolved when it is added.
-    static const CustomTypeEntry counterRow{"Counter", nullptr, &DestroyCounter, &CounterText, 0};
-    library.CustomType<Counter>(counterRow);
+    library.Class<Counter, &Counter::Text>("Counter");
 
     library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.");       // ( Int * Int -> Int )
     library.Add<&Hypot>("hypot", "Length of the hypotenuse.");              // ( Float * Float -> Float )
+    library.Add<&::labs>("labs", "The absolute value (the C library's labs)."); // ( Int -> Int )
+    library.Add<[](std::int64_t x) { return x * x; }>("square", "x * x.");  // ( Int -> Int )
     library.Add<&Divide>("divide", "a / b, rounded toward zero.");          // ( Int * Int -> Int )
     library.Add<&Greet>("greet", "A greeting for a name.");                 // ( String -> String )
     library.Add<&Shout>("shout", "The text in capitals.");                  // ( String -> String )
@@ -155,7 +172,12 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     library.Add<&Norm>("norm", "Distance of a point from the origin.");
     library.Add<&ApplyTwice>("applyTwice", "f(f(x)).");  // ( ( Int -> Int ) * Int -> Int )
     library.Add<&NewCounter>("newCounter", "A counter starting at the given Int.");  // ( Int -> Counter )
-    library.Add<&Next>("next", "The counter's number, then one more.");              // ( Counter -> Int )
+    library.Add<&Counter::Next>("next", "The counter's number, then one more.");     // ( Counter -> Int )
+    library.Add<&IsPositive>("isPositive", "Whether the counter's next number is above 0.");
     // Step 7: one adapter under a second name, with a literal type text.
     library.AddRow({"total", kGenerated<&SumInts>, "( Array[Int] -> Int )", "Same as sumInts."});
+    // ... and a custom type registered with its row as the host reads it.
+    static const CustomTypeEntry tallyRow{"Tally", nullptr, &DestroyTally, &TallyText, 0};
+    library.CustomType<Tally>(tallyRow);
+    library.Add<&NewTally>("newTally", "A tally at 0.");  // (  -> Tally )
 }
