@@ -72,6 +72,7 @@ HostLibrary::HostLibrary(const std::string& path, Strings strings) : library(pat
     for (std::uint64_t i = 0; i < descriptor->customTypeCount; ++i)
         QUON_DataTypes::ExternalTypeRegistry::Instance().Register(descriptor->customTypes[i].typeName);
     rows.reserve(descriptor->functionCount);
+    const QUON_ExternLib::PublishedBeside* beside = QUON_ExternLib::BesideOf(*descriptor);
     for (std::uint64_t i = 0; i < descriptor->functionCount; ++i) {
         const QUON_ExternLib::FunctionEntry& entry = descriptor->functions[i];
         // Whatever makes a row unusable is found here, once: every use of the row reads `error`.
@@ -85,7 +86,10 @@ HostLibrary::HostLibrary(const std::string& path, Strings strings) : library(pat
             error = "its type string is not a function type: " + std::string(entry.typeString);
             type.reset();
         }
-        rows.push_back({&entry, type ? std::move(*type) : QUON_DataTypes::DataType(), std::move(error)});
+        std::string names;
+        if (beside != nullptr && beside->parameterNames[i] != nullptr) names = beside->parameterNames[i];
+        rows.push_back({&entry, type ? std::move(*type) : QUON_DataTypes::DataType(), std::move(error),
+                        std::move(names)});
         byName.emplace(entry.name, i);
     }
 }

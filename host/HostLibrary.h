@@ -31,6 +31,7 @@ public:
         QUON_DataTypes::DataType type;  // the parsed function type; Undefined when the row is unusable
         std::string error;              // why the row cannot be called (no type string, one that does
                                         // not parse or is not a function type); empty when it can
+        std::string parameterNames;     // "a, b", as the library publishes them beside the descriptor; empty: none
     };
 
     // Where the library's string bodies come from: its own pool, or the host's (the host installs

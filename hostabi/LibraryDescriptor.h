@@ -79,6 +79,38 @@ static_assert(offsetof(LibraryDescriptor, libraryVersion) == 0x040);
 static_assert(offsetof(LibraryDescriptor, frameworkVersion) == 0x0B0);
 static_assert(offsetof(LibraryDescriptor, frameworkMinVersion) == 0x120);
 
+// What a library built with framework build 26072 or later publishes beside its descriptor, at
+// kBesideOffset bytes from the descriptor's start in the same object: the rows' parameter names.
+// The descriptor's layout is unchanged; a host finds the block through BesideOf, which reads it
+// only for a library whose framework version says it has one.
+struct PublishedBeside {
+    std::uint64_t magic;                // kBesideMagic
+    std::uint64_t rowCount;             // the descriptor's functionCount
+    const char* const* parameterNames;  // per row: the names, ", " between them; null: none given
+};
+
+static_assert(sizeof(PublishedBeside) == 24);
+inline constexpr std::size_t kBesideOffset = 0x1D0;
+inline constexpr std::uint64_t kBesideMagic = 0x0131656469736542;  // "Beside\x31\x01"
+inline constexpr std::uint32_t kBesideBuild = 26072;
+
+// The block beside `descriptor`, or null: the framework version must be 0.6.12 with a build of at
+// least kBesideBuild, or later than 0.6, and the block must carry the magic and the row count.
+inline const PublishedBeside* BesideOf(const LibraryDescriptor& descriptor) {
+    const zul::VersionInfo& version = descriptor.frameworkVersion;
+    std::uint64_t build = 0;
+    for (char c : version.tweak) {
+        if (c < '0' || c > '9' || build > 1000000000) return nullptr;
+        build = build * 10 + static_cast<std::uint64_t>(c - '0');
+    }
+    const bool later = version.major > 0 || version.minor > 6 || (version.minor == 6 && version.patch > 12);
+    const bool since = version.major == 0 && version.minor == 6 && version.patch == 12 && build >= kBesideBuild;
+    if (!later && !since) return nullptr;
+    const auto* beside = reinterpret_cast<const PublishedBeside*>(reinterpret_cast<const char*>(&descriptor) +
+                                                                  kBesideOffset);
+    return beside->magic == kBesideMagic && beside->rowCount == descriptor.functionCount ? beside : nullptr;
+}
+
 }  // namespace QUON_ExternLib
 
 // The entry points, exported under these plain names.

@@ -23,6 +23,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <tuple>
 #include <typeinfo>
@@ -114,6 +115,20 @@ public:
         if constexpr (Bind<Function>::kBindable)
             boundRowIndex<Function> = library.AddGenerated(
                 {name, kGenerated<Function>, literalType, description}, &CheckedDerivedType<Function>);
+    }
+
+    // The same, with the names of the function's parameters, which hosts show beside the row's
+    // type (quon-host list): one name per parameter.
+    //
+    //   library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.", {"a", "b"});
+    template <auto Function>
+    void Add(const char* name, const char* description, std::initializer_list<const char*> parameterNames,
+             const char* literalType = nullptr) {
+        if constexpr (Bind<Function>::kBindable) {
+            Add<Function>(name, description, literalType);
+            library.SetParameterNames(library.LastRow(), parameterNames,
+                                      std::tuple_size_v<typename Bind<Function>::Types> - 1);
+        }
     }
 
     // A row exactly as given (a hand-written adapter, a shared adapter, a literal text): its text

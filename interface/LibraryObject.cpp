@@ -66,6 +66,7 @@ LibraryDescriptor* LibraryObject::Data() {
     textRoom = 0;
     textNext = nullptr;
     checkedRecordLiterals.clear();
+    parameterTexts.clear();
     // The custom type names are known to this module's parser only while the build checks
     // literal texts, so that no pooled string of this module outlives the build.
     struct Forget {
@@ -103,6 +104,7 @@ std::size_t LibraryObject::AppendFunction(const FunctionEntry& given) {
     row.name = KeepText(given.name);
     row.description = KeepText(given.description != nullptr ? given.description : "");
     functionTable.push_back(row);
+    parameterTexts.push_back(nullptr);
     return functionTable.size() - 1;
 }
 
@@ -171,6 +173,23 @@ void LibraryObject::Publish() {
     descriptor.functions = functionTable.data();
     descriptor.customTypeCount = customTypeTable.size();
     descriptor.customTypes = customTypeTable.data();
+    beside = {kBesideMagic, functionTable.size(), parameterTexts.data()};
+}
+
+void LibraryObject::SetParameterNames(std::size_t index, std::initializer_list<const char*> names,
+                                      std::size_t parameters) {
+    const char* row = functionTable[index].name;
+    if (names.size() != parameters)
+        RefuseRow(row, std::to_string(names.size()) + " parameter names for " + std::to_string(parameters) +
+                           " parameter" + (parameters == 1 ? "" : "s"));
+    std::string text;
+    for (const char* name : names) {
+        if (name == nullptr || !IsFunctionName(name))
+            RefuseRow(row, "the parameter name '" + std::string(name != nullptr ? name : "") +
+                               "' is not a name: a letter or '_', then letters, digits and '_'");
+        text += (text.empty() ? "" : ", ") + std::string(name);
+    }
+    parameterTexts[index] = parameters == 0 ? nullptr : KeepText(text.c_str());
 }
 
 void LibraryObject::RegisterCustomType(std::type_index nativeType, const CustomTypeEntry& row) {

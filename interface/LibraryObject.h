@@ -4,6 +4,7 @@
 // DescribeLibrary (interface/LibraryBuilder.h), run on the first LibraryData.
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <typeindex>
@@ -46,6 +47,10 @@ public:
     bool RecordLiteralChecked(const char* literal) const;
     void CheckRecordLiteral(const char* name, const std::type_info& structure, const char* literal,
                             const char* assembled);
+    // Publishes the names of row `index`'s parameters beside the descriptor; refuses a count
+    // other than the row's `parameters` and a name that is not a name.
+    void SetParameterNames(std::size_t index, std::initializer_list<const char*> names, std::size_t parameters);
+    std::size_t LastRow() const { return functionTable.size() - 1; }
     [[noreturn]] void RefuseRow(const char* name, const std::string& why) const;
     [[noreturn]] void Refuse(const std::string& what) const;  // "<library>: <what>"
     // Refuses a name that is not a type name or is taken, and a class registered twice.
@@ -75,6 +80,8 @@ private:
     zul::zulStdString::tString ownedString =
         zul::zulStdString::tString::Adopt(zul::zulStdString::tBaseString::NewInPlace(ownedBody));
     alignas(8) unsigned char ownedBody[sizeof(zul::zulStdString::tBaseString)];
+    PublishedBeside beside{};                      // read by hosts, at kBesideOffset from the descriptor
+    std::vector<const char*> parameterTexts;       // per row: "a, b", or null
 
     friend struct LibraryObjectLayout;
 };
@@ -87,12 +94,14 @@ struct LibraryObjectLayout {
     static constexpr std::size_t kParentContext = offsetof(LibraryObject, parentContext) - kDescriptor;
     static constexpr std::size_t kBuilt = offsetof(LibraryObject, built) - kDescriptor;
     static constexpr std::size_t kOwnedString = offsetof(LibraryObject, ownedString) - kDescriptor;
+    static constexpr std::size_t kBeside = offsetof(LibraryObject, beside) - kDescriptor;
 #pragma GCC diagnostic pop
 };
 
 static_assert(LibraryObjectLayout::kParentContext == 0x190);
 static_assert(LibraryObjectLayout::kBuilt == 0x198);
 static_assert(LibraryObjectLayout::kOwnedString == 0x1A0);
+static_assert(LibraryObjectLayout::kBeside == kBesideOffset);
 
 // The one library object of this module, constructed at load before any entry point runs.
 LibraryObject& TheLibrary();

@@ -1,5 +1,6 @@
 #include "quon-host/DescriptorPrinter.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <iomanip>
@@ -85,6 +86,14 @@ bool PrintDescriptorJson(std::ostream& out, const HostLibrary& library) {
                 parameters.push_back(type.GetFunctionSubType(i).ToString().Text());
             function["canonical"] = row.type.ToString().Text();
             function["parameters"] = parameters;
+            if (!row.parameterNames.empty()) {
+                nlohmann::ordered_json names = nlohmann::ordered_json::array();
+                for (std::size_t start = 0, end; start <= row.parameterNames.size(); start = end + 2) {
+                    end = std::min(row.parameterNames.find(", ", start), row.parameterNames.size());
+                    names.push_back(JsonSafe(row.parameterNames.substr(start, end - start).c_str()));
+                }
+                function["parameterNames"] = names;
+            }
             function["result"] = type.GetFunctionSubType(0).ToString().Text();
         } else {
             function["canonical"] = function["parameters"] = function["result"] = nullptr;
@@ -135,6 +144,7 @@ bool PrintDescriptor(std::ostream& out, const HostLibrary& library) {
             << OrNull(row.description) << "\n       published  " << OrNull(row.typeString) << "\n";
         if (parsed.error.empty()) {
             out << "       canonical  " << parsed.type.ToString().Text() << "\n";
+            if (!parsed.parameterNames.empty()) out << "       parameters " << parsed.parameterNames << "\n";
         } else {
             out << "       UNUSABLE: " << parsed.error << "\n";
             allParsed = false;

@@ -13,7 +13,7 @@ namespace zul {
 
 class FrameworkInfo {
 public:
-    // The record, made on first use with the framework's version ("0.6.12 (26071)" for 0.6.12.26071).
+    // The record, made on first use with the framework's version ("0.6.12 (26072)" for 0.6.12.26072).
     static FrameworkInfo& Instance();
 
     // Adds `value` to the values of `key` and to its joined text ("a, b, c", in the order added).

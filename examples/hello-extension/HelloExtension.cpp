@@ -158,7 +158,7 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     // Before any row that names Counter: the classes a row names are resolved when it is added.
     library.Class<Counter, &Counter::Text>("Counter");
 
-    library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.");       // ( Int * Int -> Int )
+    library.Add<&Gcd>("gcd", "Greatest common divisor of two Ints.", {"a", "b"});  // ( Int * Int -> Int )
     library.Add<&Hypot>("hypot", "Length of the hypotenuse.");              // ( Float * Float -> Float )
     library.Add<&::labs>("labs", "The absolute value (the C library's labs)."); // ( Int -> Int )
     library.Add<[](std::int64_t x) { return x * x; }>("square", "x * x.");  // ( Int -> Int )
@@ -170,7 +170,7 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     library.Add<&Words>("words", "The words of a text, split at spaces.");  // ( String -> Array[String] )
     library.Add<&Midpoint>("midpoint", "The point halfway between two points.");
     library.Add<&Norm>("norm", "Distance of a point from the origin.");
-    library.Add<&ApplyTwice>("applyTwice", "f(f(x)).");  // ( ( Int -> Int ) * Int -> Int )
+    library.Add<&ApplyTwice>("applyTwice", "f(f(x)).", {"f", "x"});  // ( ( Int -> Int ) * Int -> Int )
     library.Add<&NewCounter>("newCounter", "A counter starting at the given Int.");  // ( Int -> Counter )
     library.Add<&Counter::Next>("next", "The counter's number, then one more.");     // ( Counter -> Int )
     library.Add<&IsPositive>("isPositive", "Whether the counter's next number is above 0.");

@@ -109,7 +109,7 @@ TEST(LibraryDescriptor, HostReadsAndBindsTheDescriptorAtItsFixedOffsets) {
     EXPECT_EQ(TextAt(descriptor, 0x040 + 16), "abc") << "libraryVersion.tweak";
     EXPECT_EQ(TextAt(descriptor, 0x040 + 48), "0.6.5") << "libraryVersion.publicString";
     EXPECT_EQ(TextAt(descriptor, 0x040 + 80), "0.6.5 (abc)") << "libraryVersion.fullString";
-    EXPECT_EQ(TextAt(descriptor, 0x0B0 + 80), "0.6.12 (26071)") << "frameworkVersion.fullString";
+    EXPECT_EQ(TextAt(descriptor, 0x0B0 + 80), "0.6.12 (26072)") << "frameworkVersion.fullString";
     EXPECT_EQ(TextAt(descriptor, 0x120 + 48), "0.6.12") << "frameworkMinVersion.publicString";
     EXPECT_EQ(TextAt(descriptor, 0x120 + 80), "0.6.12 (26000)") << "frameworkMinVersion.fullString";
     EXPECT_EQ(At<bool>(descriptor, 0x198), true) << "built flag after LibraryData";

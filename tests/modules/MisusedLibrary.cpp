@@ -184,6 +184,8 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     if (Misuse("literal-parse")) library.Add<&Gcd>("gcdP", "...", "( Int * Int -> Itn )");
     if (Misuse("literal-trailing")) library.Add<&Gcd>("gcdT", "...", "( Int * Int -> Int ) Int");
     if (Misuse("record-literal")) library.Add<&Second>("second", "...");
+    if (Misuse("parameter-count")) library.Add<&Gcd>("gcdN", "...", {"a"});
+    if (Misuse("parameter-word")) library.Add<&Gcd>("gcdW", "...", {"a", "b c"});
 
     // Accepted: a literal that differs in spacing and attribute order only, a name from a text
     // that ends before the library does, no description, a binding that leaves a field out.

@@ -151,6 +151,16 @@ TEST(CommandLine, ListPrintsTheDescriptorAsJson) {
         EXPECT_EQ(function["result"], "Int");
     }
     EXPECT_EQ(document["functions"][0]["name"], "__libData__") << "in the descriptor's order";
+    EXPECT_FALSE(document["functions"][0].contains("parameterNames")) << "a row that names none";
+
+    // The names a library publishes beside its descriptor, in both forms of list.
+    const ToolRun hello = RunTool({"--library", QUON_HELLO_PATH, "list", "--json"});
+    ASSERT_EQ(hello.status, 0) << hello.err;
+    const nlohmann::json helloDocument = nlohmann::json::parse(hello.out);
+    EXPECT_EQ(helloDocument["functions"][0]["parameterNames"], nlohmann::json::parse(R"(["a", "b"])"));
+    const ToolRun text = RunTool({"--library", QUON_HELLO_PATH, "list"});
+    EXPECT_NE(text.out.find("canonical  (Int * Int -> Int)\n       parameters a, b\n"), std::string::npos)
+        << text.out;
 }
 
 // Errors say what went wrong, not what a later step of the same failure saw.

@@ -109,9 +109,10 @@ TEST(Conformance, TheCheckedLibraryNamesWhatTheHostDidWrong) {
         const ToolRun run = RunFaulty(fault.name, {"conform", "--checked"});
         EXPECT_EQ(run.status, 1) << fault.name;
         EXPECT_EQ(FailedGroups(run.out), fault.checked) << fault.name << "\n" << run.out.substr(0, 4000);
-        if (!fault.message.empty())
+        if (!fault.message.empty()) {
             EXPECT_NE(run.out.find("host fault: " + fault.message), std::string::npos)
                 << fault.name << "\n" << run.out.substr(0, 4000);
+        }
     }
 
     // A library with no checked build beside it is refused, naming the file looked for.
