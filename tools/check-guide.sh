@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Checks that every C++ and CMake snippet of docs/extension-guide.md is taken from the example it
-# teaches (examples/hello-extension), which the tests build: each snippet's lines, leading and
-# trailing blanks aside, must appear as consecutive lines of HelloExtension.cpp (```cpp) or of
-# its CMakeLists.txt (```cmake). Other blocks (```sh, ```text) are not checked.
+# teaches (examples/hello-extension, and examples/zlib-extension for the step that wraps a C
+# library), which the tests build: each snippet's lines, leading and trailing blanks aside, must
+# appear as consecutive lines of one example's .cpp file (```cpp) or of its CMakeLists.txt
+# (```cmake). Other blocks (```sh, ```text) are not checked.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 guide="$root/docs/extension-guide.md"
 example="$root/examples/hello-extension"
+zlib="$root/examples/zlib-extension"
 
-awk -v cpp="$example/HelloExtension.cpp" -v cmake="$example/CMakeLists.txt" '
+awk -v cpp="$example/HelloExtension.cpp" -v cmake="$example/CMakeLists.txt" \
+    -v zcpp="$zlib/ZlibExtension.cpp" -v zcmake="$zlib/CMakeLists.txt" '
     function trim(s) { sub(/^[ \t]+/, "", s); sub(/[ \t]+$/, "", s); return s }
     function load(file, lines,    n, line) {
         n = 0
@@ -24,11 +27,16 @@ awk -v cpp="$example/HelloExtension.cpp" -v cmake="$example/CMakeLists.txt" '
         }
         return 0
     }
-    BEGIN { ncpp = load(cpp, cppLines); ncmake = load(cmake, cmakeLines); failed = 0; checked = 0 }
+    BEGIN {
+        ncpp = load(cpp, cppLines); ncmake = load(cmake, cmakeLines)
+        nzcpp = load(zcpp, zcppLines); nzcmake = load(zcmake, zcmakeLines)
+        failed = 0; checked = 0
+    }
     /^```(cpp|cmake)[ \t]*$/ { kind = substr($0, 4); kind = trim(kind); m = 0; start = NR; inside = 1; next }
     /^```/ && inside {
         inside = 0; ++checked
-        ok = kind == "cpp" ? found(cppLines, ncpp, snippet, m) : found(cmakeLines, ncmake, snippet, m)
+        ok = kind == "cpp" ? found(cppLines, ncpp, snippet, m) || found(zcppLines, nzcpp, snippet, m) \
+                           : found(cmakeLines, ncmake, snippet, m) || found(zcmakeLines, nzcmake, snippet, m)
         if (!ok) { printf "check-guide: the %s snippet at line %d is not in the example\n", kind, start; failed = 1 }
         next
     }

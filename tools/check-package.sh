@@ -138,6 +138,17 @@ step "running the example's cases with $host"
     fail "the example's own cases failed"
 }
 
+# The step that wraps a C library: examples/zlib-extension against the prefix and Debian's zlib.
+step "building examples/zlib-extension against the prefix and running its cases"
+cmake -S "$source_dir/examples/zlib-extension" -B "$work/zlib" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_PREFIX_PATH="$prefix" >/dev/null || fail "configuring the zlib example against $prefix"
+cmake --build "$work/zlib" -j"$jobs" >/dev/null || fail "building the zlib example against $prefix"
+"$host" conform --library "$work/zlib/libZlibExtension.so" --cases "$source_dir/examples/zlib-extension" \
+    >"$work/zlib.txt" 2>&1 || {
+    cat "$work/zlib.txt" >&2
+    fail "the zlib example's own cases failed"
+}
+
 step "running the installed conformance catalogue with the installed quon-host and library"
 [[ -f "$prefix/share/quon/conformance/scalars.cases" ]] || fail "no catalogue under $prefix/share/quon/conformance"
 installed="$(find "$prefix" -name libTestExternalLibrary.so | head -n 1)"

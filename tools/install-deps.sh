@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(g++ make cmake libgtest-dev libgmock-dev libbenchmark-dev clang libclang-rt-14-dev
-    libcli11-dev libedit-dev libpng-dev pkg-config nlohmann-json3-dev)
+    libcli11-dev libedit-dev libpng-dev pkg-config nlohmann-json3-dev zlib1g-dev)
 missing=()
 for package in "${packages[@]}"; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
