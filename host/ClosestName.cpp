@@ -7,18 +7,20 @@
 namespace quon_host {
 
 std::size_t EditDistance(std::string_view a, std::string_view b) {
-    std::vector<std::size_t> row(b.size() + 1);
-    std::iota(row.begin(), row.end(), 0);
+    // Three rows: two neighbours swapped ("lsit" for "list") count as one edit.
+    std::vector<std::size_t> before(b.size() + 1), previous(b.size() + 1), row(b.size() + 1);
+    std::iota(previous.begin(), previous.end(), 0);
     for (std::size_t i = 1; i <= a.size(); ++i) {
-        std::size_t diagonal = row[0];
         row[0] = i;
         for (std::size_t j = 1; j <= b.size(); ++j) {
-            const std::size_t above = row[j];
-            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
-            diagonal = above;
+            row[j] = std::min({previous[j] + 1, row[j - 1] + 1, previous[j - 1] + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            if (i > 1 && j > 1 && a[i - 1] == b[j - 2] && a[i - 2] == b[j - 1])
+                row[j] = std::min(row[j], before[j - 2] + 1);
         }
+        std::swap(before, previous);
+        std::swap(previous, row);
     }
-    return row[b.size()];
+    return previous[b.size()];
 }
 
 std::string ClosestName(std::string_view name, const std::vector<std::string_view>& candidates,

@@ -144,7 +144,7 @@ void AddConformCommand(CLI::App& app, Tool& tool) {
              "prints; docs/conformance.md describes the groups and the file format.\n");
     command->callback([&tool] {
         if (checked) {
-            const std::string release = tool.libraryPath.empty() ? DefaultLibraryPath() : tool.libraryPath;
+            const std::string release = tool.LibraryFile();
             const std::string path = CheckedLibraryPath(release);
             if (path.empty() || ::access(path.c_str(), R_OK) != 0) {
                 std::cerr << "quon-host: error: no checked build of " << release << ": "
@@ -183,7 +183,7 @@ void AddConformCommand(CLI::App& app, Tool& tool) {
         });
         // Before this process loads the library: the child must make the first load.
         if (second) {
-            const std::string path = tool.libraryPath.empty() ? DefaultLibraryPath() : tool.libraryPath;
+            const std::string path = tool.LibraryFile();
             libraryStrings = RunWithLibraryStrings(path, groups, verbose, totals);
         }
         const Totals host = RunGroups(tool.Library(), groups, Setup::kHostStrings, verbose, std::cout);

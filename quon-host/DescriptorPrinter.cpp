@@ -117,6 +117,18 @@ bool PrintDescriptorJson(std::ostream& out, const HostLibrary& library) {
     return allParsed;
 }
 
+bool PrintFunction(std::ostream& out, const HostLibrary::Row& row) {
+    out << OrNull(row.entry->name) << " -- " << OrNull(row.entry->description) << "\n  published   "
+        << OrNull(row.entry->typeString) << "\n";
+    if (!row.error.empty()) {
+        out << "  UNUSABLE: " << row.error << "\n";
+        return false;
+    }
+    out << "  canonical   " << row.type.ToString().Text() << "\n";
+    if (!row.parameterNames.empty()) out << "  parameters  " << row.parameterNames << "\n";
+    return true;
+}
+
 bool PrintDescriptor(std::ostream& out, const HostLibrary& library) {
     const QUON_ExternLib::LibraryDescriptor& descriptor = library.Descriptor();
     out << "Library \"" << OrNull(descriptor.libraryName) << "\"\n";

@@ -13,6 +13,10 @@ namespace quon_host {
 // type (the reason is printed under the row).
 bool PrintDescriptor(std::ostream& out, const HostLibrary& library);
 
+// One function: its name, description, published and canonical type, parameter names where the
+// library gives them. False when the row cannot be called.
+bool PrintFunction(std::ostream& out, const HostLibrary::Row& row);
+
 // The same as one JSON object, for tools and for an author's signature stubs: the library's name,
 // interface, versions, custom types, and per function its name, description, published and
 // canonical type text with its parameter and result types (null where the row cannot be called,

@@ -1,5 +1,7 @@
 // `quon-host [list] [LIBRARY]`: the descriptor with every type string parsed again;
 // `quon-host type TEXT...`: type strings parsed and described; `quon-host help [SUBCOMMAND]`.
+#include <sys/stat.h>
+
 #include <iostream>
 
 #include "quon-host/DescriptorPrinter.h"
@@ -11,13 +13,35 @@ namespace quon_host {
 void AddListCommand(CLI::App& app, Tool& tool) {
     CLI::App* list = app.add_subcommand(
         "list", "Print the library's descriptor and parse every published type string again (the default)");
-    list->add_option("LIBRARY", tool.libraryPath, "The library's path");
+    static std::string word;
+    list->add_option("LIBRARY|NAME", word,
+                     "The library's path (a word that names a file, holds a '/' or ends in .so), or the name of "
+                     "one function to show");
     tool.AddLibraryOption(list);
     static bool json = false;
     list->add_flag("--json", json,
                    "Print the descriptor as JSON, with each function's parameter and result types");
+    SetUsage(list, "",
+             "  quon-host list\n  quon-host list maxint                 # one function: its types and description\n"
+             "  quon-host list ./libHelloExtension.so --json\n");
     auto run = [&tool] {
+        struct stat info {};
+        const bool libraryWord = ::stat(word.c_str(), &info) == 0 || word.find('/') != std::string::npos ||
+                                 (word.size() > 3 && word.compare(word.size() - 3, 3, ".so") == 0);
+        if (!word.empty() && libraryWord) tool.libraryPath = word;
         const HostLibrary& library = tool.Library();
+        if (!word.empty() && !libraryWord) {
+            const HostLibrary::Row* row = library.Find(word);
+            if (row == nullptr) {
+                const std::string closest = library.ClosestName(word);
+                std::cerr << "quon-host: error: no function '" << word << "' in " << library.Loaded().Path()
+                          << (closest.empty() ? "" : "; did you mean '" + closest + "'?") << "\n";
+                tool.status = kExitFailure;
+            } else if (!PrintFunction(std::cout, *row)) {
+                tool.status = kExitFailure;
+            }
+            return;
+        }
         if (!json) std::cout << "Loaded " << library.Loaded().Path() << "\n";
         if (!(json ? PrintDescriptorJson(std::cout, library) : PrintDescriptor(std::cout, library))) {
             std::cerr << "quon-host: error: a row cannot be called: its type string is missing, does not parse or "

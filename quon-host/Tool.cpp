@@ -1,10 +1,12 @@
 #include "quon-host/Tool.h"
 
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cmath>
 #include <cstdlib>
 #include <map>
+#include <sstream>
 
 #include "host/ClosestName.h"
 
@@ -12,7 +14,44 @@ namespace quon_host {
 
 namespace {
 
-// CLI11's usage line with the words a subcommand takes unparsed (call, eval, repl read their own).
+// The terminal's width for help texts: standard output's, else $COLUMNS, else 80.
+std::size_t HelpWidth() {
+    winsize size{};
+    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) return size.ws_col;
+    if (const char* columns = std::getenv("COLUMNS"); columns != nullptr && std::atoi(columns) >= 20)
+        return static_cast<std::size_t>(std::atoi(columns));
+    return 80;
+}
+
+// The text's paragraphs wrapped at word ends to `width` columns; lines that start with a blank
+// (examples, tables) are kept as they are.
+std::string Wrapped(const std::string& text, std::size_t width) {
+    std::string out;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line[0] == ' ') {
+            out += line;
+        } else {
+            while (line.size() > width) {
+                std::size_t cut = line.rfind(' ', width);
+                if (cut == std::string::npos || cut == 0) cut = line.find(' ', width);
+                if (cut == std::string::npos) break;
+                out += line.substr(0, cut) + "\n";
+                line.erase(0, line.find_first_not_of(' ', cut));
+            }
+            out += line;
+        }
+        if (end < text.size()) out += "\n";
+        start = end + 1;
+    }
+    return out;
+}
+
+// CLI11's help with the words a subcommand takes unparsed (call, eval, repl read their own) in its
+// usage line, and every text wrapped at word ends to the terminal's width.
 class UsageFormatter : public CLI::Formatter {
 public:
     std::map<const CLI::App*, std::string> positionals;
@@ -22,6 +61,27 @@ public:
         if (const auto found = positionals.find(app); found != positionals.end())
             usage.insert(usage.find_last_not_of('\n') + 1, " " + found->second);
         return usage;
+    }
+    std::string make_option_desc(const CLI::Option* option) const override {
+        return Wrapped(CLI::Formatter::make_option_desc(option), DescriptionWidth());
+    }
+    std::string make_subcommand(const CLI::App* command) const override {
+        std::stringstream out;
+        CLI::detail::format_help(out, command->get_display_name(true),
+                                 Wrapped(command->get_description(), DescriptionWidth()), column_width_);
+        return out.str();
+    }
+    std::string make_description(const CLI::App* app) const override {
+        return Wrapped(CLI::Formatter::make_description(app), HelpWidth() - 1);
+    }
+    std::string make_footer(const CLI::App* app) const override {
+        return Wrapped(CLI::Formatter::make_footer(app), HelpWidth() - 1);
+    }
+
+private:
+    std::size_t DescriptionWidth() const {
+        const std::size_t width = HelpWidth();
+        return width > column_width_ + 20 ? width - column_width_ - 1 : 20;
     }
 };
 
@@ -40,21 +100,28 @@ double ParseNumber(const std::string& text) {
 }  // namespace
 
 const HostLibrary& Tool::Library() {
-    if (library == nullptr)
-        library = std::make_unique<HostLibrary>(libraryPath.empty() ? DefaultLibraryPath() : libraryPath,
-                                                HostLibrary::Strings::kHostPool);
+    if (library == nullptr) library = std::make_unique<HostLibrary>(LibraryFile(), HostLibrary::Strings::kHostPool);
     return *library;
+}
+
+std::string Tool::LibraryFile() const {
+    if (libraryPath.empty()) return DefaultLibraryPath();
+    if (libraryPath.find('/') == std::string::npos && ::access(libraryPath.c_str(), F_OK) == 0)
+        return "./" + libraryPath;
+    return libraryPath;
 }
 
 void Tool::AddLibraryOption(CLI::App* command) {
     command->add_option("--library", libraryPath, "The extension library (default: the built library)");
 }
 
+std::shared_ptr<CLI::Formatter> ToolFormatter() {
+    return TheFormatter();
+}
+
 void SetUsage(CLI::App* command, const std::string& positionals, const std::string& examples) {
-    if (!positionals.empty()) {
-        TheFormatter()->positionals[command] = positionals;
-        command->formatter(TheFormatter());
-    }
+    if (!positionals.empty()) TheFormatter()->positionals[command] = positionals;
+    command->formatter(TheFormatter());
     if (!examples.empty()) command->footer("Examples:\n" + examples);
 }
 

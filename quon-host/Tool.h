@@ -32,6 +32,9 @@ public:
 
     // The library, loaded on first use with the host's own string allocator installed in it.
     const HostLibrary& Library();
+    // The file Library() loads: libraryPath (a bare file name that names a file here as ./NAME,
+    // not one the dynamic linker looks for on its path), or the default library.
+    std::string LibraryFile() const;
     // Gives `command` its own --library option, so that its help shows it.
     void AddLibraryOption(CLI::App* command);
 
@@ -41,6 +44,9 @@ private:
 
 // The words a subcommand takes after its options, shown in its usage line ("NAME ARG..."), and
 // examples shown below its help.
+// The formatter of the tool's help: usage lines with unparsed words, texts wrapped to the terminal.
+std::shared_ptr<CLI::Formatter> ToolFormatter();
+
 void SetUsage(CLI::App* command, const std::string& positionals, const std::string& examples);
 
 // A number from `min` to `max`: "not a number" for a text that is none (NaN among them).

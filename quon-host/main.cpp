@@ -9,8 +9,12 @@
 #include <iostream>
 #include <new>
 #include <optional>
+#include <regex>
+#include <sstream>
+#include <string_view>
 #include <vector>
 
+#include "host/ClosestName.h"
 #include "host/HostEvaluator.h"
 #include "host/LibraryBoundary.h"
 #include "hostabi/LibraryDescriptor.h"
@@ -35,9 +39,59 @@ void CheckLibraryWord(const CLI::App& app, const std::string& word) {
     throw UsageError("unknown subcommand '" + word + "'" + SubcommandHint(app, word));
 }
 
-// What went wrong with the command line, and where to look.
-int UsageFailure(const std::string& message) {
-    std::cerr << "quon-host: " << message << "\nRun 'quon-host --help' for more information.\n";
+// The subcommand the command line named, or null.
+const CLI::App* NamedSubcommand(const CLI::App& app) {
+    const std::vector<const CLI::App*> named = app.get_subcommands([](const CLI::App*) { return true; });
+    for (const CLI::App* command : named)
+        if (command->count() > 0) return command;
+    return nullptr;
+}
+
+// "a, b, c" of the words between braces in CLI11's "X not in {a,b,c}".
+std::vector<std::string> Members(const std::string& list) {
+    std::vector<std::string> members;
+    std::stringstream items(list);
+    for (std::string item; std::getline(items, item, ',');) members.push_back(item);
+    return members;
+}
+
+// CLI11's messages in the tool's words, with a "did you mean" where a near name exists.
+std::string InToolWords(const std::string& message, const CLI::App* command) {
+    std::smatch match;
+    static const std::regex extras("The following arguments? (?:was|were) not expected: (\\S+).*");
+    static const std::regex member("(--?[\\w-]+): (.*) not in \\{(.*)\\}");
+    static const std::regex range("(--?[\\w-]+): Value (.*) not in range (.*) to (.*)");
+    if (std::regex_match(message, match, extras)) {
+        const std::string word = match[1];
+        const std::string where = command != nullptr ? " for " + command->get_name() : "";
+        if (word.empty() || word[0] != '-') return "unexpected word '" + word + "'" + where;
+        std::vector<std::string> names;
+        if (command != nullptr)
+            for (const CLI::Option* option : command->get_options())
+                for (const std::string& name : option->get_lnames()) names.push_back("--" + name);
+        const std::string closest = ClosestName(word, std::vector<std::string_view>(names.begin(), names.end()));
+        return "unknown option '" + word + "'" + where + (closest.empty() ? "" : "; did you mean '" + closest + "'?");
+    }
+    if (std::regex_match(message, match, member)) {
+        const std::vector<std::string> members = Members(match[3]);
+        std::string list;
+        for (const std::string& item : members) list += (list.empty() ? "" : ", ") + item;
+        const std::string closest =
+            ClosestName(match[2].str(), std::vector<std::string_view>(members.begin(), members.end()));
+        return match[1].str() + ": '" + match[2].str() + "' is not one of " + list +
+               (closest.empty() ? "" : "; did you mean '" + closest + "'?");
+    }
+    if (std::regex_match(message, match, range))
+        return match[1].str() + ": " + match[2].str() + " is not a number from " + match[3].str() + " to " +
+               match[4].str();
+    return message;
+}
+
+// What went wrong with the command line, and where to look: the subcommand's help when one was named.
+int UsageFailure(const std::string& message, const CLI::App* command) {
+    const std::string help = command != nullptr ? "quon-host " + command->get_name() + " --help" : "quon-host --help";
+    std::cerr << "quon-host: " << InToolWords(message, command) << "\nRun '" << help
+              << "' for more information.\n";
     return kExitUsage;
 }
 
@@ -60,6 +114,7 @@ int Run(int argc, char** argv) {
         "checks type strings and calls its functions.",
         "quon-host");
     app.footer(kFooter);
+    app.formatter(ToolFormatter());  // before the subcommands, which take it over
     app.set_version_flag("--version",
                          std::string("quon-host ") + QUON_HOST_VERSION + " (extension interface " +
                              std::to_string(QUON_ExternLib::kInterfaceVersion) + ")",
@@ -93,11 +148,11 @@ int Run(int argc, char** argv) {
         }
         app.parse(static_cast<int>(words.size()), words.data());
     } catch (const CLI::ParseError& error) {
-        if (error.get_exit_code() != 0) return UsageFailure(error.what());
+        if (error.get_exit_code() != 0) return UsageFailure(error.what(), NamedSubcommand(app));
         app.exit(error);  // --help and --version print to standard output
         return Finish(kExitSuccess);
     } catch (const UsageError& error) {
-        return UsageFailure(error.what());
+        return UsageFailure(error.what(), NamedSubcommand(app));
     }
     return Finish(tool.status);
 }

@@ -13,7 +13,10 @@ public:
     using std::runtime_error::runtime_error;
     // "<what> at column <column>"
     ExprError(const std::string& what, std::size_t column)
-        : std::runtime_error(what + " at column " + std::to_string(column)) {}
+        : std::runtime_error(what + " at column " + std::to_string(column)), column(column), bare(what) {}
+
+    std::size_t column = 0;  // where, from 1; 0 when no position applies
+    std::string bare;        // the text without " at column N"
 };
 
 }  // namespace quon_host::expr

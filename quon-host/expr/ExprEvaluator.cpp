@@ -163,8 +163,8 @@ Value Apply(const Value& function, const std::vector<Value>& arguments, std::str
     if (object == nullptr)
         throw ExprError(std::string(what) + " is " + function.TypeText() + ", not a function", column);
     if (object->arity != arguments.size())
-        throw ExprError(std::string(what) + " takes " + Arguments(object->arity) + ", given " +
-                            std::to_string(arguments.size()),
+        throw ExprError(std::string(what) + " takes " + Arguments(object->arity) + ", but is called with " +
+                            Arguments(arguments.size()),
                         column);
     return object->body(std::span<const Value>(arguments));
 }
@@ -183,6 +183,11 @@ Value ExprEvaluator::Evaluate(const Node& node) {
 }
 
 Value ExprEvaluator::Eval(const Node& node, const ScopePtr& scope) {
+    // Between steps the evaluator is in a state it can leave, as an error leaves it.
+    if (theInterrupt.load(std::memory_order_relaxed)) [[unlikely]] {
+        theInterrupt.store(false, std::memory_order_relaxed);
+        throw ExprError("interrupted");
+    }
     if (++steps > maxSteps)
         throw ExprError("evaluation took more than " + std::to_string(maxSteps) + " steps");
     struct Level {  // one level of nesting for as long as it lives
@@ -340,7 +345,7 @@ Value ExprEvaluator::EvalIndex(const Node& node, const ScopePtr& scope) {
     const std::int64_t i = index.AsInt();
     if (i < 0 || static_cast<std::uint64_t>(i) >= array.Count())
         throw ExprError("index " + std::to_string(i) + " is out of range for an array of " +
-                            std::to_string(array.Count()) + " elements",
+                            std::to_string(array.Count()) + (array.Count() == 1 ? " element" : " elements"),
                         node.column);
     return array.Element(static_cast<std::size_t>(i));
 }

@@ -16,6 +16,7 @@
 // A lambda's value refers to this evaluator: call it only while the evaluator lives.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -74,6 +75,11 @@ private:
     Value EvalIndex(const Node& node, const ScopePtr& scope);
     std::vector<Value> EvalAll(const Node& node, const ScopePtr& scope);
 };
+
+// Set (by a SIGINT handler) to stop the evaluation running on any thread at its next step with
+// ExprError("interrupted"). A row's native code is never cut short: the evaluation stops when it
+// next evaluates, unwinding as an error does, through any callback frames the library opened.
+inline std::atomic<bool> theInterrupt{false};
 
 // What the exception in flight says, for a message: its what(), or a plain text for the standard
 // library's allocation and call failures. Call only inside a catch block.

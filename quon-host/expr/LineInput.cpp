@@ -1,5 +1,6 @@
 #include "quon-host/expr/LineInput.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "quon-host/expr/ExprError.h"
@@ -41,6 +42,16 @@ bool EntryBrackets::Unfinished(const std::string& line) {
     if (open > 0) return true;
     open = 0;
     return false;
+}
+
+bool OnlyComment(std::string_view text) {
+    for (std::size_t start = 0; start <= text.size();) {
+        const std::size_t end = std::min(text.find('\n', start), text.size());
+        const std::size_t first = text.find_first_not_of(" \t\r", start);
+        if (first < end && text[first] != '#') return false;
+        start = end + 1;
+    }
+    return true;
 }
 
 }  // namespace quon_host::expr

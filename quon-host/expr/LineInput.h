@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <istream>
 #include <string>
+#include <string_view>
 
 namespace quon_host::expr {
 
@@ -16,6 +17,9 @@ enum class LineRead {
 };
 
 LineRead ReadLine(std::istream& in, std::string& line, std::size_t limit);
+
+// True when every line of the text is blank or a comment (# to its end): nothing to evaluate.
+bool OnlyComment(std::string_view text);
 
 // How deep the brackets of an entry read line by line are open, counted one line at a time (each
 // line is tokenised once, not the whole entry again).

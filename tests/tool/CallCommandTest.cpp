@@ -131,7 +131,7 @@ TEST(CallCommands, ErrorsPrintAndTheNextExpressionStillRuns) {
     EXPECT_EQ(repl.out, "2\n6\n");
     EXPECT_EQ(repl.err,
               "quon-host: error: maxint takes 2 arguments, given 1\n"
-              "quon-host: error: expected ']', found 'len' at column 8\n");
+              "quon-host: error: expected ']', found 'len' at line 3, column 1\n  len('abc')\n  ^\n");
     EXPECT_EQ(RunTool({"repl"}, "1\n2 + 2\n").status, 0);
 }
 

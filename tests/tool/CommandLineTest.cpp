@@ -24,11 +24,12 @@ std::string Contents(const std::string& path) {
     return text.str();
 }
 
-// Every line a failed run printed on standard error starts with "quon-host:" (or the help hint).
+// Every line a failed run printed on standard error starts with "quon-host:" (or the help hint,
+// which names the subcommand's help).
 void ExpectOwnMessages(const ToolRun& run) {
     std::istringstream lines(run.err);
     for (std::string line; std::getline(lines, line);)
-        EXPECT_TRUE(line.rfind("quon-host:", 0) == 0 || line.rfind("Run 'quon-host --help'", 0) == 0)
+        EXPECT_TRUE(line.rfind("quon-host:", 0) == 0 || line.rfind("Run 'quon-host ", 0) == 0)
             << line;
 }
 
@@ -344,6 +345,75 @@ TEST(CommandLine, AReplSessionAtATerminalKeepsItsHistory) {
     EXPECT_NE(second.find("\n42\r"), std::string::npos)
         << "the expression came back from the history: " << second;
     std::system(("rm -rf " + ShellQuoted(state)).c_str());
+}
+
+}  // namespace
+
+namespace {
+
+// Each usage error of tests/tool/usage-errors.txt, in the tool's words and pointing at the help of
+// the subcommand it concerns.
+TEST(CommandLine, UsageErrorsSayWhatWasMeant) {
+    std::ifstream cases(QUON_TESTS_SOURCE_DIR "/tool/usage-errors.txt");
+    int count = 0;
+    for (std::string line; std::getline(cases, line);) {
+        if (line.empty() || line[0] == '#') continue;
+        const std::size_t bar = line.find(" | "), second = line.rfind(" | ");
+        ASSERT_NE(bar, second) << line;
+        std::vector<std::string> words;
+        std::stringstream split(line.substr(0, bar));
+        for (std::string word; split >> word;) words.push_back(word);
+        const tool_tests::ToolRun run = tool_tests::RunTool(words);
+        EXPECT_EQ(run.status, 2) << line;
+        EXPECT_EQ(run.err, line.substr(bar + 3, second - bar - 3) + "\nRun '" + line.substr(second + 3) +
+                               "' for more information.\n")
+            << line;
+        ++count;
+    }
+    EXPECT_GE(count, 8);
+}
+
+// A library named by its bare file name is the file here; a word that is not a library's name is
+// one function to show.
+TEST(CommandLine, ListShowsOneFunctionAndFindsALibraryInTheFolder) {
+    const tool_tests::ToolRun one = tool_tests::RunTool({"list", "maxint"});
+    EXPECT_EQ(one.status, 0) << one.err;
+    EXPECT_EQ(one.out, "maxint -- maxint desc...\n  published   ( Int * Int -> Int )\n  canonical   (Int * Int -> Int)\n");
+    const tool_tests::ToolRun named = tool_tests::RunTool({"--library", QUON_HELLO_PATH, "list", "gcd"});
+    EXPECT_NE(named.out.find("  parameters  a, b\n"), std::string::npos) << named.out;
+    const tool_tests::ToolRun unknown = tool_tests::RunTool({"list", "maxnt"});
+    EXPECT_EQ(unknown.status, 1);
+    EXPECT_NE(unknown.err.find("no function 'maxnt' in "), std::string::npos) << unknown.err;
+    EXPECT_NE(unknown.err.find("; did you mean 'maxint'?"), std::string::npos) << unknown.err;
+
+    const std::string library = QUON_LIBRARY_PATH;
+    const std::string folder = library.substr(0, library.rfind('/'));
+    const std::string file = library.substr(library.rfind('/') + 1);
+    const tool_tests::ToolRun here = tool_tests::RunTool({"--library", file, "call", "maxint", "1", "2"}, "", "",
+                                                         "cd " + tool_tests::ShellQuoted(folder) + " &&");
+    EXPECT_EQ(here.status, 0) << here.err;
+    EXPECT_EQ(here.out, "2\n");
+}
+
+// Strings print raw on request; a comment alone is nothing to evaluate; counts read as English.
+TEST(CommandLine, RawOutputAndTheSmallerTexts) {
+    EXPECT_EQ(tool_tests::RunTool({"eval", "--raw", "stringAdd('caf\\303', '\\251')", "[1]"}).out, "caf\xc3\xa9\n[1]\n");
+    EXPECT_EQ(tool_tests::RunTool({"eval", "stringAdd('caf\\303', '\\251')"}).out, "'caf\\303\\251'\n");
+    EXPECT_EQ(tool_tests::RunTool({"call", "--raw", "stringAdd", "'a'", "'b'"}).out, "ab\n");
+    const tool_tests::ToolRun comment = tool_tests::RunTool({"eval", "# nothing"});
+    EXPECT_EQ(comment.status, 0) << comment.err;
+    EXPECT_EQ(comment.out, "");
+    EXPECT_EQ(tool_tests::RunTool({"eval", "[7][1]"}).err,
+              "quon-host: error: index 1 is out of range for an array of 1 element at column 4\n");
+    EXPECT_EQ(tool_tests::RunTool({"eval", "map([1], (a, b) -> a)"}).err,
+              "quon-host: error: map's function takes 2 arguments, but is called with 1 argument at column 1\n");
+    // Help fits the terminal: no line of 60 columns' help is longer, and no word is split.
+    const tool_tests::ToolRun help = tool_tests::RunTool({"mandelbrot", "--help"}, "", "", "COLUMNS=60");
+    std::stringstream lines(help.out);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  quon-host", 0) != 0) EXPECT_LE(line.size(), 60u) << line;
+    }
+    EXPECT_NE(help.out.find("Magnification; at 1 the\n"), std::string::npos) << help.out;
 }
 
 }  // namespace

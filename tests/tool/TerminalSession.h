@@ -1,0 +1,86 @@
+// quon-host on a pseudo-terminal, for what only a terminal shows: line editing, Ctrl-C, prompts.
+#pragma once
+
+#include <poll.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace tool_tests {
+
+class TerminalSession {
+public:
+    // Starts `program` with `arguments` on a new terminal of 80 columns, with `environment`
+    // (NAME=VALUE) added.
+    TerminalSession(const std::string& program, const std::vector<std::string>& arguments,
+                    const std::vector<std::string>& environment = {}) {
+        winsize size{};
+        size.ws_col = 80;
+        size.ws_row = 24;
+        child = ::forkpty(&terminal, nullptr, nullptr, &size);
+        if (child == 0) {
+            for (const std::string& setting : environment) ::putenv(const_cast<char*>(setting.c_str()));
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+            argv.push_back(nullptr);
+            ::execv(program.c_str(), argv.data());
+            ::_exit(127);
+        }
+    }
+    ~TerminalSession() {
+        if (child > 0 && status < 0) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+        }
+        if (terminal >= 0) ::close(terminal);
+    }
+
+    void Type(const std::string& keys) { [[maybe_unused]] auto n = ::write(terminal, keys.data(), keys.size()); }
+
+    // Reads until the output since the last wait holds `text` (true), or 10 s pass (false). What
+    // was read is kept in Seen().
+    bool WaitFor(const std::string& text) {
+        seen.clear();
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (seen.find(text) == std::string::npos) {
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
+            if (left.count() <= 0) return false;
+            pollfd ready{terminal, POLLIN, 0};
+            if (::poll(&ready, 1, static_cast<int>(left.count())) <= 0) return false;
+            char buffer[4096];
+            const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+            if (n <= 0) return false;
+            seen.append(buffer, static_cast<std::size_t>(n));
+        }
+        return true;
+    }
+    const std::string& Seen() const { return seen; }
+
+    // The exit status once the program has ended (waits up to 10 s; -1 if it has not).
+    int Status() {
+        for (int i = 0; i < 1000 && status < 0; ++i) {
+            int raw = 0;
+            if (::waitpid(child, &raw, WNOHANG) == child) status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            else ::usleep(10000);
+        }
+        return status;
+    }
+    void Kill() {
+        ::kill(child, SIGKILL);
+        Status();
+    }
+
+private:
+    int terminal = -1;
+    pid_t child = -1;
+    int status = -1;
+    std::string seen;
+};
+
+}  // namespace tool_tests
