@@ -20,6 +20,36 @@ namespace quon_host {
 
 namespace {
 
+// A canonical type text with the spacing published type strings and value types use
+// ("Record[ a: Int ]", "( Int -> Int )"), so that an expected type and a given one read alike.
+std::string Spaced(const std::string& canonical) {
+    std::string out;
+    std::vector<bool> record;  // per open '[': whether it opens a record
+    for (std::size_t i = 0; i < canonical.size(); ++i) {
+        const char c = canonical[i];
+        if (c == '[') {
+            record.push_back(out.size() >= 6 && out.compare(out.size() - 6, 6, "Record") == 0);
+            out += record.back() ? "[ " : "[";
+        } else if (c == ']') {
+            out += !record.empty() && record.back() ? " ]" : "]";
+            if (!record.empty()) record.pop_back();
+        } else if (c == ':' && (i + 1 >= canonical.size() || canonical[i + 1] != ' ')) {
+            out += ": ";
+        } else if (c == '(') {
+            out += "( ";
+        } else if (c == ')') {
+            out += " )";
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+namespace {
+
 // The calling thread's evaluator: the one installed, or one made for this thread on first use.
 void EnsureEvaluator() {
     thread_local std::unique_ptr<EvaluatorScope> own;
@@ -131,7 +161,7 @@ Value HostLibrary::Call(const Row& row, std::span<const Value> arguments, std::u
         const bool known = i < 64 && (conforming >> i & 1) != 0;
         if (!known && !Conforms(argument, expected))
             throw CallError(std::string(name) + ": argument " + std::to_string(i + 1) + " must be " +
-                            expected.ToString().Text() + ", given " + argument.TypeText());
+                            Spaced(expected.ToString().Text()) + ", given " + argument.TypeText());
         if (argument.GetKind() == Value::Kind::Function) {
             // The row's function type goes with this call's copy, so the host checks what the
             // function returns before the library reads it.

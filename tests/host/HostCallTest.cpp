@@ -106,12 +106,12 @@ TEST(HostCalls, ValuesOfAnotherTypeAreRefusedBeforeTheAdapterRuns) {
         Refusal([] {
             Call("readStruct", {Value::Record({{"intAttr1", Value::Int(1)}})});
         }),
-        "readStruct: argument 1 must be Record[intAttr1:Int, intAttr2:Int], given Record[ intAttr1: Int ]");
+        "readStruct: argument 1 must be Record[ intAttr1: Int, intAttr2: Int ], given Record[ intAttr1: Int ]");
     EXPECT_EQ(Refusal([] { Call("maxint", {Value::Int(1)}); }), "maxint takes 2 arguments, given 1");
     EXPECT_EQ(Refusal([] { Call("maxin", {}); }),
               "no function 'maxin' in TestExternalLibrary; did you mean 'maxint'?");
     EXPECT_EQ(Refusal([] { Call("test1a", {quon_host::MakeFunction(2, nullptr)}); }),
-              "test1a: argument 1 must be (Int -> Int), given a function of 2 arguments");
+              "test1a: argument 1 must be ( Int -> Int ), given a function of 2 arguments");
     testing::internal::CaptureStderr();
     EXPECT_NE(Refusal([] { Call("test2num", {Value::Int(7)}); }), "");
     EXPECT_NE(Refusal([] { Call("num2test", {Value::String("7")}); }), "");

@@ -85,7 +85,7 @@ TEST(CallCommands, LambdasServeTheCallbackRows) {
         Has(wrong.err,
             "testArr: the function given as argument 2 returned String where Array[Int] was expected"))
         << wrong.err;
-    EXPECT_TRUE(Has(wrong.err, "test1a: argument 1 must be (Int -> Int), given a function of 2 arguments"))
+    EXPECT_TRUE(Has(wrong.err, "test1a: argument 1 must be ( Int -> Int ), given a function of 2 arguments"))
         << wrong.err;
 }
 

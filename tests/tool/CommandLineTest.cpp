@@ -407,6 +407,10 @@ TEST(CommandLine, RawOutputAndTheSmallerTexts) {
               "quon-host: error: index 1 is out of range for an array of 1 element at column 4\n");
     EXPECT_EQ(tool_tests::RunTool({"eval", "map([1], (a, b) -> a)"}).err,
               "quon-host: error: map's function takes 2 arguments, but is called with 1 argument at column 1\n");
+    // An expected type reads like the given one.
+    EXPECT_EQ(tool_tests::RunTool({"eval", "readStruct({a: 1})"}).err,
+              "quon-host: error: readStruct: argument 1 must be Record[ intAttr1: Int, intAttr2: Int ], given "
+              "Record[ a: Int ]\n");
     // Help fits the terminal: no line of 60 columns' help is longer, and no word is split.
     const tool_tests::ToolRun help = tool_tests::RunTool({"mandelbrot", "--help"}, "", "", "COLUMNS=60");
     std::stringstream lines(help.out);
