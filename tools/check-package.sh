@@ -149,6 +149,20 @@ cmake --build "$work/zlib" -j"$jobs" >/dev/null || fail "building the zlib examp
     fail "the zlib example's own cases failed"
 }
 
+# A host built against the prefix from the host reference alone: examples/small-host.
+step "building examples/small-host against the prefix and running the catalogue with it"
+cmake -S "$source_dir/examples/small-host" -B "$work/small-host" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_PREFIX_PATH="$prefix" >/dev/null || fail "configuring small-host against $prefix"
+cmake --build "$work/small-host" -j"$jobs" >/dev/null || fail "building small-host against $prefix"
+installedLibrary="$(find "$prefix" -name libTestExternalLibrary.so | head -n 1)"
+for strings in "" --library-strings; do
+    "$work/small-host/small-host" --library "$installedLibrary" --cases "$prefix/share/quon/conformance" \
+        $strings >"$work/small-host.txt" 2>&1 || {
+        cat "$work/small-host.txt" >&2
+        fail "small-host $strings did not pass the installed catalogue"
+    }
+done
+
 step "running the installed conformance catalogue with the installed quon-host and library"
 [[ -f "$prefix/share/quon/conformance/scalars.cases" ]] || fail "no catalogue under $prefix/share/quon/conformance"
 installed="$(find "$prefix" -name libTestExternalLibrary.so | head -n 1)"
