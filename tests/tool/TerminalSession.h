@@ -43,11 +43,11 @@ public:
 
     void Type(const std::string& keys) { [[maybe_unused]] auto n = ::write(terminal, keys.data(), keys.size()); }
 
-    // Reads until the output since the last wait holds `text` (true), or 10 s pass (false). What
-    // was read is kept in Seen().
+    // Reads until the output since the last wait holds `text` (true), or 30 s pass (false; a
+    // loaded machine may be slow). What was read is kept in Seen().
     bool WaitFor(const std::string& text) {
         seen.clear();
-        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
         while (seen.find(text) == std::string::npos) {
             const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - std::chrono::steady_clock::now());
             if (left.count() <= 0) return false;
@@ -62,9 +62,9 @@ public:
     }
     const std::string& Seen() const { return seen; }
 
-    // The exit status once the program has ended (waits up to 10 s; -1 if it has not).
+    // The exit status once the program has ended (waits up to 30 s; -1 if it has not).
     int Status() {
-        for (int i = 0; i < 1000 && status < 0; ++i) {
+        for (int i = 0; i < 3000 && status < 0; ++i) {
             int raw = 0;
             if (::waitpid(child, &raw, WNOHANG) == child) status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
             else ::usleep(10000);
