@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/Invariant.h"
 #include "tests/tool/ToolRun.h"
 
 namespace {
@@ -90,6 +91,11 @@ TEST(Conformance, EachPlantedHostFaultFailsTheGroupsOfItsMechanism) {
     const std::vector<PlantedFault> faults = ReadPlantedFaults();
     ASSERT_EQ(faults.size(), 17u) << "tests/tool/host-faults.txt";
     for (const PlantedFault& fault : faults) {
+#if QUON_CHECK_INVARIANTS
+        // A debug or sanitizer build of the library checks its host as invariants: the faults the
+        // release library passes over stop it there.
+        if (fault.release.empty()) continue;
+#endif
         const ToolRun run = RunFaulty(fault.name);
         EXPECT_EQ(run.status, fault.release.empty() ? 0 : 1) << fault.name;
         EXPECT_EQ(FailedGroups(run.out), fault.release) << fault.name << "\n" << run.out.substr(0, 4000);
