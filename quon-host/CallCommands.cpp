@@ -3,7 +3,10 @@
 // as literals of that language, so they can be pasted back in; errors go to standard error as
 // "quon-host: error: ..." and the next expression still runs.
 #include <editline/readline.h>
+#include <poll.h>
+#include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -106,6 +109,28 @@ void OnSigint(int) {
     expr::theInterrupt.store(true, std::memory_order_relaxed);
 }
 
+// The signal mask to wait for a key with: SIGINT is blocked while the line editor runs and let in
+// only while it waits (ppoll), so a Ctrl-C that comes before the wait begins is not lost.
+sigset_t theKeyWaitMask;
+
+// The line editor's key reader: EOF (the line ends) once Ctrl-C has come.
+int ReadKey(FILE*) {
+    for (;;) {
+        if (theSigint != 0) return EOF;
+        pollfd ready{STDIN_FILENO, POLLIN, 0};
+        const int waited = ::ppoll(&ready, 1, nullptr, &theKeyWaitMask);
+        if (waited < 0) {
+            if (errno == EINTR) continue;
+            return EOF;
+        }
+        unsigned char key = 0;
+        const ssize_t n = ::read(STDIN_FILENO, &key, 1);
+        if (n == 1) return key;
+        if (n < 0 && errno == EINTR) continue;
+        return EOF;
+    }
+}
+
 const HostLibrary* theCompletedLibrary = nullptr;
 
 // Tab completion: the library's functions, map and len, and the repl's own commands.
@@ -136,6 +161,8 @@ public:
     LineReader(const HostLibrary& library, std::istream& input, bool script)
         : terminal(!script && StandardInputIsTerminal()), input(input) {
         if (!terminal) return;
+        // The key reader is set before the editor's first call, which installs it.
+        rl_getc_function = &ReadKey;
         historyPath = HistoryPath();
         stifle_history(1000);
         if (!historyPath.empty()) read_history(historyPath.c_str());
@@ -144,6 +171,8 @@ public:
         rl_basic_word_break_characters = " \t\n()[]{},+-*/%<>=!";
         // libedit's own handlers would end the process; this one drops the entry instead.
         rl_catch_signals = 0;
+        sigprocmask(SIG_SETMASK, nullptr, &theKeyWaitMask);
+        sigdelset(&theKeyWaitMask, SIGINT);
         struct sigaction action {};
         action.sa_handler = &OnSigint;
         sigemptyset(&action.sa_mask);
@@ -173,10 +202,19 @@ public:
                                                        : "";
             return Got::kEnd;
         }
-        theSigint = 0;
+        sigset_t interrupt;
+        sigemptyset(&interrupt);
+        sigaddset(&interrupt, SIGINT);
+        sigprocmask(SIG_BLOCK, &interrupt, nullptr);
+        theSigint = 0;  // a Ctrl-C from here on ends this line, even one before the editor waits
         char* read = readline(prompt);
+        sigprocmask(SIG_UNBLOCK, &interrupt, nullptr);  // an evaluation may be interrupted
         const bool interrupted = theSigint != 0;
         theSigint = 0;
+        if (interrupted && read != nullptr) {  // whatever the editor gave back is dropped
+            std::free(read);
+            read = nullptr;
+        }
         expr::theInterrupt.store(false, std::memory_order_relaxed);
         if (read == nullptr) {
             std::cout << "\n";  // the shell's prompt, or the next one, starts on a line of its own
