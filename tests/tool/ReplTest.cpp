@@ -56,7 +56,7 @@ TEST(Repl, CtrlCDropsTheEntryAndEachEntryIsKeptAtOnce) {
     TerminalSession second(QUON_HOST_PATH, {"repl"}, {"XDG_STATE_HOME=" + state});
     ASSERT_TRUE(second.WaitFor("quon> "));
     second.Type("\x04");
-    EXPECT_EQ(second.Status(), 0);
+    EXPECT_EQ(second.Status(), 0) << second.Seen();
     std::filesystem::remove_all(state);
 }
 

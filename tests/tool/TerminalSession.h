@@ -62,12 +62,23 @@ public:
     }
     const std::string& Seen() const { return seen; }
 
-    // The exit status once the program has ended (waits up to 30 s; -1 if it has not).
+    // The exit status once the program has ended (waits up to 30 s; -1 if it has not). What it
+    // writes meanwhile is read, as a terminal would, and kept in Seen().
     int Status() {
+        seen.clear();
         for (int i = 0; i < 3000 && status < 0; ++i) {
             int raw = 0;
-            if (::waitpid(child, &raw, WNOHANG) == child) status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
-            else ::usleep(10000);
+            if (::waitpid(child, &raw, WNOHANG) == child) {
+                status = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+                break;
+            }
+            pollfd ready{terminal, POLLIN, 0};
+            if (::poll(&ready, 1, 10) > 0) {
+                char buffer[4096];
+                const ssize_t n = ::read(terminal, buffer, sizeof buffer);
+                if (n > 0) seen.append(buffer, static_cast<std::size_t>(n));
+                else ::usleep(10000);  // the terminal is closed: the program is ending
+            }
         }
         return status;
     }
