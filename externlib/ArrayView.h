@@ -7,8 +7,9 @@
 // result: an array result is a NewArray (externlib/NewArray.h), which owns what it hands over.
 //
 // The element type names the elements: long long (Int), double (Float), tBaseString* (String,
-// the element's pooled body) or ArrayView<E> (an array of arrays, each row viewed in place).
-// Indexing normalises the index against the count (-1 is the last element) and refuses an empty
+// the element's pooled body), ArrayView<E> (an array of arrays, each row viewed in place), bool
+// (Bool) or a structure with a RecordBinding (Record, each element read as a structure when it is
+// asked for, through the record's rule in externlib/RecordBinding.h). Indexing normalises the index against the count (-1 is the last element) and refuses an empty
 // array with "Empty array element requested!".
 #pragma once
 
@@ -16,7 +17,6 @@
 #include <type_traits>
 
 #include "evaluator/fArrayOfPrimitiveValues.h"
-#include "externlib/TypeText.h"
 #include "platform/Invariant.h"
 #include "strings/tBaseString.h"
 
@@ -27,6 +27,14 @@ using zul::zulStdString::tBaseString;
 
 template <class E>
 class ArrayView;
+template <class T>
+struct Caster;
+
+// A structure exchanged as a record (externlib/RecordBinding.h).
+template <class Struct>
+struct RecordBinding;
+template <class Struct>
+concept BoundRecord = requires { RecordBinding<Struct>::kFields; };
 
 template <class T>
 inline constexpr bool kIsArrayView = false;
@@ -40,24 +48,36 @@ inline constexpr bool kIsArrayObject = false;
 template <class T>
 inline constexpr bool kIsArrayObject<QUON_Evaluator::fArrayOfPrimitiveValues<T>> = true;
 
-// How the elements of an array are stored: values of E in their payloads, or, for an array of
-// arrays, array cells (read only through the element cells).
+// Elements read from their cells by their type's rule (externlib/Caster.h): a Bool is any
+// payload other than 0, a record is read attribute by attribute.
 template <class E>
-using StoredElement = std::conditional_t<kIsArrayView<E>, std::uint64_t, E>;
+inline constexpr bool kReadByRule = std::is_same_v<E, bool> || BoundRecord<E>;
 
-// The element types an array view reads.
+// How the elements of an array are stored: values of E in their payloads, or cells read only
+// through the element cells (arrays of arrays, Bools, records).
+template <class E>
+using StoredElement = std::conditional_t<kIsArrayView<E> || kReadByRule<E>, std::uint64_t, E>;
+
+// The element types a new array is made of (externlib/NewArray.h).
 template <class E>
 inline constexpr bool kArrayElement = std::is_same_v<E, long long> || std::is_same_v<E, long> ||
                                       std::is_same_v<E, double> || std::is_same_v<E, tBaseString*>;
 template <class E>
 inline constexpr bool kArrayElement<ArrayView<E>> = kArrayElement<E>;
 
+// The element types an array view reads: those, Bools and records.
+template <class E>
+inline constexpr bool kViewElement = kArrayElement<E> || kReadByRule<E>;
+template <class E>
+inline constexpr bool kViewElement<ArrayView<E>> = kViewElement<E>;
+
 template <class E>
 class ArrayView {
     // (The framework's own arrays of records hold cells: EvCell*.)
-    static_assert(kArrayElement<E> || std::is_same_v<E, EvCell*>,
+    static_assert(kViewElement<E> || std::is_same_v<E, EvCell*>,
                   "ArrayView<E> reads elements of type long long or long (Int), double (Float), "
-                  "tBaseString* (String) or ArrayView<E> (an array of arrays)");
+                  "tBaseString* (String), bool (Bool), a structure with a RecordBinding (Record) or "
+                  "ArrayView<E> (an array of arrays)");
     using Stored = QUON_Evaluator::fArrayOfPrimitiveValues<StoredElement<E>>;
 
 public:
@@ -74,6 +94,8 @@ public:
     static E ValueOf(const EvCell* element) {
         if constexpr (kIsArrayView<E>)
             return E(element);
+        else if constexpr (kReadByRule<E>)
+            return Caster<E>::Read(element);
         else
             return Stored::ValueOf(element);
     }
@@ -101,28 +123,6 @@ public:
 
 private:
     const Stored* array;
-};
-
-// The element's text in a type string: "Int", "Float", "String", "Array[...]".
-template <class E>
-struct ElementName;
-template <>
-struct ElementName<long long> {
-    static constexpr auto kText = TypeText("Int");
-};
-template <>
-struct ElementName<long> : ElementName<long long> {};
-template <>
-struct ElementName<double> {
-    static constexpr auto kText = TypeText("Float");
-};
-template <>
-struct ElementName<tBaseString*> {
-    static constexpr auto kText = TypeText("String");
-};
-template <class E>
-struct ElementName<ArrayView<E>> {
-    static constexpr auto kText = TypeText("Array[") + ElementName<E>::kText + TypeText("]");
 };
 
 using IntArrayView = ArrayView<long long>;

@@ -14,8 +14,11 @@
 //
 // Arguments are read from the payload only (the host has checked the published type string);
 // results go through the host's setters, except arrays, whose carrier cell moves into the
-// result. Adding a bound type means adding one specialisation here. The rules a signature needs
-// are checked where its row is added (externlib/CasterRules.h), one message per misuse.
+// result. Adding a bound type means adding one specialisation here (the standard containers'
+// are in externlib/ContainerCasters.h, records' in externlib/RecordBinding.h, callbacks' in
+// externlib/CallbackWrapper.h); a container, a record field or a callback's argument uses the
+// same rule of its element type. The rules a signature needs are checked where its row is added
+// (externlib/CasterRules.h), one message per misuse.
 #pragma once
 
 #include <bit>
@@ -23,6 +26,7 @@
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -87,7 +91,9 @@ struct PayloadArgument {
 // Integers. A 32-bit argument takes the payload's low 32 bits (no range check: the library's own
 // rows rely on it), a signed 64-bit one the whole payload; every other width, and an unsigned
 // 64-bit type, takes only an Int it can hold and refuses another with an error naming the
-// parameter. A result is sign-extended.
+// parameter. A signed result is sign-extended, an unsigned one kept as it is (a uint32_t
+// 4294967295 is the Int 4294967295); an unsigned 64-bit result beyond Int's range is an error,
+// never a wrap to a negative Int.
 template <class T>
 inline constexpr bool kRangeChecked = sizeof(T) < 4 || (sizeof(T) == 8 && std::is_unsigned_v<T>);
 
@@ -96,7 +102,11 @@ requires(std::is_integral_v<T> && !std::is_same_v<T, bool> && sizeof(T) <= 8)
 struct Caster<T> : NamedBy<"Int"> {
     static T Read(const EvCell* cell) { return static_cast<T>(detail::Payload(cell)); }
     using Argument = detail::PayloadArgument<T, &Read>;
-    static void SetResult(EvCell* result, T value) requires(std::is_signed_v<T>) {
+    static void SetResult(EvCell* result, T value) {
+        if constexpr (std::is_unsigned_v<T> && sizeof(T) == 8)
+            if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+                throw std::out_of_range("the unsigned 64-bit integer " + std::to_string(value) +
+                                        " does not fit an Int (at most 9223372036854775807)");
         Host().setInt(result, static_cast<std::int64_t>(value));
     }
     // Whether the argument's Int is a T, and what to say when it is not.
@@ -132,6 +142,74 @@ struct Caster<double> : NamedBy<"Float"> {
     static double Read(const EvCell* cell) { return std::bit_cast<double>(detail::Payload(cell)); }
     using Argument = detail::PayloadArgument<double, &Read>;
     static void SetResult(EvCell* result, double value) { Host().setFloat(result, value); }
+};
+
+// A Float argument rounded to single precision (beyond float's range, to an infinity); a result
+// widened to double exactly.
+template <>
+struct Caster<float> : NamedBy<"Float"> {
+    static float Read(const EvCell* cell) { return static_cast<float>(Caster<double>::Read(cell)); }
+    using Argument = detail::PayloadArgument<float, &Read>;
+    static void SetResult(EvCell* result, float value) { Host().setFloat(result, value); }
+};
+
+// Enumerations are Ints of their underlying type's rule, both ways. An author who wants an
+// argument checked against the enumerators states the first and the last one:
+//
+//   template <> struct QUON_ExternLib::EnumRange<Color> {
+//       static constexpr Color kFirst = Color::Red;
+//       static constexpr Color kLast = Color::Blue;
+//   };
+//
+// and an Int outside them (the whole Int, for any underlying width) is then refused with an
+// error naming the parameter. Without it every value of the underlying type passes, as in C++.
+template <class E>
+struct EnumRange;
+
+template <class E>
+concept RangedEnum = std::is_enum_v<E> && requires {
+    { EnumRange<E>::kFirst } -> std::convertible_to<E>;
+    { EnumRange<E>::kLast } -> std::convertible_to<E>;
+};
+
+template <class E>
+requires(std::is_enum_v<E> && !std::is_same_v<std::underlying_type_t<E>, bool>)
+struct Caster<E> : NamedBy<"Int"> {
+    using Underlying = std::underlying_type_t<E>;
+    static E Read(const EvCell* cell) { return static_cast<E>(Caster<Underlying>::Read(cell)); }
+    using Argument = detail::PayloadArgument<E, &Read>;
+    static void SetResult(EvCell* result, E value) {
+        Caster<Underlying>::SetResult(result, static_cast<Underlying>(value));
+    }
+    static bool Fits(const EvCell* cell) requires(RangedEnum<E> || kRangeChecked<Underlying>) {
+        if constexpr (kRangeChecked<Underlying>)
+            if (!Caster<Underlying>::Fits(cell)) return false;
+        if constexpr (RangedEnum<E>) {
+            const auto value = static_cast<std::int64_t>(detail::Payload(cell));
+            return value >= Bound(EnumRange<E>::kFirst) && value <= Bound(EnumRange<E>::kLast);
+        }
+        return true;
+    }
+    static std::string Misfit(const EvCell* cell, const std::string& what) {
+        if constexpr (kRangeChecked<Underlying>)
+            if (!Caster<Underlying>::Fits(cell)) return Caster<Underlying>::Misfit(cell, what);
+        if constexpr (RangedEnum<E>)
+            return what + ": the Int " + std::to_string(static_cast<std::int64_t>(detail::Payload(cell))) +
+                   " is not a " + zul::platform::DemangledName(typeid(E).name()) + " (" +
+                   std::to_string(Bound(EnumRange<E>::kFirst)) + " to " +
+                   std::to_string(Bound(EnumRange<E>::kLast)) + ")";
+        return what;  // not reached: the value fits
+    }
+
+private:
+    static constexpr std::int64_t Bound(E value) { return static_cast<std::int64_t>(static_cast<Underlying>(value)); }
+    static_assert(!RangedEnum<E> || [] {
+        if constexpr (RangedEnum<E>)
+            return EnumRange<E>::kFirst <= EnumRange<E>::kLast &&
+                   static_cast<std::uint64_t>(static_cast<Underlying>(EnumRange<E>::kLast)) <=
+                       static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max());
+        return true;
+    }(), "EnumRange<E>: kFirst comes after kLast, or kLast is beyond Int's range");
 };
 
 template <>
@@ -210,13 +288,49 @@ struct Caster<std::string> : NamedBy<"String"> {
     }
 };
 
+namespace detail {
+
+// A text source (a caster, or NamedBy) whose text is a constant.
+template <class Source>
+concept ConstantText = requires { Source::kName.c_str(); };
+
+// Writes "Array[" + the element's text + "]".
+template <class Source>
+struct ArrayWriter {
+    template <class Out>
+    static constexpr void Write(Out& out) {
+        out.append("Array[");
+        out.append(Source::Name());
+        out.append("]");
+    }
+};
+template <class Source>
+using ArrayNamed = WrittenName<ArrayWriter<Source>, ConstantText<Source>>;
+// The text of an array of T: a constant when T's is.
+template <class T>
+using ArrayOfName = ArrayNamed<Caster<T>>;
+
+// What names a view's element: its caster, except for the pooled body of a String element.
+template <class E>
+struct ViewElementText {
+    using Type = Caster<E>;
+};
+template <>
+struct ViewElementText<tBaseString*> {
+    using Type = NamedBy<"String">;
+};
+template <class E>
+using ArrayViewName = ArrayNamed<typename ViewElementText<E>::Type>;
+
+}  // namespace detail
+
 // Arrays. An argument is a view of the argument cell (its payload points at the host's array
 // object); as a callback's argument, the pushed cell takes its own share of the array. A result
 // is a NewArray, whose carrier's image moves into the result cell; a callback's result comes
 // back as a NewArray owning the host's result cell.
 template <class E>
-requires kArrayElement<E>
-struct Caster<ArrayView<E>> : NamedBy<TypeText("Array[") + ElementName<E>::kText + TypeText("]")> {
+requires kViewElement<E>
+struct Caster<ArrayView<E>> : detail::ArrayViewName<E> {
     static constexpr bool kBorrowed = true;
     static ArrayView<E> Read(const EvCell* cell) { return ArrayView<E>(cell); }
     using Argument = detail::PayloadArgument<ArrayView<E>, &Read>;
@@ -229,39 +343,9 @@ struct Caster<ArrayView<E>> : NamedBy<TypeText("Array[") + ElementName<E>::kText
 
 template <class E>
 requires kArrayElement<E>
-struct Caster<NewArray<E>> : NamedBy<Caster<ArrayView<E>>::kName> {
+struct Caster<NewArray<E>> : detail::ArrayViewName<E> {
     static void SetResult(EvCell* result, NewArray<E>&& array) { std::move(array).MoveInto(result); }
     static NewArray<E> FromResult(HostCell&& result) { return NewArray<E>(std::move(result)); }
-};
-
-namespace detail {
-
-// Writes "Array[" + the element's text + "]".
-template <class T>
-struct ArrayWriter {
-    template <class Out>
-    static constexpr void Write(Out& out) {
-        out.append("Array[");
-        out.append(Caster<T>::Name());
-        out.append("]");
-    }
-};
-template <class T>
-using ArrayOfName = WrittenName<ArrayWriter<T>, ConstantName<T>>;
-
-}  // namespace detail
-
-// A vector of values with a result rule (numbers, strings, records, ...): copied into a new
-// array, each element set through the element type's rule.
-template <class T>
-requires requires(EvCell* cell, const T& value) { Caster<T>::SetResult(cell, value); }
-struct Caster<std::vector<T>> : detail::ArrayOfName<T> {
-    static void SetResult(EvCell* result, const std::vector<T>& values) {
-        NewArray<EvCell*> array(static_cast<std::int64_t>(values.size()));
-        for (std::size_t i = 0; i < values.size(); ++i)
-            Caster<T>::SetResult(array.Element(static_cast<std::int64_t>(i)), values[i]);
-        std::move(array).MoveInto(result);
-    }
 };
 
 // The types a bound type is made of (a vector's element, a callback's result and parameters, a
@@ -270,9 +354,9 @@ template <class T>
 struct PartsOf {
     using Types = std::tuple<>;
 };
-template <class T>
-struct PartsOf<std::vector<T>> {
-    using Types = std::tuple<std::type_identity<T>>;
+template <class E>
+struct PartsOf<ArrayView<E>> {
+    using Types = std::tuple<std::type_identity<E>>;
 };
 
 // A class pointer that stands for no native class of its own: arrays and strings have their
@@ -358,4 +442,31 @@ struct Caster<std::unique_ptr<T>> {
     }
 };
 
+// A const reference binds to a value read by the referred type's rule and held for the call (a
+// record, a vector, a callback, ...), so it is borrowed: valid for the call only, never a
+// callback's result. A const reference result is copied by the same rule before the call's
+// temporaries end.
+template <class T>
+requires(!std::is_reference_v<T> && requires { typename Caster<T>::Argument; })
+struct Caster<const T&> : Caster<T> {
+    static constexpr bool kBorrowed = true;
+    class Argument {
+        using Inner = typename Caster<T>::Argument;
+
+    public:
+        explicit Argument(EvCell* cell) : inner(cell) {}
+        // (Told the row's index, for a callback's errors.)
+        Argument(EvCell* cell, std::uint64_t row) requires std::is_constructible_v<Inner, EvCell*, std::uint64_t>
+            : inner(cell, row) {}
+        // Once per call, where the argument stays until the call returns.
+        const T& Get() { return value.emplace(inner.Get()); }
+
+    private:
+        Inner inner;
+        std::optional<T> value;
+    };
+};
+
 }  // namespace QUON_ExternLib
+
+#include "externlib/ContainerCasters.h"

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <functional>
 #include <memory>
+#include <span>
 #include <type_traits>
 #include <utility>
 
@@ -64,21 +65,18 @@ inline constexpr bool kIsNewArray<NewArray<E>> = true;
 template <class T>
 inline constexpr bool kHasBadElement = false;
 template <class E>
-inline constexpr bool kHasBadElement<ArrayView<E>> = !kArrayElement<E>;
+inline constexpr bool kHasBadElement<ArrayView<E>> = !kViewElement<E>;
 template <class E>
 inline constexpr bool kHasBadElement<NewArray<E>> = !kArrayElement<E>;
-// The view that reads such an array; making it complete states the element types that work
-// (its assertion, the one message), except for the cells that only the framework's own arrays
-// hold.
+// The array type itself; making it complete states the element types that work (its assertion,
+// the one message), except for the cells that only the framework's own arrays hold.
 template <class T>
 struct ViewOf;
-template <class E>
-struct ViewOf<ArrayView<E>> {
-    using Type = ArrayView<E>;
+template <template <class> class Array, class E>
+struct ViewOf<Array<E>> {
+    using Type = Array<E>;
     static constexpr bool kCells = std::is_same_v<E, EvCell*>;
 };
-template <class E>
-struct ViewOf<NewArray<E>> : ViewOf<ArrayView<E>> {};
 
 template <class T>
 inline constexpr bool kIsUniquePointer = false;
@@ -91,6 +89,34 @@ inline constexpr bool kIsClassPointer = std::is_pointer_v<T> && CustomClass<std:
 template <class T>
 inline constexpr bool kIsRawArray =
     std::is_pointer_v<T> && kIsArrayObject<std::remove_cv_t<std::remove_pointer_t<T>>>;
+
+// A span parameter: whether its elements are numbers, and whether it may change them.
+template <class T>
+struct SpanParts {
+    static constexpr bool kIsSpan = false;
+    static constexpr bool kNumbers = false;
+    static constexpr bool kConst = false;
+};
+template <class E, std::size_t N>
+struct SpanParts<std::span<E, N>> {
+    static constexpr bool kIsSpan = true;
+    static constexpr bool kNumbers = PayloadNumber<std::remove_const_t<E>>;
+    static constexpr bool kConst = std::is_const_v<E>;
+};
+
+// A standard container (std::vector, std::array) whose rule its element type decides.
+template <class T>
+struct ContainerParts {
+    static constexpr bool kIsContainer = false;
+    static constexpr bool kCallbacks = false;
+};
+template <class T, class A>
+struct ContainerParts<std::vector<T, A>> {
+    static constexpr bool kIsContainer = true;
+    static constexpr bool kCallbacks = kIsStdFunction<T>;
+};
+template <class T, std::size_t N>
+struct ContainerParts<std::array<T, N>> : ContainerParts<std::vector<T>> {};
 
 template <class T>
 struct CallbackParts {
@@ -118,19 +144,20 @@ struct CallbackParts<std::function<R(A...)>> {
 // Parameter `Position` (from 1) of a bound function has an argument rule.
 template <std::size_t Position, class T>
 constexpr bool CheckParameter() {
-    if constexpr (kHasBadElement<std::remove_cvref_t<T>>) {
-        using View = ViewOf<std::remove_cvref_t<T>>;
+    using Plain = std::remove_cvref_t<T>;
+    if constexpr (kHasBadElement<Plain>) {
+        using View = ViewOf<Plain>;
         if constexpr (View::kCells) {
             QUON_REFUSE_PARAMETER(Position,
-                                  "is an array of cells: take ArrayView<E> of long long, double, "
-                                  "tBaseString* or ArrayView<E>");
+                                  "is an array of cells: take ArrayView<E> of long long, double, bool, "
+                                  "tBaseString*, a record structure or ArrayView<E>");
         } else {
             static_cast<void>(sizeof(typename View::Type));
         }
         return false;
     } else if constexpr (ArgumentRule<T>) {
         return true;
-    } else if constexpr (kIsUniquePointer<std::remove_cvref_t<T>>) {
+    } else if constexpr (kIsUniquePointer<Plain>) {
         QUON_REFUSE_PARAMETER(Position,
                               "is a std::unique_ptr, but the host keeps its objects: take T*, "
                               "the object borrowed for the call");
@@ -138,23 +165,54 @@ constexpr bool CheckParameter() {
     } else if constexpr (kIsRawArray<T>) {
         QUON_REFUSE_PARAMETER(Position, "is a raw array pointer: take ArrayView<E>, a view of the argument");
         return false;
-    } else if constexpr (kIsNewArray<T>) {
+    } else if constexpr (kIsNewArray<Plain>) {
         QUON_REFUSE_PARAMETER(Position, "is a NewArray, which only a result can be: take ArrayView<E>");
         return false;
-    } else if constexpr (CallbackParts<T>::kIsCallback && !CallbackParts<T>::kCrosses) {
+    } else if constexpr (CallbackParts<Plain>::kIsCallback && !CallbackParts<Plain>::kCrosses) {
         QUON_REFUSE_PARAMETER(Position,
                               "is a callback whose types cannot cross: its parameters must be values or "
                               "ArrayView<E>, its result a value or NewArray<E> (nothing borrowed)");
         return false;
-    } else if constexpr (CallbackParts<T>::kIsCallback) {
+    } else if constexpr (CallbackParts<Plain>::kIsCallback) {
         QUON_REFUSE_PARAMETER(Position, "is a callback: include externlib/CallbackWrapper.h");
+        return false;
+    } else if constexpr (std::is_reference_v<T> && !std::is_const_v<std::remove_reference_t<T>>) {
+        QUON_REFUSE_PARAMETER(Position,
+                              "is a reference to a non-const value, but an argument is the caller's to "
+                              "keep: take it by value or by const reference, and return what the "
+                              "function makes");
+        return false;
+    } else if constexpr (SpanParts<Plain>::kIsSpan && !SpanParts<Plain>::kNumbers) {
+        QUON_REFUSE_PARAMETER(Position,
+                              "is a std::span of elements that are not numbers: a span is backed by a "
+                              "copy of the payloads; take std::vector<T> (a copy of the elements) or "
+                              "ArrayView<E> (read in place)");
+        return false;
+    } else if constexpr (SpanParts<Plain>::kIsSpan) {
+        QUON_REFUSE_PARAMETER(Position,
+                              "is a std::span of elements it may change, but an argument is the caller's "
+                              "to keep: take std::span<const T>");
+        return false;
+    } else if constexpr (ContainerParts<Plain>::kIsContainer && ContainerParts<Plain>::kCallbacks) {
+        QUON_REFUSE_PARAMETER(Position,
+                              "is a container of callbacks, but a Quon function is bound only while its "
+                              "own argument is: take each function as a parameter of its own");
+        return false;
+    } else if constexpr (ContainerParts<Plain>::kIsContainer) {
+        QUON_REFUSE_PARAMETER(Position,
+                              "is a container whose element type has no argument rule: an element is a "
+                              "type a parameter takes by value (a number, an enum, bool, a string, a "
+                              "record structure, a registered class's pointer, ArrayView<E>, a nested "
+                              "std::vector or std::array)");
         return false;
     } else {
         QUON_REFUSE_PARAMETER(Position,
-                              "has a type without an argument rule. Supported: an integer type, double, "
-                              "bool, std::string, std::string_view, const std::string&, const char*, "
-                              "tString, const tBaseString&, ArrayView<E>, a structure with a "
-                              "RecordBinding, a pointer to a registered class (borrowed), std::function");
+                              "has a type without an argument rule. Supported: an integer type, an enum, "
+                              "double, float, bool, std::string, std::string_view, const std::string&, "
+                              "const char*, tString, const tBaseString&, ArrayView<E>, std::vector<T>, "
+                              "std::array<T, N>, std::span<const T> of numbers, a structure with a "
+                              "RecordBinding, a pointer to a registered class (borrowed), std::function, "
+                              "a const reference to any of these");
         return false;
     }
 }
@@ -171,7 +229,7 @@ constexpr bool CheckResult() {
         if constexpr (ViewOf<R>::kCells)
             static_assert(kNever<R>,
                           "the result is an array of cells: return NewArray<E> of long long, "
-                          "double, tBaseString* or ArrayView<E>");
+                          "double, tBaseString* or ArrayView<E>, or a std::vector<T>");
         else
             static_cast<void>(sizeof(typename ViewOf<R>::Type));
         return false;
@@ -193,6 +251,15 @@ constexpr bool CheckResult() {
         static_assert(kNever<R>, "the result is a const char*: return std::string (its text is copied "
                                    "into the host's string)");
         return false;
+    } else if constexpr (SpanParts<std::remove_cvref_t<R>>::kIsSpan) {
+        static_assert(kNever<R>, "the result is a std::span, which refers to storage that ends with the "
+                                   "call: return std::vector<T> (its elements are copied into a new array)");
+        return false;
+    } else if constexpr (ContainerParts<std::remove_cvref_t<R>>::kIsContainer) {
+        static_assert(kNever<R>, "the result is a container whose element type has no result rule: "
+                                   "return elements that own their values (numbers, std::string rather "
+                                   "than std::string_view, records, nested std::vector)");
+        return false;
     } else if constexpr (kIsArrayView<R>) {
         static_assert(kNever<R>, "the result is an ArrayView, which borrows an argument: return a "
                                    "NewArray<E> made with NewArray<E>(count)");
@@ -206,9 +273,10 @@ constexpr bool CheckResult() {
         return false;
     } else {
         static_assert(kNever<R>,
-                      "the result type has no result rule. Supported: a signed integer type, "
-                      "double, bool, std::string, tString, NewArray<E>, std::vector<T>, a "
-                      "structure with a RecordBinding, std::unique_ptr<T> of a registered class");
+                      "the result type has no result rule. Supported: an integer type, an enum, "
+                      "double, float, bool, std::string, tString, NewArray<E>, std::vector<T>, "
+                      "std::array<T, N>, a structure with a RecordBinding, std::unique_ptr<T> of a "
+                      "registered class, a const reference to any of these");
         return false;
     }
 }

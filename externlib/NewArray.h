@@ -30,6 +30,12 @@ struct Caster;
 
 template <class E>
 class NewArray {
+    // (The framework's own arrays of records hold cells: EvCell*.)
+    static_assert(kArrayElement<E> || std::is_same_v<E, EvCell*>,
+                  "NewArray<E> holds elements of type long long or long (Int), double (Float), "
+                  "tBaseString* (String) or ArrayView<E> (an array of arrays): return a std::vector<T> "
+                  "of Bools, records or other values");
+
 public:
     explicit NewArray(std::int64_t count) : carrier(Host().makeArray(static_cast<std::uint64_t>(count))) {
         QUON_INVARIANT(carrier != nullptr, "makeArray gave no carrier cell");

@@ -16,8 +16,9 @@
 // type text (the literal one, or "Record[ name: Type, ... ]" assembled from the fields' casters),
 // reading a record argument (by attribute name, an absent attribute reads as 0) and building a
 // record result (makeRecord, then each field into its attribute cell; a nested record is built
-// into its attribute cell the same way). A std::vector of a bound structure is returned as an
-// array of such records, one built in each element cell (externlib/Caster.h).
+// into its attribute cell the same way). A std::vector of a bound structure is an array of such
+// records, one read from or built in each element cell (externlib/ContainerCasters.h), and an
+// ArrayView of one reads each element as the structure when it is asked for.
 #pragma once
 
 #include <cstddef>
@@ -44,18 +45,16 @@ struct RecordBinding;
 template <class Struct, class Field>
 struct RecordField {
     static_assert(kFieldRule<Field>,
-                  "this record field's type has no rule: a field is an integer type, double, bool, "
-                  "std::string, tString or a structure with a RecordBinding");
+                  "this record field's type has no rule: a field is an integer type, an enum, double, "
+                  "float, bool, std::string, tString, a structure with a RecordBinding, or a std::vector "
+                  "or std::array of these (nothing borrowed)");
     using Type = Field;
     constexpr RecordField(const char* name, Field Struct::*member) : name(name), member(member) {}
     const char* name;
     Field Struct::*member;
 };
 
-template <class Struct>
-concept BoundRecord = requires {
-    RecordBinding<Struct>::kFields;
-};
+// (BoundRecord, a structure with a binding, is declared with the array views that read records.)
 
 namespace detail {
 

@@ -143,7 +143,25 @@ zul::InterModuleProxy<std::string>* TallyText(void* object) {
     return new zul::InterModuleProxy<std::string>("Tally(" + std::to_string(static_cast<Tally*>(object)->count) + ")");
 }
 
+// Containers and enums: a std::vector parameter is a copy of the elements, returned as a new
+// array; an enum is an Int, checked against the range the library states below.
+std::vector<std::int64_t> Sorted(std::vector<std::int64_t> values) {
+    std::sort(values.begin(), values.end());
+    return values;
+}
+
+enum class Weekday { Monday, Tuesday, Wednesday, Thursday, Friday, Saturday, Sunday };
+
+bool IsWeekend(Weekday day) {
+    return day == Weekday::Saturday || day == Weekday::Sunday;
+}
+
 }  // namespace hello
+
+template <> struct QUON_ExternLib::EnumRange<hello::Weekday> {
+    static constexpr hello::Weekday kFirst = hello::Weekday::Monday;
+    static constexpr hello::Weekday kLast = hello::Weekday::Sunday;
+};
 
 template <>
 struct QUON_ExternLib::RecordBinding<hello::Point> {
@@ -180,4 +198,6 @@ void QUON_ExternLib::DescribeLibrary(LibraryBuilder& library) {
     static const CustomTypeEntry tallyRow{"Tally", nullptr, &DestroyTally, &TallyText, 0};
     library.CustomType<Tally>(tallyRow);
     library.Add<&NewTally>("newTally", "A tally at 0.");  // (  -> Tally )
+    library.Add<&Sorted>("sorted", "The Ints in ascending order.");            // ( Array[Int] -> Array[Int] )
+    library.Add<&IsWeekend>("isWeekend", "Whether the day (0 is Monday) is Saturday or Sunday.");  // ( Int -> Bool )
 }

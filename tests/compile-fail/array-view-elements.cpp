@@ -1,5 +1,5 @@
-// Strings are read as tBaseString* elements; records are not array elements of a view. Each
-// gives one message, the same one (and only declared functions: no definition needs the view).
+// Strings are read as tBaseString* elements; a structure without a RecordBinding is no record.
+// Each gives one message, the same one (and only declared functions: no definition needs the view).
 // expect: ArrayView<E> reads elements of type long long or long (Int), double (Float), tBaseString* (String)
 // expect: ArrayView<E> reads elements of type long long or long (Int), double (Float), tBaseString* (String)
 #include <cstdint>
@@ -11,12 +11,6 @@ using QUON_ExternLib::ArrayView;
 
 struct Person {
     std::int64_t age;
-};
-
-template <>
-struct QUON_ExternLib::RecordBinding<Person> {
-    static constexpr auto kFields = std::make_tuple(RecordField("age", &Person::age));
-    static constexpr const char* kTypeText = nullptr;
 };
 
 std::int64_t Count(ArrayView<std::string> values);
