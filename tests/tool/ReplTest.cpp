@@ -41,7 +41,7 @@ TEST(Repl, CtrlCDropsTheEntryAndEachEntryIsKeptAtOnce) {
     repl.Type("maxint(1, 2)\r");
     ASSERT_TRUE(repl.WaitFor("2\r\nquon> ")) << repl.Seen();
     // Tab completes a function's name.
-    repl.Type("recursiveS\t");
+    repl.TypeWhenEditing("recursiveS\t");
     ASSERT_TRUE(repl.WaitFor("um")) << repl.Seen();
     repl.Type("(3)\r");
     ASSERT_TRUE(repl.WaitFor("6\r\n")) << repl.Seen();
@@ -55,7 +55,7 @@ TEST(Repl, CtrlCDropsTheEntryAndEachEntryIsKeptAtOnce) {
     // Ctrl-D ends the line before the shell's prompt comes back.
     TerminalSession second(QUON_HOST_PATH, {"repl"}, {"XDG_STATE_HOME=" + state});
     ASSERT_TRUE(second.WaitFor("quon> "));
-    second.Type("\x04");
+    second.TypeWhenEditing("\x04");
     EXPECT_EQ(second.Status(), 0) << second.Seen();
     std::filesystem::remove_all(state);
 }

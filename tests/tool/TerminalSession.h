@@ -5,6 +5,7 @@
 #include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
+#include <termios.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -42,6 +43,15 @@ public:
     }
 
     void Type(const std::string& keys) { [[maybe_unused]] auto n = ::write(terminal, keys.data(), keys.size()); }
+    // Types `keys` once the program has the terminal in its line editor's raw mode (up to 30 s).
+    // A line editor shows its prompt before it leaves the terminal's line mode, and there a key
+    // such as Ctrl-D is taken by the terminal itself, never reaching the editor.
+    void TypeWhenEditing(const std::string& keys) {
+        termios mode{};
+        for (int i = 0; i < 3000 && ::tcgetattr(terminal, &mode) == 0 && (mode.c_lflag & ICANON) != 0; ++i)
+            ::usleep(10000);
+        Type(keys);
+    }
 
     // Reads until the output since the last wait holds `text` (true), or 30 s pass (false; a
     // loaded machine may be slow). What was read is kept in Seen().
