@@ -188,4 +188,11 @@ bool StandardInputIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
 }
 
+std::optional<TerminalSize> TerminalSizeOf(int descriptor) {
+    winsize size{};
+    if (::ioctl(descriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0)
+        return std::nullopt;
+    return TerminalSize{size.ws_col, size.ws_row};
+}
+
 }  // namespace quon_host

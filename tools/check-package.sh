@@ -9,7 +9,8 @@
 #   5. loads it with the installed quon-host: `list` must show its rows and their derived type
 #      strings, and its own cases (hello.cases) must pass,
 #   6. runs the installed conformance catalogue with the installed quon-host (its default folder)
-#      against the installed library, and against its checked build where it is installed.
+#      against the installed library, and against its checked build where it is installed,
+#   7. has the installed quon-host read an installed Life pattern by its name.
 #
 #   tools/check-package.sh [BUILD_DIR [QUON_HOST]]
 #
@@ -175,4 +176,13 @@ for checked in "${builds[@]}"; do
         fail "the installed quon-host conform $checked failed"
     }
 done
+
+step "reading an installed Life pattern by its name with the installed quon-host"
+pattern="$prefix/share/quon-host/patterns/flipper.txt"
+[[ -f "$pattern" ]] || fail "no Life patterns under $prefix/share/quon-host/patterns"
+"$prefix/bin/quon-host" --library "$installed" life --board flipper --frames 1 >"$work/flipper.txt" 2>&1 &&
+    cmp -s "$work/flipper.txt" <(cat "$pattern" && echo) || {
+    cat "$work/flipper.txt" >&2
+    fail "the installed quon-host did not read $pattern by its name"
+}
 step "OK"

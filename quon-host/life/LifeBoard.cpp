@@ -4,8 +4,6 @@
 #include <random>
 #include <stdexcept>
 
-#include "quon-host/expr/LineInput.h"
-
 namespace quon_host {
 
 namespace {
@@ -67,37 +65,6 @@ LifeBoard SoupBoard(int width, int height, std::uint64_t seed, double density) {
     LifeBoard board(height, std::vector<std::int64_t>(width, 0));
     for (auto& row : board)
         for (auto& cell : row) cell = alive(generator) ? 1 : 0;
-    return board;
-}
-
-LifeBoard ReadBoard(std::istream& in, const std::string& name) {
-    LifeBoard board;
-    std::string line;
-    for (int number = 1;; ++number) {
-        // A line is read no further than a board's widest row: an endless one (/dev/zero) ends here.
-        const expr::LineRead read = expr::ReadLine(in, line, kMaxBoardSide);
-        if (read == expr::LineRead::kEnd) break;
-        const std::string where = name + ":" + std::to_string(number) + ": ";
-        if (number > kMaxBoardSide || read == expr::LineRead::kTooLong)
-            throw std::runtime_error(where + "a board has at most " + std::to_string(kMaxBoardSide) +
-                                     " rows and columns");
-        std::vector<std::int64_t> row;
-        for (std::size_t column = 0; column < line.size(); ++column) {
-            const char c = line[column];
-            if (c != '.' && c != 'X')
-                throw std::runtime_error(
-                    where + "column " + std::to_string(column + 1) + ": expected '.' or 'X', found " +
-                    (c >= 0x20 && c < 0x7f ? "'" + std::string(1, c) + "'"
-                                           : "byte " + std::to_string(+(unsigned char)c)));
-            row.push_back(c == 'X' ? 1 : 0);
-        }
-        if (!board.empty() && row.size() != board[0].size())
-            throw std::runtime_error(where + std::to_string(row.size()) + " cells, but line 1 has " +
-                                     std::to_string(board[0].size()));
-        if (row.empty()) throw std::runtime_error(where + "an empty line");
-        board.push_back(std::move(row));
-    }
-    if (board.empty()) throw std::runtime_error(name + ": no rows");
     return board;
 }
 

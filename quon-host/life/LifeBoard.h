@@ -1,9 +1,8 @@
 // Boards for `quon-host life`: rows of cells, 0 dead and 1 alive, made from a named pattern or
-// read from a text file of '.' (dead) and 'X' (alive) lines.
+// at random (board files are read by BoardFile.h).
 #pragma once
 
 #include <cstdint>
-#include <istream>
 #include <string>
 #include <vector>
 
@@ -15,6 +14,10 @@ using LifeBoard = std::vector<std::vector<std::int64_t>>;
 
 constexpr int kMaxBoardSide = 1000;  // rows and columns of any board the tool makes or reads
 
+// The library's rule in neighbour terms. It sums a cell's 3x3 block, the cell itself included: a
+// dead cell with a sum of 3 is born (3 neighbours), a live one with 2 or 3 stays (1 or 2).
+constexpr const char* kLibraryRule = "B3/S12";
+
 // The named patterns, found for the library's rule (a cell's block counts the cell itself) by
 // tools/life-search.cpp: oscillators of periods 2, 3, 4 and 14, a band that moves (2 columns and 1
 // row every 4 steps), and the classic glider, which settles under this rule.
@@ -25,10 +28,6 @@ std::vector<std::string> PatternNames();
 LifeBoard PatternBoard(const std::string& name, int width, int height);
 // Each cell alive with probability `density`, drawn from a generator seeded with `seed`.
 LifeBoard SoupBoard(int width, int height, std::uint64_t seed, double density);
-// The board of `in`: one line per row, all of the same length. Throws std::runtime_error naming
-// `name` and the line for any character but '.' and 'X', a line of another length, no lines, or
-// more than kMaxBoardSide rows or columns.
-LifeBoard ReadBoard(std::istream& in, const std::string& name);
 
 // The board as the library takes it: Array[Array[Int]].
 Value BoardValue(const LifeBoard& board);
