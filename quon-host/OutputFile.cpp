@@ -1,9 +1,13 @@
 #include "quon-host/OutputFile.h"
 
+#include <pthread.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <array>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <stdexcept>
@@ -44,6 +48,50 @@ std::string FinalPath(const std::string& target) {
     }
 }
 
+// A render stopped by Ctrl-C, a kill or a closed terminal must not leave its temporary file
+// behind: while one exists, these signals remove it (unlink is safe in a handler) and then end
+// the tool as they would have. The tool writes one file at a time.
+constexpr std::array<int, 4> kEndingSignals = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+std::array<char, 4096> removedOnSignal{};
+volatile std::sig_atomic_t removalArmed = 0;
+std::array<struct sigaction, kEndingSignals.size()> previousActions{};
+std::array<bool, kEndingSignals.size()> handled{};
+
+extern "C" void RemoveTemporaryAndEnd(int signal) {
+    if (removalArmed != 0) ::unlink(removedOnSignal.data());
+    ::signal(signal, SIG_DFL);
+    ::raise(signal);  // delivered once the handler returns, with the default action
+}
+
+sigset_t EndingSignals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for (int signal : kEndingSignals) sigaddset(&set, signal);
+    return set;
+}
+
+// Called with the ending signals blocked, so that none comes between the file and its removal.
+void ArmRemoval(const std::string& path) {
+    if (path.size() >= removedOnSignal.size()) return;  // removed on the ordinary ways out only
+    std::memcpy(removedOnSignal.data(), path.c_str(), path.size() + 1);
+    removalArmed = 1;
+    for (std::size_t i = 0; i < kEndingSignals.size(); ++i) {
+        struct sigaction action {};
+        action.sa_handler = RemoveTemporaryAndEnd;
+        sigemptyset(&action.sa_mask);
+        handled[i] = ::sigaction(kEndingSignals[i], nullptr, &previousActions[i]) == 0 &&
+                     previousActions[i].sa_handler == SIG_DFL &&  // an ignored signal stays ignored
+                     ::sigaction(kEndingSignals[i], &action, nullptr) == 0;
+    }
+}
+
+void DisarmRemoval() {
+    if (removalArmed == 0) return;
+    removalArmed = 0;
+    for (std::size_t i = 0; i < kEndingSignals.size(); ++i)
+        if (handled[i]) ::sigaction(kEndingSignals[i], &previousActions[i], nullptr);
+}
+
 }  // namespace
 
 OutputFile::OutputFile(std::string target) : target(std::move(target)) {
@@ -75,7 +123,14 @@ OutputFile::OutputFile(std::string target) : target(std::move(target)) {
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
     renameTo = path;
     std::string pattern = folder + "." + name + ".XXXXXX";
+    const sigset_t ending = EndingSignals();
+    sigset_t mask;
+    ::pthread_sigmask(SIG_BLOCK, &ending, &mask);
     const int descriptor = ::mkstemp(pattern.data());
+    const int error = errno;
+    if (descriptor >= 0) ArmRemoval(pattern);
+    ::pthread_sigmask(SIG_SETMASK, &mask, nullptr);
+    errno = error;
     if (descriptor < 0) throw WriteError(this->target);
     temporary = pattern;
     // A replaced file keeps its mode; a new one gets the usual mode under the umask.
@@ -86,10 +141,11 @@ OutputFile::OutputFile(std::string target) : target(std::move(target)) {
     }());
     file = ::fdopen(descriptor, "wb");
     if (file == nullptr) {
-        const int error = errno;
+        const int reason = errno;
         ::close(descriptor);
         ::unlink(temporary.c_str());
-        errno = error;
+        DisarmRemoval();
+        errno = reason;
         throw WriteError(this->target);
     }
 }
@@ -97,6 +153,7 @@ OutputFile::OutputFile(std::string target) : target(std::move(target)) {
 OutputFile::~OutputFile() {
     if (file != nullptr && file != stdout) std::fclose(file);
     if (!temporary.empty()) ::unlink(temporary.c_str());
+    DisarmRemoval();
 }
 
 void OutputFile::Commit() {
@@ -116,6 +173,7 @@ void OutputFile::Commit() {
     if (temporary.empty()) return;
     if (::rename(temporary.c_str(), renameTo.c_str()) != 0) throw WriteError(target);
     temporary.clear();
+    DisarmRemoval();
 }
 
 }  // namespace quon_host

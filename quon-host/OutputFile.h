@@ -1,9 +1,10 @@
 // A file the tool writes without harming what is there: the bytes go to a new temporary file
 // beside the target, which replaces the target by a rename only when all was written. A run
-// that fails removes its temporary file and leaves the target as it was. "-" is standard output;
-// a device or pipe is written in place. Symbolic links are followed (a dangling one makes the file
-// it names; a loop is an error); a replaced file keeps its mode, and one the user may not write
-// is refused.
+// that fails removes its temporary file and leaves the target as it was, and so does one ended
+// by SIGINT, SIGTERM, SIGHUP or SIGQUIT (the tool has one such file at a time). "-" is standard
+// output; a device or pipe is written in place. Symbolic links are followed (a dangling one makes
+// the file it names; a loop is an error); a replaced file keeps its mode, and one the user may
+// not write is refused.
 #pragma once
 
 #include <cstdio>

@@ -3,6 +3,7 @@
 // coloured with a palette and written to a PNG file.
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -23,14 +24,17 @@ namespace {
 
 constexpr int kMaxSide = 8192;
 constexpr int kMaxIterations = 1'000'000;
-constexpr int kMaxThreads = 1024;
+// Rows are handed out one at a time to threads that each keep an evaluator: past the cores, more
+// threads only take turns on them and cost memory, and a thread per row of a small picture is
+// already far more than helps.
+constexpr unsigned kMaxThreads = 256;
 
 struct PictureOptions {
     PlaneView view;
     EscapeSet set;
     std::string palette = "fire";
     std::string output;
-    unsigned threads = std::max(1u, std::thread::hardware_concurrency());
+    unsigned threads = std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads);
     bool native = false;
 };
 
@@ -52,7 +56,31 @@ std::string Milliseconds(double seconds) {
     return text;
 }
 
+// Near a coordinate of magnitude m, doubles lie up to m * 2.2e-16 apart: pixels closer than about
+// 1e-15 * m (a few of those steps) fall on the same or unevenly spaced points, and the picture
+// turns to blocks and stripes.
+void WarnWhenPixelsOutrunDoubles(const PlaneView& view) {
+    const double pixel = view.PixelSize();
+    const double largest = std::max({std::abs(view.X(0)), std::abs(view.X(view.width - 1)),
+                                     std::abs(view.Y(0)), std::abs(view.Y(view.height - 1))});
+    if (!(pixel < 1e-15 * largest)) return;
+    char text[320];
+    std::snprintf(
+        text, sizeof text,
+        "quon-host: warning: at --zoom %g the pixels are %.3g apart, too close for doubles near %.3g "
+        "(%.3g apart): neighbouring pixels fall on the same or uneven points and the picture turns "
+        "blocky; here a zoom up to about %.3g keeps them apart\n",
+        view.zoom, pixel, largest, std::nextafter(largest, INFINITY) - largest,
+        view.zoom * pixel / (1e-15 * largest));
+    std::cerr << text;
+}
+
 void RenderPicture(Tool& tool, const PictureOptions& options) {
+    if (options.output == "-" && StandardOutputIsTerminal())
+        throw UsageError(
+            "-o -: standard output is a terminal, and a PNG is not written to one; redirect it "
+            "(> picture.png) or name a file with -o");
+    WarnWhenPixelsOutrunDoubles(options.view);
     // Made first, so that an output that cannot be written fails before the render; the target
     // itself is replaced only once the picture is complete.
     OutputFile output(options.output);
@@ -136,8 +164,11 @@ void AddPictureCommand(CLI::App& app, Tool& tool, const char* name, bool julia) 
     command->add_option("--output,-o", options->output, "The PNG file to write; - for standard output")
         ->capture_default_str()
         ->check(PngName());
-    command->add_option("--threads", options->threads, "Rendering threads (default: one per core)")
-        ->check(CLI::Range(1, kMaxThreads));
+    command
+        ->add_option("--threads", options->threads,
+                     "Rendering threads, at most " + std::to_string(kMaxThreads) +
+                         " (default: one per core); threads beyond the cores only take turns on them")
+        ->check(CLI::Range(1u, kMaxThreads));
     command->add_flag("--native", options->native,
                       "Count in plain C++ instead of calling the library, to compare what the calls cost");
     tool.AddLibraryOption(command);

@@ -1,5 +1,7 @@
 #include "quon-host/picture/EscapeRenderer.h"
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -63,14 +65,13 @@ RgbImage Render(const RenderJob& job, const CounterFactory& makeCounter) {
     }
     {
         std::optional<ProgressBar> bar;
-        if (job.progress) bar.emplace(std::cerr, "rendering", view.height);
+        if (job.progress) bar.emplace(std::cerr, STDERR_FILENO, "rendering", view.height);
         std::unique_lock<std::mutex> guard(lock);
         while (threadsEnded < job.threads) {
             threadEnded.wait_for(guard, std::chrono::milliseconds(100));
             if (bar) bar->Show(rowsDone);
         }
-        if (bar && failure == nullptr) bar->Finish();
-        if (bar && failure != nullptr) std::cerr << '\n';
+        if (bar) bar->Clear();
     }
     for (std::thread& thread : threads) thread.join();
     if (failure != nullptr) std::rethrow_exception(failure);

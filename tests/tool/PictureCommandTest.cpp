@@ -1,20 +1,28 @@
 // quon-host mandelbrot, julia and life through the built tool: pictures decoded back with libpng,
-// Life frames of a glider, and the refusals of bad options and board files.
+// renders ended by a signal, Life frames of a glider, and the refusals of bad options and board
+// files (more of life in LifeCommandTest.cpp).
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <png.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/tool/TerminalSession.h"
 #include "tests/tool/ToolRun.h"
 
 namespace {
 
 using tool_tests::RunTool;
+using tool_tests::TerminalSession;
 
 struct Picture {
     png_uint_32 width = 0, height = 0;
@@ -86,6 +94,72 @@ TEST(PictureCommands, RefuseBadOptionsWithoutLeavingAFile) {
     EXPECT_NE(unwritable.status, 0);
     EXPECT_NE(unwritable.err.find("cannot write /nonexistent/dir/j.png"), std::string::npos)
         << unwritable.err;
+}
+
+// A render stopped by a signal takes its hidden temporary file with it.
+TEST(PictureCommands, ARenderEndedByASignalLeavesNoTemporaryFile) {
+    const std::string folder = testing::TempDir() + "quon-signalled-" + std::to_string(::getpid());
+    std::filesystem::create_directories(folder);
+    const std::string target = folder + "/deep.png";
+    for (const int signal : {SIGTERM, SIGINT}) {
+        const pid_t child = ::fork();
+        if (child == 0) {
+            // A test run in the background has Ctrl-C ignored, which the tool leaves as it is.
+            ::signal(SIGINT, SIG_DFL);
+            const int null = ::open("/dev/null", O_WRONLY);
+            ::dup2(null, STDOUT_FILENO);
+            ::dup2(null, STDERR_FILENO);
+            // Every point of this view is in the set: at a million steps each, the render goes on for
+            // hours.
+            ::execl(QUON_HOST_PATH, QUON_HOST_PATH, "mandelbrot", "--width", "8192", "--height", "8192",
+                    "--iterations", "1000000", "--center-x", "-0.2", "--zoom", "100", "--threads", "1",
+                    "-o", target.c_str(), nullptr);
+            ::_exit(127);
+        }
+        ASSERT_GT(child, 0);
+        bool started = false;  // the temporary file is there
+        for (int wait = 0; wait < 3000 && !started; ++wait) {
+            started = !std::filesystem::is_empty(folder);
+            if (!started) ::usleep(10'000);
+        }
+        ::kill(child, signal);
+        int raw = 0;
+        ::waitpid(child, &raw, 0);
+        EXPECT_TRUE(started);
+        EXPECT_TRUE(WIFSIGNALED(raw) && WTERMSIG(raw) == signal) << "ended by its signal: " << raw;
+        for (const auto& left : std::filesystem::directory_iterator(folder))
+            ADD_FAILURE() << left.path() << " is left";
+    }
+    std::filesystem::remove_all(folder);
+}
+
+// A PNG is not written to a terminal; a zoom deeper than doubles resolve is rendered with a warning.
+TEST(PictureCommands, WarnOrRefuseWhatCannotBeSeen) {
+    TerminalSession terminal(QUON_HOST_PATH, {"julia", "--width", "8", "--height", "8", "-o", "-"});
+    EXPECT_EQ(terminal.Status(), 2);
+    EXPECT_NE(terminal.Seen().find(
+                  "quon-host: -o -: standard output is a terminal, and a PNG is not written to one"),
+              std::string::npos)
+        << terminal.Seen();
+    EXPECT_EQ(terminal.Seen().find("PNG\r"), std::string::npos) << "no PNG bytes";
+
+    const std::string path = testing::TempDir() + "quon-deep.png";
+    auto zoomed = [&](const char* zoom) {
+        return RunTool({"mandelbrot", "--width", "32", "--height", "24", "--iterations", "50", "--center-x",
+                        "-0.745", "--zoom", zoom, "-o", path});
+    };
+    const auto deep = zoomed("1e15");
+    EXPECT_EQ(deep.status, 0);
+    EXPECT_EQ(
+        deep.err.rfind(
+            "quon-host: warning: at --zoom 1e+15 the pixels are 1.25e-16 apart, too close for doubles "
+            "near 0.745 (1.11e-16 apart)",
+            0),
+        0u)
+        << deep.err;
+    EXPECT_EQ(Decode(path).width, 32u);
+    EXPECT_EQ(zoomed("1e13").err, "") << "pixels 1e-14 apart are resolved";
+    std::remove(path.c_str());
 }
 
 TEST(LifeCommand, PrintsTheFramesOfAGliderAndOfABoardFile) {
@@ -173,7 +247,7 @@ TEST(LifeCommand, RefusesBadBoardsAndOptions) {
     EXPECT_NE(
         RunTool({"life", "--pattern", "glider", "--width", "2", "--frames", "1"}).err.find("at least 5x5"),
         std::string::npos);
-    EXPECT_NE(RunTool({"life", "--board", path, "--width", "5"}).status, 0) << "--board excludes --width";
+    EXPECT_NE(RunTool({"life", "--board", path, "--seed", "5"}).status, 0) << "--board excludes --seed";
     EXPECT_NE(RunTool({"life", "--frames", "0"}).status, 0);
 }
 
