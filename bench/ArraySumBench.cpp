@@ -4,7 +4,6 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
-#include <random>
 #include <vector>
 
 #include "bench/RatioTable.h"
@@ -17,13 +16,7 @@ constexpr std::size_t kElements = 1'000'000;
 
 // Fixed pseudo-random values, positive and negative.
 const std::vector<std::int64_t>& Values() {
-    static const std::vector<std::int64_t> values = [] {
-        std::mt19937_64 generator(20240611);
-        std::vector<std::int64_t> out(kElements);
-        for (std::int64_t& value : out)
-            value = static_cast<std::int64_t>(generator() % 2'000'001) - 1'000'000;
-        return out;
-    }();
+    static const std::vector<std::int64_t> values = quon_bench::RandomInts(kElements, 20240611);
     return values;
 }
 

@@ -1,5 +1,7 @@
 #include "bench/RowCall.h"
 
+#include <random>
+
 #include "bench/ResidentLibrary.h"
 #include "evaluator/EvInvalidCell.h"
 #include "evaluator/PooledCell.h"
@@ -24,6 +26,13 @@ RowCall::RowCall(const char* row, std::size_t arguments)
     : adapter(ResidentLibrary::Get().Row(row).adapter), frame(arguments) {
     // Cell 0 lies right before argument 0 (host/CallFrame.h).
     cells = frame.Argument(0) - 1;
+}
+
+std::vector<std::int64_t> RandomInts(std::size_t count, std::uint64_t seed) {
+    std::mt19937_64 generator(seed);
+    std::vector<std::int64_t> out(count);
+    for (std::int64_t& value : out) value = static_cast<std::int64_t>(generator() % 2'000'001) - 1'000'000;
+    return out;
 }
 
 void SetIntArray(EvCell* place, const std::int64_t* values, std::size_t count) {

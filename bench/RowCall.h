@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <exception>
 #include <new>
+#include <vector>
 
 #include "evaluator/cell.h"
 #include "host/CallFrame.h"
@@ -71,6 +72,8 @@ void RunOrSkip(benchmark::State& state, Body body) {
     }
 }
 
+// `count` fixed pseudo-random Ints from -1,000,000 to 1,000,000, the same for the same `seed`.
+std::vector<std::int64_t> RandomInts(std::size_t count, std::uint64_t seed);
 // An Int array of the host's, of `count` elements from `values`, written into `place`.
 void SetIntArray(EvCell* place, const std::int64_t* values, std::size_t count);
 // A board as the host holds one: an array of `height` rows, each an Int array of `width`

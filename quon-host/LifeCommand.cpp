@@ -72,9 +72,10 @@ std::string Listed(const std::vector<std::string>& names) {
 // The file of the installed pattern `word` names, with or without its extension; "" for none.
 std::string InstalledPattern(const std::string& word) {
     if (word.empty() || word.find('/') != std::string::npos) return "";
+    const std::filesystem::path folder = PatternFolder();
     std::error_code error;
     for (const char* extension : {"", ".txt", ".cells", ".rle"}) {
-        const std::filesystem::path path = PatternFolder() / (word + extension);
+        const std::filesystem::path path = folder / (word + extension);
         if (std::filesystem::is_regular_file(path, error)) return path.string();
     }
     return "";

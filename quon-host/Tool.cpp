@@ -1,6 +1,5 @@
 #include "quon-host/Tool.h"
 
-#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include <cmath>
@@ -16,8 +15,8 @@ namespace {
 
 // The terminal's width for help texts: standard output's, else $COLUMNS, else 80.
 std::size_t HelpWidth() {
-    winsize size{};
-    if (::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col >= 20) return size.ws_col;
+    if (const auto terminal = TerminalSizeOf(STDOUT_FILENO); terminal && terminal->columns >= 20)
+        return static_cast<std::size_t>(terminal->columns);
     if (const char* columns = std::getenv("COLUMNS"); columns != nullptr && std::atoi(columns) >= 20)
         return static_cast<std::size_t>(std::atoi(columns));
     return 80;
@@ -186,13 +185,6 @@ bool StandardOutputIsTerminal() {
 
 bool StandardInputIsTerminal() {
     return ::isatty(STDIN_FILENO) == 1;
-}
-
-std::optional<TerminalSize> TerminalSizeOf(int descriptor) {
-    winsize size{};
-    if (::ioctl(descriptor, TIOCGWINSZ, &size) != 0 || size.ws_col == 0 || size.ws_row == 0)
-        return std::nullopt;
-    return TerminalSize{size.ws_col, size.ws_row};
 }
 
 }  // namespace quon_host

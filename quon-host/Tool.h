@@ -6,9 +6,10 @@
 
 #include <CLI/CLI.hpp>
 #include <memory>
-#include <optional>
 #include <stdexcept>
 #include <string>
+
+#include "quon-host/expr/Terminal.h"
 
 #include "host/HostLibrary.h"
 
@@ -63,12 +64,6 @@ std::string SubcommandHint(const CLI::App& app, const std::string& word);
 
 bool StandardOutputIsTerminal();
 bool StandardInputIsTerminal();
-
-struct TerminalSize {
-    int columns = 0, rows = 0;
-};
-// The size of the terminal on `descriptor`; none when it is no terminal or tells no size.
-std::optional<TerminalSize> TerminalSizeOf(int descriptor);
 
 void AddListCommand(CLI::App& app, Tool& tool);      // list (also without a subcommand), type, help
 void AddCallCommands(CLI::App& app, Tool& tool);     // call, eval, repl

@@ -1,9 +1,9 @@
 #include "quon-host/picture/ProgressBar.h"
 
-#include <sys/ioctl.h>
-
 #include <algorithm>
 #include <cstdio>
+
+#include "quon-host/expr/Terminal.h"
 
 namespace quon_host {
 
@@ -24,8 +24,8 @@ std::string Clock(std::int64_t seconds) {
 }  // namespace
 
 void ProgressBar::Show(std::int64_t done) {
-    winsize size{};
-    const int columns = ::ioctl(descriptor, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
+    const auto terminal = TerminalSizeOf(descriptor);
+    const int columns = terminal ? terminal->columns : 80;
     // The last column is left free: a line that fills it wraps on some terminals.
     const std::size_t room = static_cast<std::size_t>(std::max(columns - 1, 1));
 
