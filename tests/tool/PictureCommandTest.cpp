@@ -133,6 +133,29 @@ TEST(PictureCommands, ARenderEndedByASignalLeavesNoTemporaryFile) {
     std::filesystem::remove_all(folder);
 }
 
+// On a narrow terminal the progress bar is redrawn on one line that fits it, and erased at the end.
+TEST(PictureCommands, TheProgressBarKeepsToOneLineOfTheTerminal) {
+    const std::string path = testing::TempDir() + "quon-progress.png";
+    // Every point of this view is in the set: long enough for the bar to be drawn a few times.
+    TerminalSession terminal(QUON_HOST_PATH,
+                             {"mandelbrot", "--width", "300", "--height", "200", "--iterations", "20000",
+                              "--center-x", "-0.2", "--zoom", "100", "--threads", "2", "-o", path},
+                             {}, 30);
+    ASSERT_EQ(terminal.Status(), 0) << terminal.Seen();
+    const std::string& seen = terminal.Seen();
+    const std::size_t last = seen.rfind("rendering");
+    ASSERT_NE(last, std::string::npos) << seen;
+    EXPECT_LT(last, seen.find('\n')) << "no line ends before the summary: " << seen;
+    EXPECT_NE(seen.find("\r\x1b[K" + path + ": 300x200"), std::string::npos) << "erased before the summary";
+    std::size_t at = 0;
+    for (std::size_t next; (next = seen.find('\r', at)) != std::string::npos && next < last; at = next + 1) {
+        std::string drawn = seen.substr(next + 1, seen.find('\r', next + 1) - next - 1);
+        if (const std::size_t erase = drawn.find("\x1b[K"); erase != std::string::npos) drawn.resize(erase);
+        EXPECT_LE(drawn.size(), 29u) << "fits 30 columns: " << drawn;
+    }
+    std::filesystem::remove(path);
+}
+
 // A PNG is not written to a terminal; a zoom deeper than doubles resolve is rendered with a warning.
 TEST(PictureCommands, WarnOrRefuseWhatCannotBeSeen) {
     TerminalSession terminal(QUON_HOST_PATH, {"julia", "--width", "8", "--height", "8", "-o", "-"});

@@ -17,12 +17,12 @@ namespace tool_tests {
 
 class TerminalSession {
 public:
-    // Starts `program` with `arguments` on a new terminal of 80 columns, with `environment`
+    // Starts `program` with `arguments` on a new terminal of `columns` columns, with `environment`
     // (NAME=VALUE) added.
     TerminalSession(const std::string& program, const std::vector<std::string>& arguments,
-                    const std::vector<std::string>& environment = {}) {
+                    const std::vector<std::string>& environment = {}, unsigned short columns = 80) {
         winsize size{};
-        size.ws_col = 80;
+        size.ws_col = columns;
         size.ws_row = 24;
         child = ::forkpty(&terminal, nullptr, nullptr, &size);
         if (child == 0) {
